@@ -1,0 +1,19 @@
+// Shared main of every test program: a QApplication on the offscreen platform (unless the
+// environment names another), the skin pack loaded from beside the programs, then GoogleTest.
+
+#include "SkinImages.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    CSkinImages::Load(QStringLiteral(RX9_BIN_DIR "/Resource.rcc"));
+    return RUN_ALL_TESTS();
+}
