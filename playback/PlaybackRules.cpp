@@ -158,6 +158,20 @@ SoundView CSoundSettings::ForRate(float rate) const
     return {0, false, false};
 }
 
+std::optional<SpeedChoice> ChooseSpeed(int listId, int item, float currentRate,
+                                       const CSoundSettings &sound)
+{
+    if (listId != kPlaySpeedListId)
+        return std::nullopt;
+    SpeedChoice choice{currentRate, std::nullopt, {}};
+    if (const auto speed = PlaySpeedForItem(item)) {
+        choice.playRate = speed->rate;
+        choice.imageId = speed->imageId;
+    }
+    choice.sound = sound.ForRate(choice.playRate);
+    return choice;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Seeking and moving between recordings
 

@@ -155,6 +155,20 @@ private:
     int m_volume = 50;
 };
 
+// What the player does when the play-speed list reports a choice.
+struct SpeedChoice
+{
+    float playRate;             // the rate to keep and hand to the open clip
+    std::optional<int> imageId; // the SPEED button's new image; none when the item was not 1-5
+    SoundView sound;            // the sound controls for that rate
+};
+
+// A choice from list `listId`: nothing unless it is the play-speed list (103). Item 1-5 sets
+// the rate and the button's image; any other item keeps the current rate, which is applied
+// again together with its sound rule.
+std::optional<SpeedChoice> ChooseSpeed(int listId, int item, float currentRate,
+                                       const CSoundSettings &sound);
+
 // ---------------------------------------------------------------------------------------------
 // Seeking and moving between recordings
 

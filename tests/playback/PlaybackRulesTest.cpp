@@ -132,6 +132,31 @@ TEST(Sound, SpeedChoiceSilencesAndRestores)
     EXPECT_EQ(sound.VolumeForNewClip(), 0);
 }
 
+TEST(Sound, ChoiceFromThePlaySpeedList)
+{
+    CSoundSettings sound;
+    EXPECT_FALSE(ChooseSpeed(104, 3, 1.0f, sound)); // another list: nothing at all
+
+    const auto slow = ChooseSpeed(kPlaySpeedListId, 3, 1.0f, sound);
+    ASSERT_TRUE(slow);
+    EXPECT_EQ(slow->playRate, 0.8f);
+    EXPECT_EQ(slow->imageId, 3141);
+    EXPECT_EQ(slow->sound, (SoundView{0, false, false}));
+
+    // Clicked without a row: the rate and image stay, the rate's sound rule applies again.
+    const auto none = ChooseSpeed(kPlaySpeedListId, 0, 2.0f, sound);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->playRate, 2.0f);
+    EXPECT_FALSE(none->imageId);
+    EXPECT_EQ(none->sound, (SoundView{0, false, false}));
+
+    const auto normal = ChooseSpeed(kPlaySpeedListId, 4, 2.0f, sound);
+    ASSERT_TRUE(normal);
+    EXPECT_EQ(normal->playRate, 1.0f);
+    EXPECT_EQ(normal->imageId, 3142);
+    EXPECT_EQ(normal->sound, (SoundView{50, true, true}));
+}
+
 TEST(Sound, OnOffAndVolumeSteps)
 {
     CSoundSettings sound;
