@@ -118,6 +118,10 @@ protected:
 
         owner.setGeometry(100, 100, 600, 600);
         owner.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+        // Park the mouse away from where the list opens: a move to where the mouse already is
+        // (left there by an earlier test) is not delivered.
+        QTest::mouseMove(owner.windowHandle(), QPoint(5, 5));
         list = new CDropListWnd;
         list->Create(&owner, rowWidth + 2, (rowHeight + 1) * 5 + 1);
         for (int id = 3139; id <= 3143; ++id)
