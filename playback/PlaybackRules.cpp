@@ -117,6 +117,11 @@ QString PlaySpeedLabel(int item)
     return QString::asprintf("%.1fx", double(speed->rate));
 }
 
+CSoundSettings::CSoundSettings(bool soundOn, int volume)
+    : m_soundOn(soundOn)
+    , m_volume(std::clamp(volume, kMinVolume, kMaxVolume))
+{}
+
 SoundView CSoundSettings::TurnOn()
 {
     m_soundOn = true;

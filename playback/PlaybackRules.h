@@ -125,6 +125,10 @@ public:
     static constexpr int kMaxVolume = 100;
     static constexpr int kVolumeStep = 5;
 
+    CSoundSettings() = default;
+    // Starts from settings kept elsewhere (the volume is kept within 0-100).
+    CSoundSettings(bool soundOn, int volume);
+
     bool SoundOn() const { return m_soundOn; }
     int Volume() const { return m_volume; }
 

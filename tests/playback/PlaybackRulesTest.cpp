@@ -181,6 +181,10 @@ TEST(Sound, OnOffAndVolumeSteps)
 
     EXPECT_EQ(sound.SetVolume(150), 100);
     EXPECT_EQ(sound.SetVolume(-3), 0);
+
+    const CSoundSettings kept(false, 130);
+    EXPECT_FALSE(kept.SoundOn());
+    EXPECT_EQ(kept.Volume(), 100);
 }
 
 TEST(Stepping, TenSecondsClampedToTheClip)
