@@ -15,8 +15,8 @@ void AppendLe32(QByteArray &out, std::uint32_t value)
     out.append(reinterpret_cast<const char *>(bytes), 4);
 }
 
-void AppendRecord(QByteArray &out, std::int32_t a, std::int32_t b, std::int32_t c,
-                  std::int32_t d, std::uint32_t e)
+void AppendRecord(QByteArray &out, std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
+                  std::uint32_t e)
 {
     AppendLe32(out, static_cast<std::uint32_t>(a));
     AppendLe32(out, static_cast<std::uint32_t>(b));

@@ -19,8 +19,8 @@ bool OpenSettingsFile(QFile &file)
     const QFileInfo info(file.fileName());
     if (!info.exists() || !info.isFile())
         return false;
-    const auto writable = QFileDevice::WriteOwner | QFileDevice::WriteGroup |
-                          QFileDevice::WriteOther | QFileDevice::WriteUser;
+    const auto writable =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (!(info.permissions() & writable))
         return false;
     return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered);
@@ -28,8 +28,7 @@ bool OpenSettingsFile(QFile &file)
 
 // printf-like substitution of %d and %s in a table text, in order; "%%" is a percent sign.
 // Conversions without an argument left are dropped; unknown ones are kept as written.
-QString FormatTableText(const QString &format, const QList<int> &numbers,
-                        const QStringList &texts)
+QString FormatTableText(const QString &format, const QList<int> &numbers, const QStringList &texts)
 {
     QString out;
     qsizetype nextNumber = 0;

@@ -271,10 +271,10 @@ DemoCardPlan PlanDemoCard(const DemoCardOptions &options)
         clip.start = options.start.addSecs(start);
         // The shock falls on the sensor grid, a few tenths into its second.
         const int tenths = UniformInt(rng, 1, 8);
-        clip.shockAt = std::min(double(host.offset + within - start) + tenths / 10.0,
-                                clip.seconds - 0.5);
-        clip.shockAt = std::max(0.0, std::round(clip.shockAt * options.sensorRate) /
-                                         options.sensorRate);
+        clip.shockAt =
+            std::min(double(host.offset + within - start) + tenths / 10.0, clip.seconds - 0.5);
+        clip.shockAt =
+            std::max(0.0, std::round(clip.shockAt * options.sensorRate) / options.sensorRate);
         eventClips.push_back(clip);
     }
 
@@ -458,8 +458,8 @@ QString FindDemoFont()
     }
     // Elsewhere, ask fontconfig.
     QProcess match;
-    match.start(QStringLiteral("fc-match"),
-                {QStringLiteral("-f"), QStringLiteral("%{file}"), QStringLiteral("Liberation Sans")});
+    match.start(QStringLiteral("fc-match"), {QStringLiteral("-f"), QStringLiteral("%{file}"),
+                                             QStringLiteral("Liberation Sans")});
     if (match.waitForFinished(10000) && match.exitStatus() == QProcess::NormalExit &&
         match.exitCode() == 0) {
         const QString path = QString::fromLocal8Bit(match.readAllStandardOutput()).trimmed();
@@ -471,8 +471,8 @@ QString FindDemoFont()
 
 namespace {
 
-// A value inside a quoted filter option: backslash, quote and colon escaped for the option
-// parser, then once more for the filter graph.
+// A filter option's value, unquoted: backslash, quote and colon escaped for the option parser,
+// then the result escaped once more for the filter graph.
 QString FilterValue(const QString &text)
 {
     QString level1;
@@ -516,57 +516,59 @@ QStringList DemoClipFfmpegArguments(const DemoClip &clip, const QString &fontFil
 
     const int fontSize = std::max(10, clip.height / 15);
     const int margin = std::max(4, clip.height / 40);
-    const QString font = QStringLiteral("fontfile='%1'").arg(FilterValue(fontFile));
+    const QString font = QStringLiteral("fontfile=%1").arg(FilterValue(fontFile));
     const QString box = QStringLiteral(":fontsize=%1:box=1:boxcolor=black@0.6:boxborderw=%2")
                             .arg(fontSize)
                             .arg(std::max(2, fontSize / 6));
     const auto line = [&](int row) {
-        return QStringLiteral(":x=%1:y=%2").arg(margin).arg(clip.height - margin -
-                                                              (3 - row) * (fontSize * 3 / 2));
+        return QStringLiteral(":x=%1:y=%2")
+            .arg(margin)
+            .arg(clip.height - margin - (3 - row) * (fontSize * 3 / 2));
     };
     // The name, the camera's date and time, and the time into the clip, bottom left.
     const QString epoch = QString::number(clip.start.toSecsSinceEpoch());
     const QString filters =
-        QStringLiteral("drawtext=%1:text='%2'%3:fontcolor=white%4,"
+        QStringLiteral("drawtext=%1:text=%2%3:fontcolor=white%4,"
                        "drawtext=%1:text='%{pts\\:gmtime\\:%5\\:%Y-%m-%d %H\\\\\\:%M\\\\\\:%S}'"
                        "%3:fontcolor=yellow%6,"
                        "drawtext=%1:text='%{pts\\:hms}'%3:fontcolor=white%7")
             .arg(font, FilterValue(clip.fileName()), box, line(0), epoch, line(1), line(2));
 
-    return {QStringLiteral("-hide_banner"),
-            QStringLiteral("-nostdin"),
-            QStringLiteral("-loglevel"),
-            QStringLiteral("error"),
-            QStringLiteral("-y"),
-            QStringLiteral("-f"),
-            QStringLiteral("lavfi"),
-            QStringLiteral("-i"),
-            source,
-            QStringLiteral("-f"),
-            QStringLiteral("lavfi"),
-            QStringLiteral("-i"),
-            QStringLiteral("sine=frequency=%1:sample_rate=22050:duration=%2").arg(tone).arg(duration),
-            QStringLiteral("-vf"),
-            filters,
-            QStringLiteral("-c:v"),
-            QStringLiteral("libx264"),
-            QStringLiteral("-preset"),
-            QStringLiteral("veryfast"),
-            QStringLiteral("-crf"),
-            QStringLiteral("30"),
-            QStringLiteral("-g"),
-            QStringLiteral("30"),
-            QStringLiteral("-pix_fmt"),
-            QStringLiteral("yuv420p"),
-            QStringLiteral("-c:a"),
-            QStringLiteral("pcm_s16le"),
-            QStringLiteral("-ac"),
-            QStringLiteral("1"),
-            QStringLiteral("-t"),
-            duration,
-            QStringLiteral("-f"),
-            QStringLiteral("avi"),
-            output};
+    return {
+        QStringLiteral("-hide_banner"),
+        QStringLiteral("-nostdin"),
+        QStringLiteral("-loglevel"),
+        QStringLiteral("error"),
+        QStringLiteral("-y"),
+        QStringLiteral("-f"),
+        QStringLiteral("lavfi"),
+        QStringLiteral("-i"),
+        source,
+        QStringLiteral("-f"),
+        QStringLiteral("lavfi"),
+        QStringLiteral("-i"),
+        QStringLiteral("sine=frequency=%1:sample_rate=22050:duration=%2").arg(tone).arg(duration),
+        QStringLiteral("-vf"),
+        filters,
+        QStringLiteral("-c:v"),
+        QStringLiteral("libx264"),
+        QStringLiteral("-preset"),
+        QStringLiteral("veryfast"),
+        QStringLiteral("-crf"),
+        QStringLiteral("30"),
+        QStringLiteral("-g"),
+        QStringLiteral("30"),
+        QStringLiteral("-pix_fmt"),
+        QStringLiteral("yuv420p"),
+        QStringLiteral("-c:a"),
+        QStringLiteral("pcm_s16le"),
+        QStringLiteral("-ac"),
+        QStringLiteral("1"),
+        QStringLiteral("-t"),
+        duration,
+        QStringLiteral("-f"),
+        QStringLiteral("avi"),
+        output};
 }
 
 DemoCardResult WriteDemoCard(const QString &folder, const DemoCardOptions &options,
@@ -635,8 +637,8 @@ DemoCardResult WriteDemoCard(const QString &folder, const DemoCardOptions &optio
         const QString output = QString::fromLocal8Bit(encoder.readAll()).trimmed();
         if (encoder.exitStatus() != QProcess::NormalExit || encoder.exitCode() != 0) {
             QFile::remove(partPath);
-            return fail(QStringLiteral("ffmpeg failed on %1: %2")
-                            .arg(clip.fileName(), output.right(800)));
+            return fail(
+                QStringLiteral("ffmpeg failed on %1: %2").arg(clip.fileName(), output.right(800)));
         }
         QFile::remove(finalPath);
         if (!QFile::rename(partPath, finalPath)) {

@@ -94,8 +94,8 @@ int main(int argc, char **argv)
         options.seed = value;
     }
     if (parser.isSet(start)) {
-        options.start = QDateTime::fromString(parser.value(start),
-                                              QStringLiteral("yyyyMMdd_HHmmss"));
+        options.start =
+            QDateTime::fromString(parser.value(start), QStringLiteral("yyyyMMdd_HHmmss"));
         options.start.setTimeSpec(Qt::UTC);
         if (!options.start.isValid()) {
             PrintLine(stderr,
@@ -122,11 +122,10 @@ int main(int argc, char **argv)
     const bool verbose = !parser.isSet(quiet);
     QElapsedTimer timer;
     timer.start();
-    const DemoCardResult result =
-        WriteDemoCard(folders.first(), options, [&](const QString &line) {
-            if (verbose)
-                PrintLine(stdout, line);
-        });
+    const DemoCardResult result = WriteDemoCard(folders.first(), options, [&](const QString &line) {
+        if (verbose)
+            PrintLine(stdout, line);
+    });
     if (!result.ok) {
         PrintLine(stderr, QStringLiteral("rx9democard: ") + result.error);
         return 1;
