@@ -94,13 +94,18 @@ int main(int argc, char **argv)
         options.seed = value;
     }
     if (parser.isSet(start)) {
+        // The camera's clock has no zone: the digits are taken as they are.
+        const QString text = parser.value(start);
+        const QStringList parts = text.split(u'_');
         options.start =
-            QDateTime::fromString(parser.value(start), QStringLiteral("yyyyMMdd_HHmmss"));
-        options.start.setTimeSpec(Qt::UTC);
+            parts.size() == 2
+                ? QDateTime(QDate::fromString(parts[0], QStringLiteral("yyyyMMdd")),
+                            QTime::fromString(parts[1], QStringLiteral("HHmmss")), Qt::UTC)
+                : QDateTime();
         if (!options.start.isValid()) {
-            PrintLine(stderr,
-                      QStringLiteral("rx9democard: --start wants yyyymmdd_hhmmss, not \"%1\"")
-                          .arg(parser.value(start)));
+            PrintLine(
+                stderr,
+                QStringLiteral("rx9democard: --start wants yyyymmdd_hhmmss, not \"%1\"").arg(text));
             return 2;
         }
     }
