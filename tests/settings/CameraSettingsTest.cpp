@@ -5,6 +5,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 QByteArray Bytes(std::initializer_list<int> values)
@@ -129,6 +134,24 @@ TEST_F(CameraSettingsFile, ReadOnlyFileIsNotLoadedAndNotWritten)
     QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(ReadRaw(path()), Sequence(18));
 }
+
+#ifdef Q_OS_UNIX
+TEST_F(CameraSettingsFile, WriteCutShortAfterOpeningIsAFailure)
+{
+    WriteRaw(path(), Bytes({1, 12, 0}));
+    // Let the process write no file past 10 bytes: the record's write stops half way.
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = SaveCameraSettings(path(), CameraSettingsFromBytes(Sequence(18, 40)));
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+}
+#endif
 
 TEST_F(CameraSettingsFile, ShortFileReadsAsZeroFilled)
 {
