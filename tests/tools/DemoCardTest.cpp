@@ -491,7 +491,7 @@ TEST(DemoCardVideo, FontPathsWithFilterCharactersStillWork)
     const QString out = dir.filePath(QStringLiteral("out.avi"));
     QProcess ffmpeg;
     ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.start(QStringLiteral("ffmpeg"), DemoClipFfmpegArguments(clip, odd, out));
+    ffmpeg.start(QStringLiteral("ffmpeg"), DemoClipFfmpegArguments(clip, odd, out, {0.3}));
     ASSERT_TRUE(ffmpeg.waitForFinished(120000));
     EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAll().toStdString();
     EXPECT_EQ(ReadAvi(out).width, 160u);

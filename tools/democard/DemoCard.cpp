@@ -492,8 +492,20 @@ QString FilterValue(const QString &text)
 
 } // namespace
 
+std::vector<double> DemoShocksInClip(const DemoDrive &drive, const DemoClip &clip)
+{
+    std::vector<double> within;
+    for (const DemoDrive::Shock &shock : drive.shocks) {
+        const double at = shock.at - double(clip.offset);
+        if (at >= 0 && at < clip.seconds)
+            within.push_back(at);
+    }
+    std::sort(within.begin(), within.end());
+    return within;
+}
+
 QStringList DemoClipFfmpegArguments(const DemoClip &clip, const QString &fontFile,
-                                    const QString &output)
+                                    const QString &output, const std::vector<double> &shocks)
 {
     const QString size = QStringLiteral("%1x%2").arg(clip.width).arg(clip.height);
     const QString duration = QString::number(clip.seconds);
@@ -533,6 +545,18 @@ QStringList DemoClipFfmpegArguments(const DemoClip &clip, const QString &fontFil
                        "%3:fontcolor=yellow%6,"
                        "drawtext=%1:text='%{pts\\:hms}'%3:fontcolor=white%7")
             .arg(font, FilterValue(clip.fileName()), box, line(0), epoch, line(1), line(2));
+    // A marker at each shock, to check the sensor graph against the picture.
+    QString markers;
+    for (const double at : shocks) {
+        markers += QStringLiteral(",drawtext=%1:text=SHOCK:fontsize=%2:fontcolor=red:box=1:"
+                                  "boxcolor=white@0.8:boxborderw=%3:x=(w-text_w)/2:y=h/6:"
+                                  "enable='between(t,%4,%5)'")
+                       .arg(font)
+                       .arg(fontSize * 2)
+                       .arg(std::max(2, fontSize / 4))
+                       .arg(at, 0, 'f', 2)
+                       .arg(at + 1.5, 0, 'f', 2);
+    }
 
     return {
         QStringLiteral("-hide_banner"),
@@ -549,7 +573,7 @@ QStringList DemoClipFfmpegArguments(const DemoClip &clip, const QString &fontFil
         QStringLiteral("-i"),
         QStringLiteral("sine=frequency=%1:sample_rate=22050:duration=%2").arg(tone).arg(duration),
         QStringLiteral("-vf"),
-        filters,
+        filters + markers,
         QStringLiteral("-c:v"),
         QStringLiteral("libx264"),
         QStringLiteral("-preset"),
@@ -630,7 +654,8 @@ DemoCardResult WriteDemoCard(const QString &folder, const DemoCardOptions &optio
         const QString partPath = dir.filePath(u'.' + clip.fileName() + QStringLiteral(".part"));
         QProcess encoder;
         encoder.setProcessChannelMode(QProcess::MergedChannels);
-        encoder.start(ffmpeg, DemoClipFfmpegArguments(clip, font, partPath));
+        encoder.start(ffmpeg, DemoClipFfmpegArguments(clip, font, partPath,
+                                                      DemoShocksInClip(plan.drive, clip)));
         if (!encoder.waitForStarted(30000))
             return fail(QStringLiteral("cannot run %1: %2").arg(ffmpeg, encoder.errorString()));
         encoder.waitForFinished(-1);

@@ -94,10 +94,14 @@ CameraSettings DemoCameraSettings();
 // A Liberation Sans font file, or empty when none is installed.
 QString FindDemoFont();
 
-// ffmpeg's arguments for one clip: H.264 in AVI with 16-bit PCM sound, the clip's name and a
-// running clock drawn on the picture, written to `output`.
+// The moments (seconds into the clip) at which a shock of the drive hits during the clip.
+std::vector<double> DemoShocksInClip(const DemoDrive &drive, const DemoClip &clip);
+
+// ffmpeg's arguments for one clip: H.264 in AVI with 16-bit PCM sound, the clip's name, the
+// camera's clock and the time into the clip drawn on the picture, and "SHOCK" for a second and
+// a half from each of `shocks` (seconds into the clip), written to `output`.
 QStringList DemoClipFfmpegArguments(const DemoClip &clip, const QString &fontFile,
-                                    const QString &output);
+                                    const QString &output, const std::vector<double> &shocks = {});
 
 struct DemoCardResult
 {
