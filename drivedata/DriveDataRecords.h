@@ -27,7 +27,7 @@ struct GpsSample
     std::int32_t fix = 0;       // 0: no fix in this second
     std::int32_t latitude = 0;  // ddmm.mmmm x 10 000
     std::int32_t longitude = 0; // dddmm.mmmm x 10 000
-    std::uint32_t speed = 0;    // knots x 10 000
+    std::uint32_t speed = 0;    // whole knots (km/h = speed x 1.852)
 };
 static_assert(sizeof(GpsSample) == kDriveDataRecordSize);
 
