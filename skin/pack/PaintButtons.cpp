@@ -160,7 +160,7 @@ void glyphNightOn(QPainter &p, const QRectF &r)
     p.setPen(Qt::NoPen);
     p.setBrush(kGlyph);
     p.drawPath(crescent(c, 8.5));
-    star(p, c + QPointF(9, -5), 3.6, SkinColour::kGlyphDim);
+    star(p, c + QPointF(9, -5), 4.4, SkinColour::kGlyph);
 }
 
 // Night vision on (the OFF button): the moon lit in the accent colour.
@@ -172,7 +172,7 @@ void glyphNightOff(QPainter &p, const QRectF &r)
     p.drawEllipse(c, 11, 11);
     p.setBrush(SkinColour::kAccentLight);
     p.drawPath(crescent(c, 8.5));
-    star(p, c + QPointF(9, -5), 3.6, Qt::white);
+    star(p, c + QPointF(9, -5), 4.4, Qt::white);
 }
 
 void glyphRotate(QPainter &p, const QRectF &r)
@@ -510,7 +510,7 @@ QImage speedItem(const QString &rate)
     p.setPen(rate == QStringLiteral("1.0") ? SkinColour::kGlyph : SkinColour::kAccentLight);
     p.drawText(QPointF(x, baseline), rate);
     p.setFont(times);
-    p.setPen(SkinColour::kGlyphDim);
+    p.setPen(QColor(196, 196, 202));
     p.drawText(QPointF(x + wNumber + 1, baseline), QStringLiteral("x"));
     p.end();
     return Flatten(layer, FaceMatte());

@@ -291,7 +291,7 @@ QImage copyAnimation()
     QPainter p(&image);
     Smooth(p);
     auto pathPoint = [&](qreal t) {
-        const qreal x = 12 + t * (cell.width() - 24);
+        const qreal x = 16 + t * (cell.width() - 32);
         const qreal y = cell.height() * 0.55 - qSin(t * M_PI) * 22;
         return QPointF(x, y);
     };
@@ -310,16 +310,16 @@ QImage copyAnimation()
         }
         // The travelling clip: a small sheet with a film mark.
         const QPointF c = pathPoint(t);
-        const QRectF sheet(c.x() - 10, c.y() - 13, 20, 26);
+        const QRectF sheet(c.x() - 12, c.y() - 15, 24, 30);
         p.setPen(QPen(QColor(40, 40, 44), 1));
         p.setBrush(QColor(240, 240, 244));
-        p.drawRoundedRect(sheet, 2, 2);
+        p.drawRoundedRect(sheet, 2.5, 2.5);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(60, 60, 66));
-        p.drawRect(QRectF(sheet.left() + 4, sheet.top() + 7, 12, 10));
+        p.drawRoundedRect(QRectF(sheet.left() + 4, sheet.top() + 8, 16, 13), 1.5, 1.5);
         p.setBrush(SkinColour::kAccent);
-        p.drawPolygon(QPolygonF({QPointF(c.x() - 2, c.y() - 4), QPointF(c.x() + 3, c.y() - 1),
-                                 QPointF(c.x() - 2, c.y() + 2)}));
+        p.drawPolygon(QPolygonF({QPointF(c.x() - 2.5, c.y() - 4.5), QPointF(c.x() + 3.5, c.y() - 1),
+                                 QPointF(c.x() - 2.5, c.y() + 2.5)}));
         p.restore();
     }
     return image;
@@ -467,8 +467,6 @@ QImage PaintAppIcon()
     p.drawEllipse(c, 40, 40);
     p.setBrush(Qt::white);
     p.drawPolygon(QPolygonF({c + QPointF(-8, -13), c + QPointF(15, 0), c + QPointF(-8, 13)}));
-    p.setBrush(QColor(255, 255, 255, 70));
-    p.drawEllipse(c + QPointF(-15, -15), 6, 6);
     p.setPen(Qt::white);
     QFont font = Arial(17, QFont::Bold);
     font.setItalic(true);

@@ -190,10 +190,10 @@ QImage logo()
     p.setFont(name);
     p.setPen(SkinColour::kAccent);
     p.drawText(QPointF(after + 6, 16), QStringLiteral("VANTORA"));
-    QFont sub = Arial(9, QFont::DemiBold);
-    sub.setLetterSpacing(QFont::AbsoluteSpacing, 1.2);
+    QFont sub = Arial(10, QFont::Bold);
+    sub.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
     p.setFont(sub);
-    p.setPen(QColor(168, 168, 174));
+    p.setPen(QColor(206, 206, 212));
     p.drawText(QPointF(after + 6, 27), QStringLiteral("PC PLAYER"));
     p.end();
     return Flatten(layer, [](int y) { return topBarRow(y + 4); });

@@ -73,7 +73,7 @@ QImage caption(const QString &text, bool filter)
     QFont font = Arial(size, QFont::Bold);
     const qreal mark = filter ? 9 : 0;
     while (filter && size > 8 &&
-           QFontMetricsF(font).horizontalAdvance(text) + mark > kFilterCaptionMaxWidth) {
+           QFontMetricsF(font).horizontalAdvance(text) + mark + 2 > kFilterCaptionMaxWidth) {
         font = Arial(--size, QFont::Bold);
     }
     const QFontMetricsF metrics(font);

@@ -44,11 +44,12 @@ void plate(QPainter &p, const QRectF &r, bool roundLeft, bool roundRight)
     const qreal radius = 6;
     QPainterPath path;
     path.addRoundedRect(r, radius, radius);
+    QPainterPath square;
     if (!roundLeft)
-        path.addRect(QRectF(r.left(), r.top(), radius * 2, r.height()));
+        square.addRect(QRectF(r.left(), r.top(), radius * 2, r.height()));
     if (!roundRight)
-        path.addRect(QRectF(r.right() - radius * 2, r.top(), radius * 2, r.height()));
-    path = path.simplified();
+        square.addRect(QRectF(r.right() - radius * 2, r.top(), radius * 2, r.height()));
+    path = path.united(square);
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0, kPlateTop);
     g.setColorAt(1, kPlateBottom);
@@ -73,18 +74,13 @@ QImage gpsIndicator(bool fix)
     p.drawText(QRectF(2, 4, kGpsIndicator.width() - 2, 12), Qt::AlignCenter, QStringLiteral("GPS"));
     // Signal bars: lit green with a fix, hollow and grey without.
     const QColor on(96, 214, 120);
-    const QColor off(92, 92, 98);
+    const QColor off(66, 66, 72);
     const qreal base = 29.5;
     for (int i = 0; i < 4; ++i) {
         const qreal h = 3 + 2.5 * i;
         const QRectF bar(11.5 + i * 6, base - h, 4, h);
-        if (fix) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(on);
-        } else {
-            p.setPen(QPen(off, 1));
-            p.setBrush(Qt::NoBrush);
-        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(fix ? on : off);
         p.drawRoundedRect(bar, 0.8, 0.8);
     }
     if (!fix) {
@@ -128,7 +124,7 @@ QImage PaintReadoutImage(int id)
     case 3313:
         return readoutGlyph(kColon, QStringLiteral(":"), kDigitColour);
     case 3314:
-        return readoutGlyph(kSlash, QStringLiteral("/"), SkinColour::kGlyphDim);
+        return readoutGlyph(kSlash, QStringLiteral("/"), QColor(176, 176, 182));
     case 3315:
         return gpsIndicator(false);
     case 3316:
