@@ -213,10 +213,6 @@ QImage versionBadge()
     p.setBrush(g);
     p.setPen(QPen(SkinColour::kAccent, 1));
     p.drawRoundedRect(r, 5, 5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(SkinColour::kAccent);
-    p.drawEllipse(QPointF(kVersionBadge.width() - 4.5, kVersionBadge.height() / 2.0 - 0.5), 1.6,
-                  1.6);
     p.end();
     return Flatten(layer, [](int y) { return topBarRow(y); });
 }
