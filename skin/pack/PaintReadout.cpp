@@ -78,7 +78,7 @@ QImage gpsIndicator(bool fix)
     const qreal base = 29.5;
     for (int i = 0; i < 4; ++i) {
         const qreal h = 3 + 2.5 * i;
-        const QRectF bar(11.5 + i * 6, base - h, 4, h);
+        const QRectF bar(7.5 + i * 6, base - h, 4, h);
         p.setPen(Qt::NoPen);
         p.setBrush(fix ? on : off);
         p.drawRoundedRect(bar, 0.8, 0.8);
