@@ -8,6 +8,12 @@
 #include <QResource>
 #include <QStandardPaths>
 
+// The application icon's resource, compiled into this library (see CMakeLists.txt).
+static void initAppIconResource()
+{
+    Q_INIT_RESOURCE(rx9appicon);
+}
+
 namespace {
 
 struct SkinState
@@ -49,6 +55,18 @@ const QList<int> &CSkinImages::AllIds()
     return ids;
 }
 
+const QList<int> &CSkinImages::ThreeFrameStripIds()
+{
+    static const QList<int> ids = [] {
+        QList<int> list{3000, 3001, 3002, 3003, 3100, 3112, 3113, 3114, 3115, 3116, 3117};
+        for (int id = 3124; id <= 3136; ++id)
+            list.append(id);
+        list << 3144 << 3145;
+        return list;
+    }();
+    return ids;
+}
+
 QStringList CSkinImages::PackSearchPaths()
 {
     QStringList paths;
@@ -58,6 +76,8 @@ QStringList CSkinImages::PackSearchPaths()
     const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
     for (const QString &dir : dataDirs)
         paths << QDir(dir).filePath(QStringLiteral("Resource.rcc"));
+    if (!appDir.isEmpty())
+        paths << QDir(appDir).filePath(QStringLiteral("../share/rx9player/Resource.rcc"));
     paths << QStringLiteral("/usr/share/rx9player/Resource.rcc");
     return paths;
 }
@@ -131,4 +151,17 @@ QIcon CSkinImages::Icon(int id)
 {
     const SkinImage &image = Get(id);
     return image.isNull() ? QIcon() : QIcon(image.pixmap);
+}
+
+QPixmap CSkinImages::AppIconPixmap()
+{
+    static const bool registered = (initAppIconResource(), true);
+    Q_UNUSED(registered);
+    return QPixmap(QStringLiteral(":/appicon/128.png"));
+}
+
+QIcon CSkinImages::AppIcon()
+{
+    const QPixmap pixmap = AppIconPixmap();
+    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
 }

@@ -39,9 +39,20 @@ public:
     static int Height(int id) { return Get(id).height; }
     static QIcon Icon(int id);
 
+    // The application's own icon (id 128). It is built into the program rather than the pack,
+    // so it is there even when the pack is missing.
+    static QIcon AppIcon();
+    static QPixmap AppIconPixmap();
+
     // The ids of the five bitmap ranges, ascending, then the icons 3500-3502.
     static const QList<int> &AllIds();
     static bool IsIconId(int id) { return id >= 3500 && id <= 3502; }
+
+    // The ids whose picture is a three-frame strip (normal, hover, pressed side by side): the
+    // caption buttons, the shared icon-button strip, the main window's toggles and the dialogs'
+    // text buttons.
+    static const QList<int> &ThreeFrameStripIds();
+    static bool IsThreeFrameStrip(int id) { return ThreeFrameStripIds().contains(id); }
 
     // Where Load() looks when given no path: beside the executable, then the data folder.
     static QStringList PackSearchPaths();

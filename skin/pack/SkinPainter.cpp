@@ -1,19 +1,6 @@
 #include "SkinPainter.h"
 
-#include <QPainter>
-
-namespace {
-
-constexpr QRgb kMagenta = 0xffff00ff;
-
-QImage blank(int w, int h, QColor fill = QColor(kMagenta))
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(fill);
-    return image;
-}
-
-} // namespace
+#include "SkinGroups.h"
 
 QList<int> SkinPackIds()
 {
@@ -28,12 +15,18 @@ QList<int> SkinPackIds()
 
 QImage PaintSkinImage(int id)
 {
-    // Placeholder look until the real drawings land: a grey three-frame strip.
-    QImage image = blank(150, 35);
-    QPainter p(&image);
-    for (int f = 0; f < 3; ++f)
-        p.fillRect(f * 50 + 1, 1, 48, 33, QColor(60 + 30 * f, 60 + 30 * f, 60 + 30 * f));
-    p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, 50, 35), Qt::AlignCenter, QString::number(id));
-    return image;
+    using Painter = QImage (*)(int);
+    // The options dialog's tabs share the frame's range; their painter answers them first.
+    for (Painter paint :
+         {PaintDialogImage, PaintFrameImage, PaintButtonImage, PaintReadoutImage, PaintListImage}) {
+        QImage image = paint(id);
+        if (!image.isNull())
+            return image;
+    }
+    return {};
+}
+
+QImage PaintApplicationIcon()
+{
+    return PaintAppIcon();
 }

@@ -1,4 +1,6 @@
-// Writes the skin pack's pictures as PNG files and the resource collection that lists them.
+// Writes the skin pack's pictures as PNG files and the resource collections that list them:
+// skin.qrc (the pack, compiled into Resource.rcc) and appicon.qrc (the application icon,
+// compiled into the skin library), plus the icon as a plain PNG for a desktop entry.
 // Usage: rx9skingen <output folder>
 
 #include "SkinPainter.h"
@@ -9,6 +11,34 @@
 #include <QTextStream>
 
 #include <cstdio>
+
+namespace {
+
+bool writeImage(const QDir &out, const QString &name, const QImage &image)
+{
+    if (image.isNull() || !image.save(out.filePath(name), "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(out.filePath(name)));
+        return false;
+    }
+    return true;
+}
+
+bool writeQrc(const QDir &out, const QString &name, const QStringList &files)
+{
+    QFile qrc(out.filePath(name));
+    if (!qrc.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(out.filePath(name)));
+        return false;
+    }
+    QTextStream list(&qrc);
+    list << "<RCC>\n  <qresource prefix=\"/\">\n";
+    for (const QString &file : files)
+        list << "    <file>" << file << "</file>\n";
+    list << "  </qresource>\n</RCC>\n";
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -21,25 +51,23 @@ int main(int argc, char **argv)
         return 2;
     }
     QDir out(args.at(1));
-    if (!out.mkpath(QStringLiteral("skin"))) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(out.filePath("skin")));
+    if (!out.mkpath(QStringLiteral("skin")) || !out.mkpath(QStringLiteral("appicon"))) {
+        std::fprintf(stderr, "cannot create the folders in %s\n", qPrintable(out.path()));
         return 1;
     }
 
-    QFile qrc(out.filePath(QStringLiteral("skin.qrc")));
-    if (!qrc.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return 1;
-    QTextStream list(&qrc);
-    list << "<RCC>\n  <qresource prefix=\"/\">\n";
+    QStringList skinFiles;
     for (int id : SkinPackIds()) {
-        const QImage image = PaintSkinImage(id);
         const QString name = QStringLiteral("skin/%1.png").arg(id);
-        if (image.isNull() || !image.save(out.filePath(name), "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(out.filePath(name)));
+        if (!writeImage(out, name, PaintSkinImage(id)))
             return 1;
-        }
-        list << "    <file>" << name << "</file>\n";
+        skinFiles << name;
     }
-    list << "  </qresource>\n</RCC>\n";
+    const QString iconName = QStringLiteral("appicon/128.png");
+    if (!writeImage(out, iconName, PaintApplicationIcon()))
+        return 1;
+    if (!writeQrc(out, QStringLiteral("skin.qrc"), skinFiles) ||
+        !writeQrc(out, QStringLiteral("appicon.qrc"), {iconName}))
+        return 1;
     return 0;
 }
