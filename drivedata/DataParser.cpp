@@ -1,0 +1,242 @@
+#include "DataParser.h"
+
+#include "SensorGraph.h"
+#include "StringTable.h"
+#include "UserMessage.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+void ShowStandardMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent ? parent->window() : nullptr);
+    box.setAccessibleName(text);
+    box.exec();
+}
+
+} // namespace
+
+CDataParser::CDataParser(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent); // paints every pixel itself
+    setAccessibleName(tr("Sensor graph"));
+    m_messageHandler = [this](int, const QString &text) { ShowStandardMessage(this, text); };
+}
+
+CDataParser::~CDataParser() = default;
+
+void CDataParser::SetMessageHandler(MessageHandler handler)
+{
+    m_messageHandler = std::move(handler);
+}
+
+void CDataParser::SetNotifyTarget(QObject *target)
+{
+    m_notifyTarget = target;
+}
+
+void CDataParser::ResetData()
+{
+    m_data = DriveData();
+    InvalidateLines();
+}
+
+bool CDataParser::LoadDriveData(const QString &clipPath)
+{
+    ResetData();
+    m_durationMs = 0;
+    m_positionMs = 0;
+    m_cursorX = 0;
+    update();
+
+    const QString path = DriveDataFileForClip(clipPath);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    // A folder, pipe or device named like the drive-data file has no size to read; reading a
+    // pipe could block the player for good.
+    if (!info.isFile()) {
+        if (m_messageHandler)
+            m_messageHandler(kDamagedDataMessage, LoadResString(kDamagedDataMessage));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size > kDriveDataMaxFileBytes)
+        return false; // not a drive-data file; not worth reading
+    QByteArray buffer(size, Qt::Uninitialized);
+    const qint64 got = size > 0 ? file.read(buffer.data(), size) : 0;
+    file.close();
+    if (got < 0)
+        return false;
+    buffer.truncate(got);
+
+    m_data = ParseDriveData(buffer);
+    if (!m_data.loaded) {
+        // Samples of a file without GPS block are of no use to anybody.
+        ResetData();
+        return false;
+    }
+    InvalidateLines();
+    update();
+    return true;
+}
+
+GpsReading CDataParser::GetGpsAt(int second) const
+{
+    return GpsReadingAt(m_data, second);
+}
+
+bool CDataParser::GetGpsAt(int second, int *speedKmh, double *latitude, double *longitude) const
+{
+    const GpsReading reading = GpsReadingAt(m_data, second);
+    if (speedKmh)
+        *speedKmh = reading.speedKmh;
+    if (latitude)
+        *latitude = reading.latitude;
+    if (longitude)
+        *longitude = reading.longitude;
+    return reading.fix;
+}
+
+void CDataParser::SetDuration(int durationMs)
+{
+    if (durationMs < 0)
+        return;
+    m_durationMs = durationMs;
+    if (m_clipOpen && m_positionMs >= 0 && m_positionMs <= m_durationMs)
+        m_cursorX = GraphCursorX(width(), m_positionMs, m_durationMs);
+    update();
+}
+
+void CDataParser::SetClipOpen(bool open)
+{
+    m_clipOpen = open;
+}
+
+void CDataParser::ClearGraph()
+{
+    m_clipOpen = false;
+    m_data.loaded = false;
+    m_cursorX = 0;
+    m_mouseHeld = false;
+    InvalidateLines();
+    update();
+}
+
+void CDataParser::SetPlayPosition(int timeMs)
+{
+    if (!m_clipOpen || timeMs < 0 || timeMs > m_durationMs)
+        return;
+    m_positionMs = timeMs;
+    const int x = GraphCursorX(width(), timeMs, m_durationMs);
+    if (x == m_cursorX)
+        return;
+    // Only the old and the new bar need repainting.
+    const QRect old = GraphCursorRect(m_cursorX, height());
+    m_cursorX = x;
+    update(old.united(GraphCursorRect(m_cursorX, height())));
+}
+
+void CDataParser::InvalidateLines()
+{
+    m_linesValid = false;
+    for (auto &channel : m_lines)
+        channel.clear();
+}
+
+const std::array<QList<QLine>, 3> &CDataParser::Lines()
+{
+    if (!m_linesValid || m_linesSize != size()) {
+        m_lines = SensorGraphLines(m_data.sensors, m_data.scaleTop, m_data.scaleBottom, width(),
+                                   height());
+        m_linesSize = size();
+        m_linesValid = true;
+    }
+    return m_lines;
+}
+
+void CDataParser::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    const int w = width();
+    const int h = height();
+    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(GraphCursorRect(m_cursorX, h), CursorColor());
+
+    painter.setPen(QPen(FrameColor(), 1));
+    painter.setBrush(Qt::NoBrush);
+    const QPoint corners[4] = {QPoint(0, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1),
+                               QPoint(w - 1, 0)};
+    painter.drawPolygon(corners, 4);
+    painter.drawLine(0, h / 2, w - 1, h / 2);
+
+    if (!m_data.loaded)
+        return;
+    const auto &lines = Lines();
+    const auto colors = ChannelColors();
+    for (int c = 0; c < 3; ++c) {
+        painter.setPen(QPen(colors[size_t(c)], 1));
+        painter.drawLines(lines[size_t(c)]);
+    }
+}
+
+void CDataParser::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_clipOpen && m_positionMs >= 0 && m_positionMs <= m_durationMs)
+        m_cursorX = GraphCursorX(width(), m_positionMs, m_durationMs);
+    else
+        m_cursorX = 0;
+    update();
+}
+
+void CDataParser::SeekToColumn(int x)
+{
+    m_cursorX = x;
+    m_positionMs = GraphTimeForX(x, width(), m_durationMs);
+    QObject *target = m_notifyTarget ? m_notifyTarget.data() : parent();
+    PostUserMessage(target, kSeekNotification, m_positionMs);
+    update();
+}
+
+void CDataParser::mousePressEvent(QMouseEvent *event)
+{
+    if (!m_clipOpen || event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    // Qt keeps sending moves and the release here while the button is held (implicit grab).
+    m_mouseHeld = true;
+    SeekToColumn(event->position().toPoint().x());
+}
+
+void CDataParser::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_mouseHeld || !m_clipOpen) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    SeekToColumn(event->position().toPoint().x());
+}
+
+void CDataParser::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_clipOpen || event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_mouseHeld = false;
+    SeekToColumn(event->position().toPoint().x());
+}
