@@ -13,6 +13,9 @@
 
 namespace {
 
+// Drive-data files of ordinary clips fit in this; a larger read buffer is not kept.
+constexpr qint64 kKeptBufferBytes = 2 * 1024 * 1024;
+
 void ShowStandardMessage(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
@@ -45,7 +48,11 @@ void CDataParser::SetNotifyTarget(QObject *target)
 
 void CDataParser::ResetData()
 {
-    m_data = DriveData();
+    // Emptied, keeping the memory for the next clip's samples.
+    m_data.loaded = false;
+    m_data.sensors.clear();
+    m_data.gps.clear();
+    m_data.scaleTop = m_data.scaleBottom = 0;
     InvalidateLines();
 }
 
@@ -74,15 +81,16 @@ bool CDataParser::LoadDriveData(const QString &clipPath)
     const qint64 size = file.size();
     if (size > kDriveDataMaxFileBytes)
         return false; // not a drive-data file; not worth reading
-    QByteArray buffer(size, Qt::Uninitialized);
-    const qint64 got = size > 0 ? file.read(buffer.data(), size) : 0;
+    // One read into one buffer, kept between loads unless it grew unusually large.
+    m_fileBuffer.resize(size);
+    const qint64 got = size > 0 ? file.read(m_fileBuffer.data(), size) : 0;
     file.close();
-    if (got < 0)
-        return false;
-    buffer.truncate(got);
-
-    m_data = ParseDriveData(buffer);
-    if (!m_data.loaded) {
+    bool loaded = false;
+    if (got >= 0)
+        loaded = ParseDriveDataInto(QByteArrayView(m_fileBuffer.constData(), got), m_data);
+    if (m_fileBuffer.capacity() > kKeptBufferBytes)
+        m_fileBuffer = QByteArray();
+    if (!loaded) {
         // Samples of a file without GPS block are of no use to anybody.
         ResetData();
         return false;

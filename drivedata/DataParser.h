@@ -104,6 +104,7 @@ private:
     const std::array<QList<QLine>, 3> &Lines();
 
     DriveData m_data;
+    QByteArray m_fileBuffer;
     bool m_clipOpen = false;
     int m_durationMs = 60000;
     int m_positionMs = 0;

@@ -78,10 +78,20 @@ int SensorScaleTop(const std::vector<SensorSample> &sensors)
 DriveData ParseDriveData(QByteArrayView bytes)
 {
     DriveData data;
+    ParseDriveDataInto(bytes, data);
+    return data;
+}
+
+bool ParseDriveDataInto(QByteArrayView bytes, DriveData &data)
+{
+    data.loaded = false;
+    data.sensors.clear();
+    data.gps.clear();
+    data.scaleTop = data.scaleBottom = 0;
     std::uint32_t sensorLength = 0;
     if (!ReadBlockHeader(bytes, 0, kSensorMagic, &sensorLength)) {
         data.status = DriveDataStatus::BadSensorMagic;
-        return data;
+        return false;
     }
     const qint64 sensorCount = WholeRecords(bytes, kHeaderBytes, sensorLength);
     data.sensors.resize(size_t(sensorCount));
@@ -102,7 +112,7 @@ DriveData ParseDriveData(QByteArrayView bytes)
     std::uint32_t gpsLength = 0;
     if (!ReadBlockHeader(bytes, gpsHeader, kGpsMagic, &gpsLength)) {
         data.status = DriveDataStatus::BadGpsMagic;
-        return data;
+        return false;
     }
     const qint64 gpsOffset = gpsHeader + kHeaderBytes;
     const qint64 gpsCount = WholeRecords(bytes, gpsOffset, gpsLength);
@@ -118,7 +128,7 @@ DriveData ParseDriveData(QByteArrayView bytes)
     }
     data.status = DriveDataStatus::Ok;
     data.loaded = true;
-    return data;
+    return true;
 }
 
 QString DriveDataFileForClip(const QString &clipPath)

@@ -45,6 +45,10 @@ struct DriveData
 //   loss still shows the seconds it has).
 DriveData ParseDriveData(QByteArrayView bytes);
 
+// The same into an existing result, reusing its arrays' memory (the player loads one file per
+// clip; fresh memory each time costs more than the parsing itself). Returns `into.loaded`.
+bool ParseDriveDataInto(QByteArrayView bytes, DriveData &into);
+
 // The graph scale top from channel 1: nine times the larger of the mean of the positive values
 // and the magnitude of the mean of the values <= 0 (each mean truncated toward zero); a group
 // without members does not take part; 0 without samples. Saturates at INT_MAX.
