@@ -1,5 +1,7 @@
 #include "HtmlCtrl.h"
 
+#include <QCoreApplication>
+
 #ifdef RX9_WITH_WEBENGINE
 #include <QWebEngineSettings>
 #else
@@ -53,6 +55,13 @@ bool CHtmlCtrl::HasBrowser()
     return true;
 #else
     return false;
+#endif
+}
+
+void CHtmlCtrl::PrepareApplication()
+{
+#ifdef RX9_WITH_WEBENGINE
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 #endif
 }
 

@@ -27,6 +27,10 @@ public:
     // Whether a real browser is behind the control.
     static bool HasBrowser();
 
+    // To be called in main() before the QApplication is constructed: the browser shares the
+    // application's OpenGL contexts. Does nothing without a browser.
+    static void PrepareApplication();
+
     // Hiding the page's vertical and horizontal scroll bars and its border; applied after every
     // completed navigation.
     void SetHideScrollBars(bool vertical, bool horizontal);

@@ -20,6 +20,12 @@ CHtmlMap::CHtmlMap(QWidget *parent)
     SetHideBorder(true);
     setAccessibleName(tr("Map"));
     setFocusPolicy(Qt::NoFocus);
+    // A position written while the page was still loading reaches the page once it is there
+    // (playback may be paused, so no further position need come).
+    connect(this, &CHtmlCtrl::NavigationComplete, this, [this](bool ok) {
+        if (ok && !m_longitude.isEmpty())
+            RunScript(MapPositionScript(m_longitude, m_latitude));
+    });
 #ifdef RX9_WITH_WEBENGINE
     // The page comes from the player's resources and its tiles from the network.
     settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);

@@ -177,6 +177,17 @@
     window.addEventListener('offline', function () { setOffline(true); });
   }
 
+  // A read-only look at the page's state, for checks from the player's side.
+  window.mapState = function () {
+    return {
+      leaflet: !!map,
+      offline: document.body.classList.contains('offline'),
+      trail: trail.length,
+      lat: current ? current.lat : null,
+      lon: current ? current.lon : null
+    };
+  };
+
   if (hasLeaflet)
     startMap();
   if (!hasLeaflet || !navigator.onLine)

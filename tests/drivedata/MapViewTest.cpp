@@ -186,6 +186,8 @@ TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
         finished = true;
         ok = success;
     });
+    // Written before the page is there: the page still gets it once loaded.
+    map.SetMapPosition(QStringLiteral("127.025000"), QStringLiteral("-37.502057"));
     map.LoadMapPage();
     map.LoadMapPage();
     ASSERT_TRUE(WaitUntil([&] { return finished; }, std::chrono::seconds(60)));
@@ -195,7 +197,6 @@ TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
     EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('X').length")).toInt(), 1);
     EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('Y').length")).toInt(), 1);
 
-    map.SetMapPosition(QStringLiteral("127.025000"), QStringLiteral("-37.502057"));
     const QString coords = QStringLiteral("document.getElementById('coords').textContent");
     EXPECT_TRUE(WaitUntil([&] {
         return Eval(&map, coords).toString() ==
@@ -208,6 +209,24 @@ TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
         return Eval(&map, coords).toString().endsWith(QStringLiteral("127.026000\u00b0 E"));
     }));
     EXPECT_EQ(map.CompletedNavigations(), 1);
+
+    // A short trail behind the marker; a jump to another place starts a new one.
+    const QString trail = QStringLiteral("mapState().trail");
+    EXPECT_EQ(Eval(&map, trail).toInt(), 2);
+    map.SetMapPosition(QStringLiteral("127.027000"), QStringLiteral("-37.502057"));
+    EXPECT_TRUE(WaitUntil([&] { return Eval(&map, trail).toInt() == 3; }));
+    map.SetMapPosition(QStringLiteral("-77.036519"), QStringLiteral("38.897596"));
+    EXPECT_TRUE(WaitUntil([&] { return Eval(&map, trail).toInt() == 1; }));
+    EXPECT_DOUBLE_EQ(Eval(&map, QStringLiteral("mapState().lon")).toDouble(), -77.036519);
+
+    // Without network the tiles give way to the grid, which the page draws itself.
+    Eval(&map, QStringLiteral("window.dispatchEvent(new Event('offline'));true"));
+    EXPECT_TRUE(Eval(&map, QStringLiteral("mapState().offline")).toBool());
+    EXPECT_GT(Eval(&map, QStringLiteral("document.getElementById('grid').width")).toInt(), 0);
+    EXPECT_EQ(Eval(&map, QStringLiteral("getComputedStyle(document.getElementById('grid'))"
+                                        ".display"))
+                  .toString(),
+              QStringLiteral("block"));
 }
 
 #include "MapViewTest.moc"
