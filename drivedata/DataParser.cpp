@@ -52,6 +52,8 @@ void CDataParser::ResetData()
     m_data.loaded = false;
     m_data.sensors.clear();
     m_data.gps.clear();
+    if (m_data.sensors.capacity() * sizeof(SensorSample) > size_t(kKeptBufferBytes))
+        m_data.sensors.shrink_to_fit();
     m_data.scaleTop = m_data.scaleBottom = 0;
     InvalidateLines();
 }
