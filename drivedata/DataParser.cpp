@@ -160,46 +160,51 @@ void CDataParser::SetPlayPosition(int timeMs)
 
 void CDataParser::InvalidateLines()
 {
-    m_linesValid = false;
-    for (auto &channel : m_lines)
-        channel.clear();
+    m_layer = QImage();
 }
 
-const std::array<QList<QLine>, 3> &CDataParser::Lines()
+// Frame, centre line and the three channels over a transparent background, drawn once per size,
+// data and screen scale: a cursor move only blits it again.
+const QImage &CDataParser::Layer()
 {
-    if (!m_linesValid || m_linesSize != size()) {
-        m_lines = SensorGraphLines(m_data.sensors, m_data.scaleTop, m_data.scaleBottom, width(),
-                                   height());
-        m_linesSize = size();
-        m_linesValid = true;
-    }
-    return m_lines;
-}
-
-void CDataParser::paintEvent(QPaintEvent *event)
-{
-    QPainter painter(this);
-    painter.setClipRegion(event->region());
+    const qreal dpr = devicePixelRatioF();
+    if (!m_layer.isNull() && m_layer.deviceIndependentSize().toSize() == size() &&
+        m_layer.devicePixelRatio() == dpr)
+        return m_layer;
     const int w = width();
     const int h = height();
-    painter.fillRect(rect(), Qt::black);
-    painter.fillRect(GraphCursorRect(m_cursorX, h), CursorColor());
-
+    m_layer = QImage((QSizeF(size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    m_layer.setDevicePixelRatio(dpr);
+    m_layer.fill(Qt::transparent);
+    if (m_layer.isNull())
+        return m_layer;
+    QPainter painter(&m_layer);
     painter.setPen(QPen(FrameColor(), 1));
     painter.setBrush(Qt::NoBrush);
     const QPoint corners[4] = {QPoint(0, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1),
                                QPoint(w - 1, 0)};
     painter.drawPolygon(corners, 4);
     painter.drawLine(0, h / 2, w - 1, h / 2);
-
-    if (!m_data.loaded)
-        return;
-    const auto &lines = Lines();
-    const auto colors = ChannelColors();
-    for (int c = 0; c < 3; ++c) {
-        painter.setPen(QPen(colors[size_t(c)], 1));
-        painter.drawLines(lines[size_t(c)]);
+    if (m_data.loaded) {
+        const auto lines =
+            SensorGraphLines(m_data.sensors, m_data.scaleTop, m_data.scaleBottom, w, h);
+        const auto colors = ChannelColors();
+        for (size_t c = 0; c < 3; ++c) {
+            painter.setPen(QPen(colors[c], 1));
+            painter.drawLines(lines[c]);
+        }
     }
+    return m_layer;
+}
+
+void CDataParser::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    // Black, the cursor bar under everything, then frame and lines.
+    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(GraphCursorRect(m_cursorX, height()), CursorColor());
+    painter.drawImage(QPoint(0, 0), Layer()); // clipped to the dirty region
 }
 
 void CDataParser::resizeEvent(QResizeEvent *event)

@@ -3,6 +3,7 @@
 #include "DataParserCore.h"
 
 #include <QColor>
+#include <QImage>
 #include <QLine>
 #include <QList>
 #include <QPointer>
@@ -101,7 +102,7 @@ private:
     void SeekToColumn(int x);
     void ResetData();
     void InvalidateLines();
-    const std::array<QList<QLine>, 3> &Lines();
+    const QImage &Layer();
 
     DriveData m_data;
     QByteArray m_fileBuffer;
@@ -113,9 +114,7 @@ private:
     MessageHandler m_messageHandler;
     QPointer<QObject> m_notifyTarget;
 
-    // Channel polylines for m_linesSize; rebuilt only when the size or the data change, so that
-    // moving the cursor repaints from the cache.
-    std::array<QList<QLine>, 3> m_lines;
-    QSize m_linesSize;
-    bool m_linesValid = false;
+    // Frame, centre line and channel lines, rebuilt only when the size or the data change, so
+    // that moving the cursor repaints from it.
+    QImage m_layer;
 };

@@ -121,13 +121,13 @@ int main(int argc, char **argv)
     graph.SetDuration(60000);
     QImage image(graph.size(), QImage::Format_RGB32);
     int t = 0;
-    Print("graph 900x80: full repaint, cursor moved (lines cached)", Measure(500, [&] {
+    Print("graph 900x80: full repaint, cursor moved (layer cached)", Measure(500, [&] {
               t = (t + 250) % 60000;
               graph.SetPlayPosition(t);
               graph.render(&image);
           }));
     int w = 900;
-    Print("graph: full repaint after a resize (lines rebuilt)", Measure(200, [&] {
+    Print("graph: full repaint after a resize (layer redrawn)", Measure(200, [&] {
               w = w == 900 ? 901 : 900;
               graph.resize(w, 80);
               graph.render(&image);
