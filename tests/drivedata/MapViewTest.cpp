@@ -15,6 +15,8 @@ TEST(MapPageUrl, ServesThePathOfString103FromTheResources)
 {
     const QUrl standard(QStringLiteral("qrc:/_mapapi/vantora/map_google_america.html"));
     EXPECT_EQ(CHtmlMap::MapPageUrl(QString()), standard);
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("/_mapapi/vantora/map_google_america.html")),
+              standard);
     EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral(
                   "http://maps.example.net/_mapapi/vantora/map_google_america.html")),
               standard);
