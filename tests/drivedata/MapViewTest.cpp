@@ -163,7 +163,12 @@ TEST_F(MapBrowser, AppLinksAreSwallowed)
     ASSERT_TRUE(LoadAndWait(&map, page));
     ASSERT_NE(map.focusProxy(), nullptr);
 
-    // Clicked by the user (a script's click() may not launch links of unknown schemes at all).
+    // Clicked by the user (a script's click() may not launch links of unknown schemes at all),
+    // once the page is laid out.
+    ASSERT_TRUE(WaitUntil([&] {
+        return Eval(&map, QStringLiteral("(document.elementFromPoint(20,18)||{}).id")) ==
+               QStringLiteral("go");
+    }));
     QTest::mouseClick(map.focusProxy(), Qt::LeftButton, {}, QPoint(20, 18));
     ASSERT_TRUE(WaitUntil([&] { return map.commands.size() >= 1; }));
     QTest::mouseClick(map.focusProxy(), Qt::LeftButton, {}, QPoint(20, 68));
