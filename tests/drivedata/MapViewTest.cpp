@@ -236,6 +236,44 @@ TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
               QStringLiteral("block"));
 }
 
+TEST_F(MapBrowser, MapPageWithoutLeafletDrawsItsOwnGrid)
+{
+    // The page alone, without the library beside it.
+    for (const char *name : {"map_google_america.html", "map.js", "map.css"}) {
+        const QString from = QStringLiteral(":/_mapapi/vantora/") + QLatin1String(name);
+        ASSERT_TRUE(QFile::copy(from, dir.filePath(QLatin1String(name)))) << name;
+    }
+    CHtmlMap map;
+    map.resize(320, 240);
+    map.show();
+    ASSERT_TRUE(LoadAndWait(
+        &map, QUrl::fromLocalFile(dir.filePath(QStringLiteral("map_google_america.html")))));
+    EXPECT_EQ(Eval(&map, QStringLiteral("typeof L")).toString(), QStringLiteral("undefined"));
+    EXPECT_FALSE(Eval(&map, QStringLiteral("mapState().leaflet")).toBool());
+    EXPECT_TRUE(Eval(&map, QStringLiteral("mapState().offline")).toBool());
+
+    map.SetMapPosition(QStringLiteral("127.025000"), QStringLiteral("37.502057"));
+    const QString coords = QStringLiteral("document.getElementById('coords').textContent");
+    EXPECT_TRUE(WaitUntil([&] {
+        return Eval(&map, coords).toString() ==
+               QStringLiteral("37.502057\u00b0 N, 127.025000\u00b0 E");
+    }));
+    // The marker is drawn at the centre of the canvas.
+    EXPECT_EQ(Eval(&map, QStringLiteral("Array.from(document.getElementById('grid')"
+                                        ".getContext('2d').getImageData(160,120,1,1).data)"
+                                        ".slice(0,3).join(',')"))
+                  .toString(),
+              QStringLiteral("224,50,42"));
+
+    // Texts that are no position leave the last one shown.
+    map.SetMapPosition(QStringLiteral("abc"), QStringLiteral("95.0"));
+    // Scripts run in order: once this one ran, the page has handled the input events of the
+    // position script.
+    Eval(&map, QStringLiteral("true"));
+    EXPECT_EQ(Eval(&map, coords).toString(),
+              QStringLiteral("37.502057\u00b0 N, 127.025000\u00b0 E"));
+}
+
 #include "MapViewTest.moc"
 
 #else
