@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 
 #ifdef RX9_WITH_WEBENGINE
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #endif
 
@@ -29,6 +30,11 @@ CHtmlMap::CHtmlMap(QWidget *parent)
 #ifdef RX9_WITH_WEBENGINE
     // The page comes from the player's resources and its tiles from the network.
     settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    // Tile servers ask applications to name themselves.
+    QWebEngineProfile *profile = page()->profile();
+    const QString agent = profile->httpUserAgent();
+    if (!agent.contains(QLatin1String("RX9Player")))
+        profile->setHttpUserAgent(agent + QLatin1String(" RX9Player"));
 #else
     SetPlaceholderText(tr("Map not available"));
 #endif
