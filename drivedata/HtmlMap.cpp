@@ -1,0 +1,97 @@
+#include "HtmlMap.h"
+
+#include "StringTable.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#ifdef RX9_WITH_WEBENGINE
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#endif
+
+namespace {
+constexpr int kMapPageString = 103;
+}
+
+CHtmlMap::CHtmlMap(QWidget *parent)
+    : CHtmlCtrl(parent)
+{
+    SetHideScrollBars(true, true);
+    SetHideBorder(true);
+    setAccessibleName(tr("Map"));
+    setFocusPolicy(Qt::NoFocus);
+    // A position written while the page was still loading reaches the page once it is there
+    // (playback may be paused, so no further position need come).
+    connect(this, &CHtmlCtrl::NavigationComplete, this, [this](bool ok) {
+        if (ok && !m_longitude.isEmpty())
+            RunScript(MapPositionScript(m_longitude, m_latitude));
+    });
+#ifdef RX9_WITH_WEBENGINE
+    // The page comes from the player's resources and its tiles from the network.
+    settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    // Tile servers ask applications to name themselves.
+    QWebEngineProfile *profile = page()->profile();
+    const QString agent = profile->httpUserAgent();
+    if (!agent.contains(QLatin1String("RX9Player")))
+        profile->setHttpUserAgent(agent + QLatin1String(" RX9Player"));
+#else
+    SetPlaceholderText(tr("Map not available"));
+#endif
+}
+
+QString CHtmlMap::DefaultMapPagePath()
+{
+    return QStringLiteral("/_mapapi/vantora/map_google_america.html");
+}
+
+QUrl CHtmlMap::MapPageUrl(const QString &configured)
+{
+    QUrl page;
+    page.setScheme(QStringLiteral("qrc"));
+    page.setPath(DefaultMapPagePath());
+    const QUrl url(configured.trimmed());
+    if (configured.trimmed().isEmpty() || !url.isValid())
+        return page;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("qrc") || scheme == QLatin1String("file"))
+        return url;
+    if (url.path().startsWith(QLatin1Char('/')) && url.path().size() > 1)
+        page.setPath(url.path());
+    return page;
+}
+
+void CHtmlMap::LoadMapPage()
+{
+    if (m_pageRequested)
+        return;
+    m_pageRequested = true;
+    Navigate(MapPageUrl(LoadResString(kMapPageString)));
+}
+
+QString CHtmlMap::MapPositionScript(const QString &longitude, const QString &latitude)
+{
+    // Every element of the document is looked at on every call: the page may have replaced its
+    // inputs since the last one. Setting .value fires no event, so one is sent.
+    const QString texts = QString::fromUtf8(
+        QJsonDocument(QJsonArray{longitude, latitude}).toJson(QJsonDocument::Compact));
+    return QStringLiteral("(function(t){var all=document.getElementsByTagName('*');"
+                          "for(var i=0;i<all.length;++i){var e=all[i];"
+                          "if(e.tagName!=='INPUT'||e.type!=='text')continue;"
+                          "var v;if(e.name==='X')v=t[0];else if(e.name==='Y')v=t[1];else continue;"
+                          "e.value=v;"
+                          "e.dispatchEvent(new Event('input',{bubbles:true}));"
+                          "e.dispatchEvent(new Event('change',{bubbles:true}));}})(%1);")
+        .arg(texts);
+}
+
+void CHtmlMap::SetMapPosition(const QString &longitude, const QString &latitude)
+{
+    m_longitude = longitude;
+    m_latitude = latitude;
+    RunScript(MapPositionScript(longitude, latitude));
+#ifndef RX9_WITH_WEBENGINE
+    SetPlaceholderText(tr("Map not available") + QLatin1Char('\n') + latitude +
+                       QLatin1String(", ") + longitude);
+#endif
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "HtmlCtrl.h"
+
+// The map view: shows the map page that ships with the player and hands it the vehicle's
+// position. The page's contract is two text inputs named exactly "X" (longitude) and "Y"
+// (latitude); the page follows their values.
+class CHtmlMap : public CHtmlCtrl
+{
+    Q_OBJECT
+
+public:
+    explicit CHtmlMap(QWidget *parent = nullptr);
+
+    // Loads the map page (string 103) the first time; later calls do nothing.
+    void LoadMapPage();
+    bool IsMapPageRequested() const { return m_pageRequested; }
+
+    // Writes the longitude text into every text input named "X" and the latitude text into every
+    // one named "Y" of the current page, and tells the page they changed. Texts as "%lf" gives
+    // them (127.025000, 37.502057). A page without such inputs is left as it is.
+    void SetMapPosition(const QString &longitude, const QString &latitude);
+
+    // The texts of the last SetMapPosition.
+    QString LastLongitude() const { return m_longitude; }
+    QString LastLatitude() const { return m_latitude; }
+
+    // The script SetMapPosition runs; the texts travel as JSON string literals.
+    static QString MapPositionScript(const QString &longitude, const QString &latitude);
+
+    // Where the map page is. `configured` is the address of string 103: its path names the page
+    // inside the player's resources (an http(s) address keeps its path only; qrc: and file:
+    // addresses are used as they are). Empty: the page's standard path.
+    static QUrl MapPageUrl(const QString &configured);
+
+    // "/_mapapi/vantora/map_google_america.html"
+    static QString DefaultMapPagePath();
+
+private:
+    bool m_pageRequested = false;
+    QString m_longitude;
+    QString m_latitude;
+};

@@ -1,0 +1,293 @@
+#include "HtmlMap.h"
+
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// --- what does not need a browser ---
+
+TEST(MapPageUrl, ServesThePathOfString103FromTheResources)
+{
+    const QUrl standard(QStringLiteral("qrc:/_mapapi/vantora/map_google_america.html"));
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QString()), standard);
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("/_mapapi/vantora/map_google_america.html")),
+              standard);
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral(
+                  "http://maps.example.net/_mapapi/vantora/map_google_america.html")),
+              standard);
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("https://example.net/other/page.html")),
+              QUrl(QStringLiteral("qrc:/other/page.html")));
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("http://example.net")), standard);
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("file:///opt/map/page.html")),
+              QUrl(QStringLiteral("file:///opt/map/page.html")));
+    // The page and the library it draws with are part of the player.
+    EXPECT_TRUE(QFile::exists(QStringLiteral(":/_mapapi/vantora/map_google_america.html")));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(":/_mapapi/vantora/map.js")));
+}
+
+TEST(HtmlCtrl, AppLinksAreRecognisedInAnyCase)
+{
+    QString command;
+    EXPECT_TRUE(CHtmlCtrl::IsAppLink(QStringLiteral("app:zoom-in"), &command));
+    EXPECT_EQ(command, QStringLiteral("zoom-in"));
+    EXPECT_TRUE(CHtmlCtrl::IsAppLink(QStringLiteral("APP:Close"), &command));
+    EXPECT_EQ(command, QStringLiteral("Close"));
+    EXPECT_FALSE(CHtmlCtrl::IsAppLink(QStringLiteral("https://app.example.net/")));
+    EXPECT_FALSE(CHtmlCtrl::IsAppLink(QStringLiteral("ap:x")));
+}
+
+TEST(MapPositionScript, CarriesTheTextsAsStringLiterals)
+{
+    const QString script =
+        CHtmlMap::MapPositionScript(QStringLiteral("127.025000"), QStringLiteral("37.502057"));
+    EXPECT_TRUE(script.contains(QStringLiteral("[\"127.025000\",\"37.502057\"]")));
+    // Quotes and backslashes cannot break out of the literal.
+    const QString odd =
+        CHtmlMap::MapPositionScript(QStringLiteral("1\");alert(1);//"), QStringLiteral("\\"));
+    EXPECT_TRUE(odd.contains(QStringLiteral("[\"1\\\");alert(1);//\",\"\\\\\"]")));
+}
+
+#ifdef RX9_WITH_WEBENGINE
+
+#include <QDesktopServices>
+#include <QWebEnginePage>
+
+namespace {
+
+// Runs a script in the view's page and waits for its result.
+QVariant Eval(QWebEngineView *view, const QString &script)
+{
+    auto state = std::make_shared<std::pair<bool, QVariant>>(false, QVariant());
+    view->page()->runJavaScript(script, [state](const QVariant &result) {
+        state->first = true;
+        state->second = result;
+    });
+    WaitUntil([&] { return state->first; });
+    return state->second;
+}
+
+class AppLinkMap : public CHtmlMap
+{
+public:
+    QStringList commands;
+
+protected:
+    void OnAppCmd(const QString &command) override { commands << command; }
+};
+
+// Catches anything handed to the desktop's URL handler for the "app" scheme.
+class DesktopHandler : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl &url) { opened << url; }
+};
+
+class MapBrowser : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+
+    QUrl WritePage(const QString &body)
+    {
+        const QString path = dir.filePath(QStringLiteral("page.html"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            QStringLiteral("<!DOCTYPE html><html><body>%1</body></html>").arg(body).toUtf8());
+        return QUrl::fromLocalFile(path);
+    }
+
+    static bool LoadAndWait(CHtmlCtrl *view, const QUrl &url)
+    {
+        bool finished = false, ok = false;
+        QObject::connect(view, &CHtmlCtrl::NavigationComplete, view, [&](bool success) {
+            finished = true;
+            ok = success;
+        });
+        view->Navigate(url);
+        WaitUntil([&] { return finished; }, std::chrono::seconds(60));
+        QObject::disconnect(view, &CHtmlCtrl::NavigationComplete, view, nullptr);
+        return finished && ok;
+    }
+};
+
+} // namespace
+
+TEST_F(MapBrowser, PositionReachesEveryTextInputNamedExactlyXAndY)
+{
+    CHtmlMap map;
+    map.resize(300, 200);
+    map.show();
+    const QUrl page = WritePage(QStringLiteral(
+        "<input type='text' name='X' id='x1'><input type='text' name='x' id='lower'>"
+        "<div><input type='text' name='X' id='x2'></div><input type='text' name='Y' id='y'>"
+        "<input type='checkbox' name='X' id='box'>"
+        "<script>var events=0;document.addEventListener('input',function(){++events;},true);"
+        "</script>"));
+    ASSERT_TRUE(LoadAndWait(&map, page));
+
+    map.SetMapPosition(QStringLiteral("127.025000"), QStringLiteral("37.502057"));
+    const QString read = QStringLiteral(
+        "['x1','x2','lower','y','box'].map(function(i){return document.getElementById(i).value;})"
+        ".join('|')");
+    EXPECT_EQ(Eval(&map, read).toString(), QStringLiteral("127.025000|127.025000||37.502057|on"));
+    // The page is told, since setting a value from a script fires no event by itself.
+    EXPECT_EQ(Eval(&map, QStringLiteral("events")).toInt(), 3);
+
+    // Written on every call, also while the map is hidden.
+    map.hide();
+    map.SetMapPosition(QStringLiteral("-77.036519"), QStringLiteral("38.897596"));
+    EXPECT_EQ(Eval(&map, read).toString(), QStringLiteral("-77.036519|-77.036519||38.897596|on"));
+}
+
+TEST_F(MapBrowser, AppLinksAreSwallowed)
+{
+    DesktopHandler desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("app"), &desktop, "Open");
+    AppLinkMap map;
+    map.resize(300, 200);
+    map.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&map));
+    const QUrl page = WritePage(QStringLiteral(
+        "<a id='go' href='app:zoom-in' style='position:absolute;left:10px;top:10px'>zoom</a>"
+        "<a id='up' href='APP:Pan' style='position:absolute;left:10px;top:60px'>pan</a>"
+        "<script>var marker=42;</script>"));
+    ASSERT_TRUE(LoadAndWait(&map, page));
+    ASSERT_NE(map.focusProxy(), nullptr);
+
+    // Clicked by the user (a script's click() may not launch links of unknown schemes at all),
+    // once the page is laid out.
+    ASSERT_TRUE(WaitUntil([&] {
+        return Eval(&map, QStringLiteral("(document.elementFromPoint(20,18)||{}).id")) ==
+               QStringLiteral("go");
+    }));
+    QTest::mouseClick(map.focusProxy(), Qt::LeftButton, {}, QPoint(20, 18));
+    ASSERT_TRUE(WaitUntil([&] { return map.commands.size() >= 1; }));
+    QTest::mouseClick(map.focusProxy(), Qt::LeftButton, {}, QPoint(20, 68));
+    ASSERT_TRUE(WaitUntil([&] { return map.commands.size() >= 2; }));
+    EXPECT_EQ(map.commands, (QStringList{QStringLiteral("zoom-in"), QStringLiteral("Pan")}));
+
+    Eval(&map, QStringLiteral("document.getElementById('go').click();true"));
+    // Still the same document: nothing navigated, nothing reloaded, nothing handed outside.
+    EXPECT_EQ(map.url(), page);
+    EXPECT_EQ(Eval(&map, QStringLiteral("marker")).toInt(), 42);
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("app"));
+}
+
+TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
+{
+    CHtmlMap map;
+    map.resize(400, 300);
+    map.show();
+    bool finished = false, ok = false;
+    QObject::connect(&map, &CHtmlCtrl::NavigationComplete, &map, [&](bool success) {
+        finished = true;
+        ok = success;
+    });
+    // Written before the page is there: the page still gets it once loaded.
+    map.SetMapPosition(QStringLiteral("127.025000"), QStringLiteral("-37.502057"));
+    map.LoadMapPage();
+    map.LoadMapPage();
+    ASSERT_TRUE(WaitUntil([&] { return finished; }, std::chrono::seconds(60)));
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(map.url(), QUrl(QStringLiteral("qrc:/_mapapi/vantora/map_google_america.html")));
+    EXPECT_EQ(Eval(&map, QStringLiteral("typeof L")).toString(), QStringLiteral("object"));
+    EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('X').length")).toInt(), 1);
+    EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('Y').length")).toInt(), 1);
+
+    const QString coords = QStringLiteral("document.getElementById('coords').textContent");
+    EXPECT_TRUE(WaitUntil([&] {
+        return Eval(&map, coords).toString() ==
+               QStringLiteral("37.502057\u00b0 S, 127.025000\u00b0 E");
+    }));
+
+    // Setting the value without any event: the page polls and follows as well.
+    Eval(&map, QStringLiteral("document.getElementsByName('X')[0].value='127.026000';true"));
+    EXPECT_TRUE(WaitUntil([&] {
+        return Eval(&map, coords).toString().endsWith(QStringLiteral("127.026000\u00b0 E"));
+    }));
+    EXPECT_EQ(map.CompletedNavigations(), 1);
+
+    // A short trail behind the marker; a jump to another place starts a new one.
+    const QString trail = QStringLiteral("mapState().trail");
+    EXPECT_EQ(Eval(&map, trail).toInt(), 2);
+    map.SetMapPosition(QStringLiteral("127.027000"), QStringLiteral("-37.502057"));
+    EXPECT_TRUE(WaitUntil([&] { return Eval(&map, trail).toInt() == 3; }));
+    map.SetMapPosition(QStringLiteral("-77.036519"), QStringLiteral("38.897596"));
+    EXPECT_TRUE(WaitUntil([&] { return Eval(&map, trail).toInt() == 1; }));
+    EXPECT_DOUBLE_EQ(Eval(&map, QStringLiteral("mapState().lon")).toDouble(), -77.036519);
+
+    // Without network the tiles give way to the grid, which the page draws itself.
+    Eval(&map, QStringLiteral("window.dispatchEvent(new Event('offline'));true"));
+    EXPECT_TRUE(Eval(&map, QStringLiteral("mapState().offline")).toBool());
+    EXPECT_GT(Eval(&map, QStringLiteral("document.getElementById('grid').width")).toInt(), 0);
+    EXPECT_EQ(Eval(&map, QStringLiteral("getComputedStyle(document.getElementById('grid'))"
+                                        ".display"))
+                  .toString(),
+              QStringLiteral("block"));
+}
+
+TEST_F(MapBrowser, MapPageWithoutLeafletDrawsItsOwnGrid)
+{
+    // The page alone, without the library beside it.
+    for (const char *name : {"map_google_america.html", "map.js", "map.css"}) {
+        const QString from = QStringLiteral(":/_mapapi/vantora/") + QLatin1String(name);
+        ASSERT_TRUE(QFile::copy(from, dir.filePath(QLatin1String(name)))) << name;
+    }
+    CHtmlMap map;
+    map.resize(320, 240);
+    map.show();
+    ASSERT_TRUE(LoadAndWait(
+        &map, QUrl::fromLocalFile(dir.filePath(QStringLiteral("map_google_america.html")))));
+    EXPECT_EQ(Eval(&map, QStringLiteral("typeof L")).toString(), QStringLiteral("undefined"));
+    EXPECT_FALSE(Eval(&map, QStringLiteral("mapState().leaflet")).toBool());
+    EXPECT_TRUE(Eval(&map, QStringLiteral("mapState().offline")).toBool());
+
+    map.SetMapPosition(QStringLiteral("127.025000"), QStringLiteral("37.502057"));
+    const QString coords = QStringLiteral("document.getElementById('coords').textContent");
+    EXPECT_TRUE(WaitUntil([&] {
+        return Eval(&map, coords).toString() ==
+               QStringLiteral("37.502057\u00b0 N, 127.025000\u00b0 E");
+    }));
+    // The marker is drawn at the centre of the canvas.
+    EXPECT_EQ(Eval(&map, QStringLiteral("Array.from(document.getElementById('grid')"
+                                        ".getContext('2d').getImageData(160,120,1,1).data)"
+                                        ".slice(0,3).join(',')"))
+                  .toString(),
+              QStringLiteral("224,50,42"));
+
+    // Texts that are no position leave the last one shown.
+    map.SetMapPosition(QStringLiteral("abc"), QStringLiteral("95.0"));
+    // Scripts run in order: once this one ran, the page has handled the input events of the
+    // position script.
+    Eval(&map, QStringLiteral("true"));
+    EXPECT_EQ(Eval(&map, coords).toString(),
+              QStringLiteral("37.502057\u00b0 N, 127.025000\u00b0 E"));
+}
+
+#include "MapViewTest.moc"
+
+#else
+
+TEST(MapPlaceholder, KeepsThePositionWithoutABrowser)
+{
+    CHtmlMap map;
+    EXPECT_FALSE(CHtmlCtrl::HasBrowser());
+    map.LoadMapPage();
+    EXPECT_TRUE(map.IsMapPageRequested());
+    map.SetMapPosition(QStringLiteral("127.025000"), QStringLiteral("37.502057"));
+    EXPECT_EQ(map.LastLongitude(), QStringLiteral("127.025000"));
+    EXPECT_EQ(map.LastLatitude(), QStringLiteral("37.502057"));
+    EXPECT_FALSE(map.accessibleName().isEmpty());
+}
+
+#endif
