@@ -72,7 +72,9 @@ CXListCtrl::CXListCtrl(QWidget *parent)
     setIndentation(0);
     setItemsExpandable(false);
     setUniformRowHeights(true);
+    // The list sorts by itself; the heads stay clickable (sorting off would make them inert).
     setSortingEnabled(false);
+    m_header->setSectionsClickable(true);
     setAllColumnsShowFocus(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -80,6 +82,7 @@ CXListCtrl::CXListCtrl(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setFrameShape(QFrame::NoFrame);
     setAccessibleName(tr("Recording list"));
 
     QFont listFont(QStringLiteral("Arial"));

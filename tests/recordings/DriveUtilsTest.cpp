@@ -78,8 +78,12 @@ TEST(PathHelpers, TrailingSeparatorAndDriveRoot)
     {
         const char *in;
         const char *out;
-    } cases[] = {{"/media/a//", "/media/a/"}, {"/media/a", "/media/a/"}, {"/media/a/", "/media/a/"},
-                 {"", ""},                    {"/", "/"},               {"//", "/"}};
+    } cases[] = {{"/media/a//", "/media/a/"},
+                 {"/media/a", "/media/a/"},
+                 {"/media/a/", "/media/a/"},
+                 {"", ""},
+                 {"/", "/"},
+                 {"//", "/"}};
     for (const auto &c : cases) {
         QString path = QString::fromLatin1(c.in);
         EnsureTrailingBackslash(path);
@@ -164,11 +168,11 @@ TEST(AviChecks, ClipWrittenByARealEncoder)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("rec_20110523_142233.avi"));
     QProcess process;
-    process.start(ffmpeg, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
-                           QStringLiteral("lavfi"), QStringLiteral("-i"),
-                           QStringLiteral("testsrc=size=352x288:rate=10"), QStringLiteral("-t"),
-                           QStringLiteral("0.3"), QStringLiteral("-c:v"), QStringLiteral("mjpeg"),
-                           path});
+    process.start(ffmpeg,
+                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+                   QStringLiteral("lavfi"), QStringLiteral("-i"),
+                   QStringLiteral("testsrc=size=352x288:rate=10"), QStringLiteral("-t"),
+                   QStringLiteral("0.3"), QStringLiteral("-c:v"), QStringLiteral("mjpeg"), path});
     ASSERT_TRUE(process.waitForFinished(60000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
     EXPECT_TRUE(IsAviFile(path));
@@ -183,7 +187,8 @@ TEST(FileHelpers, CopyCreatesMissingFoldersAndReplacesOldCopies)
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("card/evt_1.avi"));
     ASSERT_TRUE(WriteTestFile(source, "first"));
-    const QString target = dir.filePath(QStringLiteral("Desktop/HD-VANTORA/20110523_1422/evt_1.avi"));
+    const QString target =
+        dir.filePath(QStringLiteral("Desktop/HD-VANTORA/20110523_1422/evt_1.avi"));
 
     EXPECT_TRUE(CopyFileInto(source, target));
     EXPECT_EQ(ReadTestFile(target), QByteArray("first"));

@@ -53,10 +53,12 @@ public:
 private:
     void link(const QString &target, const QString &name, const QString &majorMinor)
     {
-        for (const QString &folder : {QStringLiteral("/class/block/"), QStringLiteral("/dev/block/")}) {
+        for (const QString &folder :
+             {QStringLiteral("/class/block/"), QStringLiteral("/dev/block/")}) {
             QDir().mkpath(probe.sysfsRoot + folder);
             const QString linkName =
-                probe.sysfsRoot + folder + (folder.startsWith(QLatin1String("/class")) ? name : majorMinor);
+                probe.sysfsRoot + folder +
+                (folder.startsWith(QLatin1String("/class")) ? name : majorMinor);
             QFile::link(target, linkName);
         }
     }
@@ -76,10 +78,10 @@ QByteArray mountLine(int id, const QString &majorMinor, const QString &root, con
 
 TEST(RemovableDrives, MountTableFieldsAndEscapes)
 {
-    const QList<MountEntry> entries = ParseMountInfo(
-        "36 35 98:0 /mnt1 /mnt/my\\040card rw,noatime master:1 - ext3 /dev/root rw\n"
-        "broken line\n"
-        "40 35 8:17 / /media/u/CAM rw - vfat /dev/sdb1 rw,fmask=0022\n");
+    const QList<MountEntry> entries =
+        ParseMountInfo("36 35 98:0 /mnt1 /mnt/my\\040card rw,noatime master:1 - ext3 /dev/root rw\n"
+                       "broken line\n"
+                       "40 35 8:17 / /media/u/CAM rw - vfat /dev/sdb1 rw,fmask=0022\n");
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[0].majorMinor, QStringLiteral("98:0"));
     EXPECT_EQ(entries[0].root, QStringLiteral("/mnt1"));
@@ -94,12 +96,14 @@ TEST(RemovableDrives, FlagOrBusMakesADeviceRemovable)
     FakeSystem fake;
     fake.AddDisk(QStringLiteral("pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0"),
                  QStringLiteral("sda"), QStringLiteral("0"), {QStringLiteral("sda1")}, 8);
-    fake.AddDisk(QStringLiteral("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0"),
-                 QStringLiteral("sdb"), QStringLiteral("0"), {QStringLiteral("sdb1")}, 9);
+    fake.AddDisk(
+        QStringLiteral("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0"),
+        QStringLiteral("sdb"), QStringLiteral("0"), {QStringLiteral("sdb1")}, 9);
     fake.AddDisk(QStringLiteral("pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0"),
                  QStringLiteral("sdc"), QStringLiteral("1"), {QStringLiteral("sdc1")}, 10);
     fake.AddDisk(QStringLiteral("pci0000:00/0000:00:1a.0/mmc_host/mmc0/mmc0:aaaa"),
-                 QStringLiteral("mmcblk0"), QStringLiteral("0"), {QStringLiteral("mmcblk0p1")}, 179);
+                 QStringLiteral("mmcblk0"), QStringLiteral("0"), {QStringLiteral("mmcblk0p1")},
+                 179);
     fake.AddDisk(QStringLiteral("virtual"), QStringLiteral("dm-0"), QStringLiteral("0"), {}, 254);
 
     const QString root = fake.probe.sysfsRoot;
@@ -110,16 +114,16 @@ TEST(RemovableDrives, FlagOrBusMakesADeviceRemovable)
     EXPECT_TRUE(IsRemovableBlockDevice(root, QStringLiteral("mmcblk0p1"), QString()));
     EXPECT_FALSE(IsRemovableBlockDevice(root, QStringLiteral("dm-0"), QString()));
     // A source not named in class/block is found by its device numbers.
-    EXPECT_TRUE(IsRemovableBlockDevice(root, QStringLiteral("disk/by-label/CAM"),
-                                       QStringLiteral("9:1")));
+    EXPECT_TRUE(
+        IsRemovableBlockDevice(root, QStringLiteral("disk/by-label/CAM"), QStringLiteral("9:1")));
     EXPECT_FALSE(IsRemovableBlockDevice(root, QStringLiteral("nothing"), QStringLiteral("7:7")));
 }
 
 TEST(RemovableDrives, MountedRemovableVolumesInMountPointOrder)
 {
     FakeSystem fake;
-    fake.AddDisk(QStringLiteral("pci0000:00/ata1/host0"), QStringLiteral("sda"), QStringLiteral("0"),
-                 {QStringLiteral("sda1"), QStringLiteral("sda2")}, 8);
+    fake.AddDisk(QStringLiteral("pci0000:00/ata1/host0"), QStringLiteral("sda"),
+                 QStringLiteral("0"), {QStringLiteral("sda1"), QStringLiteral("sda2")}, 8);
     fake.AddDisk(QStringLiteral("pci0000:00/usb1/1-1/host6"), QStringLiteral("sdb"),
                  QStringLiteral("1"), {QStringLiteral("sdb1")}, 9);
     fake.AddDisk(QStringLiteral("pci0000:00/mmc_host/mmc0/mmc0:0001"), QStringLiteral("mmcblk0"),
@@ -171,8 +175,8 @@ TEST(RemovableDrives, ExtraFoldersFollowInTheirOwnOrder)
     const QString second = fake.MountPoint(QStringLiteral("b-second"));
     const QString first = fake.MountPoint(QStringLiteral("z-first"));
     fake.probe.extraDrives = first + QStringLiteral("::") + second + QStringLiteral("//:") +
-                             fake.dir.filePath(QStringLiteral("missing")) + QLatin1Char(':') + first +
-                             QLatin1Char(':') + card;
+                             fake.dir.filePath(QStringLiteral("missing")) + QLatin1Char(':') +
+                             first + QLatin1Char(':') + card;
     EXPECT_EQ(RemovableDriveRoots(fake.probe),
               (QStringList{card + QLatin1Char('/'), first + QLatin1Char('/'),
                            second + QLatin1Char('/')}));
@@ -199,7 +203,8 @@ TEST(RemovableDrives, EnvironmentFoldersCountAsRemovableDrives)
     const int count = ListRemovableDrives(drives);
     EXPECT_EQ(count, drives.size());
     ASSERT_GE(drives.size(), 2);
-    EXPECT_EQ(drives.mid(drives.size() - 2), (QStringList{b + QLatin1Char('/'), a + QLatin1Char('/')}));
+    EXPECT_EQ(drives.mid(drives.size() - 2),
+              (QStringList{b + QLatin1Char('/'), a + QLatin1Char('/')}));
     EXPECT_EQ(GetDriveKind(a), DriveRemovable);
     EXPECT_EQ(GetDriveKind(fixed), DriveFixed);
     EXPECT_EQ(GetDriveKind(dir.filePath(QStringLiteral("gone"))), DriveNoRootDir);
