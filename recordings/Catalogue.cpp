@@ -7,13 +7,21 @@
 #include <QFile>
 #include <QFileDialog>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 
 namespace {
 
 constexpr int kNameColumn = 1;
 
+#ifndef Q_OS_UNIX
 QString fileNameOf(const std::filesystem::path &path)
 {
 #ifdef _WIN32
@@ -31,6 +39,32 @@ std::filesystem::path toFsPath(const QString &path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 #endif
 }
+#endif
+
+#ifdef Q_OS_UNIX
+// Whether a raw directory entry name can be a clip: one of the three prefixes, ".avi" in any
+// case at the end. ClassifyRecordingName decides after decoding.
+bool looksLikeClip(const char *name, size_t length)
+{
+    if (std::memcmp(name, "rec_", 4) != 0 && std::memcmp(name, "evt_", 4) != 0 &&
+        std::memcmp(name, "pmr_", 4) != 0)
+        return false;
+    const char *extension = name + length - 4;
+    return extension[0] == '.' && (extension[1] | 0x20) == 'a' && (extension[2] | 0x20) == 'v' &&
+           (extension[3] | 0x20) == 'i';
+}
+
+// Whether the entry is a regular file (links are followed; a dangling link is not).
+bool isRegularFile(int folderFd, const dirent *entry)
+{
+    if (entry->d_type == DT_REG)
+        return true;
+    if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
+        return false;
+    struct stat status;
+    return fstatat(folderFd, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
+}
+#endif
 
 } // namespace
 
@@ -86,6 +120,25 @@ bool CCatalogue::ScanFolder(QString &path)
     EnsureTrailingBackslash(path);
 
     // One pass in directory order; each kind keeps the order in which its names came.
+#ifdef Q_OS_UNIX
+    DIR *folder = opendir(QFile::encodeName(path).constData());
+    if (!folder)
+        return false;
+    const int folderFd = dirfd(folder);
+    while (const dirent *entry = readdir(folder)) {
+        // Cheap checks on the raw name first: most entries are drive-data files.
+        const char *raw = entry->d_name;
+        const size_t length = std::strlen(raw);
+        if (length < 8 || !looksLikeClip(raw, length))
+            continue;
+        const QString name = QFile::decodeName(QByteArray::fromRawData(raw, qsizetype(length)));
+        const auto kind = ClassifyRecordingName(name);
+        if (!kind || !isRegularFile(folderFd, entry))
+            continue;
+        namesOf(*kind).append(name);
+    }
+    closedir(folder);
+#else
     std::error_code error;
     std::filesystem::directory_iterator it(toFsPath(path), error);
     if (error)
@@ -95,15 +148,13 @@ bool CCatalogue::ScanFolder(QString &path)
             break;
         const QString name = fileNameOf(it->path());
         const auto kind = ClassifyRecordingName(name);
-        if (!kind)
-            continue;
-        // Judged by name first; only then is the entry checked to be a file (a folder or a
-        // dangling link named like a clip is not a recording).
+        // A folder or a dangling link named like a clip is not a recording.
         std::error_code typeError;
-        if (!it->is_regular_file(typeError))
+        if (!kind || !it->is_regular_file(typeError))
             continue;
         namesOf(*kind).append(name);
     }
+#endif
     return !IsEmpty();
 }
 

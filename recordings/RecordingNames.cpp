@@ -6,10 +6,10 @@ namespace {
 
 const QString kAviExtension = QStringLiteral(".avi");
 
-// Whether the name ends in ".avi", in any letter case.
-bool hasAviExtension(const QString &name)
+// Whether the name's extension (from its last '.') is ".avi", in any letter case.
+bool hasAviExtension(QStringView name)
 {
-    return PathExtension(name).compare(kAviExtension, Qt::CaseInsensitive) == 0;
+    return name.endsWith(u".avi", Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -74,7 +74,9 @@ QString RecordingStem(const QString &fileName)
 
 QString RecordingDateText(const QString &stem)
 {
-    QString text = stem;
+    QString text;
+    text.reserve(stem.size() + 4);
+    text.append(stem);
     text.replace(QLatin1Char('_'), QLatin1Char(' '));
     const struct
     {
@@ -94,7 +96,8 @@ std::optional<RecordingEntry> MakeRecordingEntry(const QString &fileName)
     RecordingEntry entry;
     entry.kind = *kind;
     entry.fileName = fileName;
-    entry.stem = RecordingStem(fileName);
+    // Prefix (four characters) and extension (four) off, as RecordingStem does.
+    entry.stem = QStringView(fileName).sliced(4, fileName.size() - 8).toString();
     entry.dateText = RecordingDateText(entry.stem);
     return entry;
 }

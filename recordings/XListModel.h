@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QPixmap>
+#include <QVarLengthArray>
 
 // One cell of a list row.
 struct CXListCell
@@ -17,7 +18,7 @@ struct CXListCell
 // One row: a cell per column and, for recordings, the file's name on the card.
 struct CXListRow
 {
-    QList<CXListCell> cells;
+    QVarLengthArray<CXListCell, 4> cells; // no allocation of its own for up to four columns
     QString fileName;
 };
 
