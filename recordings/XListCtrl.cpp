@@ -84,6 +84,7 @@ CXListCtrl::CXListCtrl(QWidget *parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setFrameShape(QFrame::NoFrame);
     setAccessibleName(tr("Recording list"));
+    m_header->setAccessibleName(tr("Recording list columns"));
 
     QFont listFont(QStringLiteral("Arial"));
     listFont.setPixelSize(22);
@@ -300,6 +301,29 @@ QList<CXListCtrl::SelectedRow> CXListCtrl::GetSelectedRows() const
     for (SelectedRow &selected : rows)
         selected.stem = m_model->CellText(selected.row, 1);
     return rows;
+}
+
+int CXListCtrl::FirstSelectedRow() const
+{
+    int first = -1;
+    const QItemSelection selection = selectionModel()->selection();
+    for (const QItemSelectionRange &range : selection) {
+        if (first < 0 || range.top() < first)
+            first = range.top();
+    }
+    return first;
+}
+
+void CXListCtrl::SelectRowAbove()
+{
+    const int row = FirstSelectedRow();
+    SelectOnly(row == 0 ? 0 : row - 1);
+}
+
+void CXListCtrl::SelectRowBelow()
+{
+    const int row = FirstSelectedRow();
+    SelectOnly(row < RowCount() - 1 ? row + 1 : row);
 }
 
 void CXListCtrl::ColumnClicked(int column)

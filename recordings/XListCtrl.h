@@ -103,6 +103,13 @@ public:
     // The selected rows in ascending order.
     QList<SelectedRow> GetSelectedRows() const;
 
+    // The first selected row, -1 when none.
+    int FirstSelectedRow() const;
+    // The arrow keys of the player window: select the row above or below the first selected
+    // one (SelectOnly); with nothing selected, above selects nothing and below the first row.
+    void SelectRowAbove();
+    void SelectRowBelow();
+
     // What a click on a column head does: the filter column posts 10, others sort (toggling the
     // direction) and post 11.
     void ColumnClicked(int column);

@@ -197,6 +197,27 @@ TEST_F(ListFixture, SelectOnlyClearsOtherRowsAndIgnoresRowsOutside)
     EXPECT_TRUE(SelectedRows().isEmpty());
 }
 
+TEST_F(ListFixture, ArrowKeySelectionStopsAtBothEnds)
+{
+    list.SelectRowBelow();
+    EXPECT_TRUE(SelectedRows().isEmpty());
+    Fill({entry("rec_a.avi"), entry("rec_b.avi"), entry("rec_c.avi")});
+    list.SelectRowAbove();
+    EXPECT_TRUE(SelectedRows().isEmpty());
+    list.SelectRowBelow();
+    EXPECT_EQ(SelectedRows(), QList<int>{0});
+    list.SelectRowAbove();
+    EXPECT_EQ(SelectedRows(), QList<int>{0});
+    list.SelectRowBelow();
+    list.SelectRowBelow();
+    list.SelectRowBelow();
+    EXPECT_EQ(SelectedRows(), QList<int>{2});
+    // From a multiple selection the first selected row counts.
+    list.selectAll();
+    list.SelectRowBelow();
+    EXPECT_EQ(SelectedRows(), QList<int>{1});
+}
+
 TEST_F(ListFixture, CellRequestsOutsideTheListDoNothing)
 {
     const int row = list.AppendRow(QStringLiteral("Event"));
