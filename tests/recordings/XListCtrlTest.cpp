@@ -143,6 +143,35 @@ TEST_F(ListFixture, EqualKeysKeepTheirOrderInBothDirections)
     EXPECT_EQ(Column(0), (QStringList{"Event", "Normal", "Event", "Parking", "Normal", "Normal"}));
 }
 
+TEST_F(ListFixture, EqualKeysKeepTheirOrderInLargeLists)
+{
+    // Enough rows that a sort which is not stable would show it.
+    QList<RecordingEntry> entries;
+    const char *prefixes[] = {"evt_", "pmr_", "rec_"};
+    for (int i = 0; i < 90; ++i)
+        entries << entry(QStringLiteral("%1%2.avi").arg(prefixes[(i * 7) % 3]).arg(i % 4).toUtf8());
+    // Same kind and stem repeat: tell the rows apart by an order number in the date column.
+    Fill(entries);
+    for (int row = 0; row < list.RowCount(); ++row)
+        list.SetCellText(row, 2, QString::number(row));
+
+    for (bool ascending : {true, false}) {
+        list.SetAscending(ascending);
+        list.SortByColumn(1, false);
+        for (int row = 1; row < list.RowCount(); ++row) {
+            if (list.GetCellText(row, 1) == list.GetCellText(row - 1, 1)) {
+                const int before = list.GetCellText(row - 1, 2).toInt();
+                const int after = list.GetCellText(row, 2).toInt();
+                EXPECT_LT(before, after)
+                    << "row " << row << (ascending ? " ascending" : " descending");
+            }
+        }
+        // Keep the sorted order as the new insertion order for the other direction.
+        for (int row = 0; row < list.RowCount(); ++row)
+            list.SetCellText(row, 2, QString::number(row));
+    }
+}
+
 TEST_F(ListFixture, EmptyListSortsNothingAndPostsNothing)
 {
     list.SortByColumn(1, true);
