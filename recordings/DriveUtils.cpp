@@ -275,18 +275,26 @@ QString FormatSize(qint64 count)
     return QString::asprintf("%0.2f%s", double(count) / double(divisor), unit);
 }
 
+QString VolumeDisplayName(const QString &label, const QString &device, const QString &mountPoint)
+{
+    if (!label.isEmpty()) {
+        const QString deviceName = device.mid(device.lastIndexOf(QLatin1Char('/')) + 1);
+        return deviceName.isEmpty() ? label
+                                    : label + QStringLiteral(" (") + deviceName + QLatin1Char(')');
+    }
+    const QString folder = QDir::cleanPath(mountPoint);
+    const QString name = folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
+    return name.isEmpty() ? folder : name;
+}
+
 QString GetVolumeDisplayName(const QString &drive)
 {
-    const QString root = DriveRoot(drive);
-    QString folder = QDir::cleanPath(QFileInfo(root).absoluteFilePath());
+    const QString folder = QDir::cleanPath(QFileInfo(DriveRoot(drive)).absoluteFilePath());
     const QStorageInfo info(folder);
-    if (info.isValid() && QDir::cleanPath(info.rootPath()) == folder && !info.name().isEmpty()) {
-        const QString device = QFileInfo(QString::fromLocal8Bit(info.device())).fileName();
-        return device.isEmpty() ? info.name()
-                                : info.name() + QStringLiteral(" (") + device + QLatin1Char(')');
-    }
-    const QString name = QFileInfo(folder).fileName();
-    return name.isEmpty() ? folder : name;
+    // Only a volume's own mount point shows its label; other folders show their name.
+    if (info.isValid() && QDir::cleanPath(info.rootPath()) == folder)
+        return VolumeDisplayName(info.name(), QString::fromLocal8Bit(info.device()), folder);
+    return VolumeDisplayName(QString(), QString(), folder);
 }
 
 QString GetDesktopPath()

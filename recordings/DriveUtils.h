@@ -85,6 +85,10 @@ QString FormatSize(qint64 count);
 // "CAM (sdb1)" for a volume with a label, else the name of the mount folder.
 QString GetVolumeDisplayName(const QString &drive);
 
+// The rule behind it: label and device name ("/dev/sdb1" shows as sdb1), or without a label the
+// last folder name of the mount point ("/" for the root).
+QString VolumeDisplayName(const QString &label, const QString &device, const QString &mountPoint);
+
 // The user's desktop folder (without a trailing '/'); the home folder when there is none.
 QString GetDesktopPath();
 

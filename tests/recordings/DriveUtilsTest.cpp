@@ -268,8 +268,17 @@ TEST(DriveHelpers, DiskSpaceOfAFolderAndOfNothing)
     EXPECT_EQ(used, 13);
 }
 
-TEST(DriveHelpers, DisplayNameOfAPlainFolderIsItsName)
+TEST(DriveHelpers, DisplayNameIsLabelAndDeviceOrTheFolderName)
 {
+    EXPECT_EQ(VolumeDisplayName(QStringLiteral("CAM"), QStringLiteral("/dev/sdb1"),
+                                QStringLiteral("/media/u/CAM")),
+              QStringLiteral("CAM (sdb1)"));
+    EXPECT_EQ(VolumeDisplayName(QString(), QStringLiteral("/dev/sdb1"),
+                                QStringLiteral("/media/u/1234-ABCD/")),
+              QStringLiteral("1234-ABCD"));
+    EXPECT_EQ(VolumeDisplayName(QString(), QString(), QStringLiteral("/")), QStringLiteral("/"));
+
+    // A folder that is no mount point shows its own name.
     QTemporaryDir dir;
     const QString card = dir.filePath(QStringLiteral("SD 카드"));
     ASSERT_TRUE(QDir().mkpath(card));
