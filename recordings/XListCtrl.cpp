@@ -54,16 +54,25 @@ QSize CXListDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &
     return QSize(m_list->header()->sectionSize(index.column()), m_list->RowHeight());
 }
 
+QFont CellHeightFont(const QString &family, int cellHeight)
+{
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    font.setWeight(QFont::Normal);
+    int pixelSize = std::max(cellHeight, 1);
+    font.setPixelSize(pixelSize);
+    while (pixelSize > 1 && QFontMetrics(font).height() > cellHeight)
+        font.setPixelSize(--pixelSize);
+    return font;
+}
+
 CXListCtrl::CXListCtrl(QWidget *parent)
     : QTreeView(parent)
     , m_model(new CXListModel(this))
     , m_header(new CXListHeader(this))
     , m_gridColour(QApplication::palette().color(QPalette::Disabled, QPalette::Text))
 {
-    m_cellFont.setFamily(QStringLiteral("Arial"));
-    m_cellFont.setPixelSize(15);
-    m_cellFont.setWeight(QFont::Normal);
-    m_cellFont.setStyleHint(QFont::SansSerif);
+    m_cellFont = CellHeightFont(QStringLiteral("Arial"), 15);
 
     setHeader(m_header);
     setModel(m_model);
@@ -86,9 +95,7 @@ CXListCtrl::CXListCtrl(QWidget *parent)
     setAccessibleName(tr("Recording list"));
     m_header->setAccessibleName(tr("Recording list columns"));
 
-    QFont listFont(QStringLiteral("Arial"));
-    listFont.setPixelSize(22);
-    SetListFont(listFont);
+    SetListFont(CellHeightFont(QStringLiteral("Arial"), 22));
     applyViewportColour();
 
     connect(m_header, &QHeaderView::sectionClicked, this, &CXListCtrl::ColumnClicked);
@@ -173,7 +180,7 @@ void CXListCtrl::SetCellFont(const QFont &font)
 void CXListCtrl::SetListFont(const QFont &font)
 {
     setFont(font);
-    m_rowHeight = std::max(QFontMetrics(font).height(), 1);
+    m_rowHeight = std::max(QFontMetrics(font).height(), 16) + 1;
     scheduleDelayedItemsLayout();
 }
 

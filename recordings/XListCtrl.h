@@ -12,6 +12,10 @@
 
 class CXListCtrl;
 
+// A font whose character cell (ascent + descent) is at most `cellHeight` pixels high: the list's
+// fonts are given by cell height, which keeps the camera's long names inside their columns.
+QFont CellHeightFont(const QString &family, int cellHeight);
+
 // Paints one cell of a CXListCtrl: background, kind icon or text, grid line.
 class CXListDelegate : public QStyledItemDelegate
 {

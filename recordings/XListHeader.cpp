@@ -99,6 +99,8 @@ void CXListHeader::paintHead(QPainter &painter, const QRect &rect, const Segment
 {
     const int w = rect.width();
     const int h = rect.height();
+    // Segments and caption never spill into the neighbouring heads.
+    painter.setClipRect(rect);
     const int leftWidth = segments.left.width();
     const int rightWidth = segments.right.width();
     if (!segments.left.isNull())
@@ -135,6 +137,7 @@ void CXListHeader::paintEvent(QPaintEvent *)
     // Beyond the last column: an empty head, so the bar looks whole.
     if (end < viewport()->width())
         paintHead(painter, QRect(end, 0, viewport()->width() - end, height), m_normal, nullptr);
+    painter.setClipping(false);
 }
 
 void CXListHeader::mousePressEvent(QMouseEvent *event)
