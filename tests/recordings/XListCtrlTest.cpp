@@ -409,3 +409,13 @@ TEST(XListHeader, WhiteIsTransparentInCaptions)
     EXPECT_EQ(qAlpha(keyed.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(keyed.pixel(1, 0)), 255);
 }
+
+TEST(XListFonts, CameraNamesFitTheirColumns)
+{
+    const QFont cell = CellHeightFont(QStringLiteral("Arial"), 15);
+    const QFontMetrics metrics(cell);
+    EXPECT_LE(metrics.height(), 15);
+    EXPECT_GE(metrics.height(), 12);
+    EXPECT_LE(metrics.horizontalAdvance(QStringLiteral("20110523_142233")), 110);
+    EXPECT_LE(metrics.horizontalAdvance(QStringLiteral("2011-05-23 14:22:33")), 135);
+}
