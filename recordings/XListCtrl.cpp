@@ -364,6 +364,7 @@ void CXListCtrl::mousePressEvent(QMouseEvent *event)
     if (!indexAt(event->position().toPoint()).isValid()) {
         // Empty space below the rows: the selection stays as it is.
         keepSelectionOnEmptyClick();
+        setFocus(Qt::MouseFocusReason);
         event->accept();
         return;
     }
