@@ -1,0 +1,374 @@
+#include "Catalogue.h"
+
+#include "DriveUtils.h"
+#include "StringTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+constexpr int kNameColumn = 1;
+
+#ifndef Q_OS_UNIX
+QString fileNameOf(const std::filesystem::path &path)
+{
+#ifdef _WIN32
+    return QString::fromStdWString(path.filename().native());
+#else
+    return QFile::decodeName(path.filename().native().c_str());
+#endif
+}
+
+std::filesystem::path toFsPath(const QString &path)
+{
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+#endif
+
+#ifdef Q_OS_UNIX
+// Whether a raw directory entry name can be a clip: one of the three prefixes, ".avi" in any
+// case at the end. ClassifyRecordingName decides after decoding.
+bool looksLikeClip(const char *name, size_t length)
+{
+    if (std::memcmp(name, "rec_", 4) != 0 && std::memcmp(name, "evt_", 4) != 0 &&
+        std::memcmp(name, "pmr_", 4) != 0)
+        return false;
+    const char *extension = name + length - 4;
+    return extension[0] == '.' && (extension[1] | 0x20) == 'a' && (extension[2] | 0x20) == 'v' &&
+           (extension[3] | 0x20) == 'i';
+}
+
+// Whether the entry is a regular file (links are followed; a dangling link is not).
+bool isRegularFile(int folderFd, const dirent *entry)
+{
+    if (entry->d_type == DT_REG)
+        return true;
+    if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
+        return false;
+    struct stat status;
+    return fstatat(folderFd, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
+}
+#endif
+
+} // namespace
+
+int CCatalogue::FilterCaptionId(int kindFilter)
+{
+    switch (kindFilter) {
+    case FilterEvent:
+        return 3416;
+    case FilterParking:
+        return 3415;
+    case FilterNormal:
+        return 3414;
+    default:
+        return 3410;
+    }
+}
+
+int CCatalogue::NextKindFilter(int kindFilter)
+{
+    return kindFilter >= FilterAll && kindFilter < FilterNormal ? kindFilter + 1 : FilterAll;
+}
+
+QStringList &CCatalogue::namesOf(RecordingKind kind)
+{
+    switch (kind) {
+    case RecordingKind::Event:
+        return m_eventNames;
+    case RecordingKind::Parking:
+        return m_parkingNames;
+    case RecordingKind::Normal:
+        break;
+    }
+    return m_normalNames;
+}
+
+void CCatalogue::clearNames()
+{
+    m_eventNames.clear();
+    m_parkingNames.clear();
+    m_normalNames.clear();
+}
+
+bool CCatalogue::IsEmpty() const
+{
+    return m_eventNames.isEmpty() && m_parkingNames.isEmpty() && m_normalNames.isEmpty();
+}
+
+bool CCatalogue::ScanFolder(QString &path)
+{
+    clearNames();
+    if (path.isEmpty())
+        return false;
+    EnsureTrailingBackslash(path);
+
+    // One pass in directory order; each kind keeps the order in which its names came.
+#ifdef Q_OS_UNIX
+    DIR *folder = opendir(QFile::encodeName(path).constData());
+    if (!folder)
+        return false;
+    const int folderFd = dirfd(folder);
+    while (const dirent *entry = readdir(folder)) {
+        // Cheap checks on the raw name first: most entries are drive-data files.
+        const char *raw = entry->d_name;
+        const size_t length = std::strlen(raw);
+        if (length < 8 || !looksLikeClip(raw, length))
+            continue;
+        const QString name = QFile::decodeName(QByteArray::fromRawData(raw, qsizetype(length)));
+        const auto kind = ClassifyRecordingName(name);
+        if (!kind || !isRegularFile(folderFd, entry))
+            continue;
+        namesOf(*kind).append(name);
+    }
+    closedir(folder);
+#else
+    std::error_code error;
+    std::filesystem::directory_iterator it(toFsPath(path), error);
+    if (error)
+        return false;
+    for (const std::filesystem::directory_iterator end; it != end; it.increment(error)) {
+        if (error)
+            break;
+        const QString name = fileNameOf(it->path());
+        const auto kind = ClassifyRecordingName(name);
+        // A folder or a dangling link named like a clip is not a recording.
+        std::error_code typeError;
+        if (!kind || !it->is_regular_file(typeError))
+            continue;
+        namesOf(*kind).append(name);
+    }
+#endif
+    return !IsEmpty();
+}
+
+void CCatalogue::FillList()
+{
+    if (!m_list)
+        return;
+    m_list->DeleteAllRows();
+
+    QList<RecordingEntry> entries;
+    entries.reserve(m_eventNames.size() + m_parkingNames.size() + m_normalNames.size());
+    const auto add = [&entries](const QStringList &names) {
+        for (const QString &name : names) {
+            if (auto entry = MakeRecordingEntry(name))
+                entries.append(std::move(*entry));
+        }
+    };
+    if (m_kindFilter == FilterAll || m_kindFilter == FilterEvent)
+        add(m_eventNames);
+    if (m_kindFilter == FilterAll || m_kindFilter == FilterParking)
+        add(m_parkingNames);
+    if (m_kindFilter == FilterAll || m_kindFilter == FilterNormal)
+        add(m_normalNames);
+    m_list->AppendEntries(entries);
+    m_list->SortByColumn(kNameColumn, false);
+}
+
+void CCatalogue::sortAndAnnounce()
+{
+    if (!m_list)
+        return;
+    m_list->AdjustLastColumn();
+    m_list->SetAscending(true);
+    m_list->SortByColumn(kNameColumn, true);
+}
+
+void CCatalogue::openRow(int row)
+{
+    if (m_hooks.openRecordingAt)
+        m_hooks.openRecordingAt(row);
+    else
+        MakeCurrent(row);
+}
+
+bool CCatalogue::LoadFolder(QString path)
+{
+    if (m_list)
+        m_list->SetFilterCaption(FilterCaptionId(FilterAll));
+    m_kindFilter = FilterAll;
+
+    if (ScanFolder(path)) {
+        FillList();
+        m_folderPath = path;
+        sortAndAnnounce();
+        openRow(0);
+        return true;
+    }
+
+    if (m_hooks.clearPlayer)
+        m_hooks.clearPlayer();
+    if (m_list)
+        m_list->DeleteAllRows();
+    clearNames();
+    m_currentIndex = 0;
+    m_currentStem.clear();
+    m_currentFileName.clear();
+    return false;
+}
+
+bool CCatalogue::AutoLoadCard()
+{
+    if (m_list)
+        m_list->SetFilterCaption(FilterCaptionId(FilterAll));
+    const QStringList drives = m_hooks.listDrives ? m_hooks.listDrives() : RemovableDriveRoots();
+    bool found = false;
+    for (const QString &drive : drives) {
+        QString root = drive;
+        if (ScanFolder(root)) {
+            m_folderPath = root;
+            FillList();
+            found = true;
+            break;
+        }
+    }
+    if (!drives.isEmpty())
+        sortAndAnnounce();
+    return found;
+}
+
+void CCatalogue::OpenCard()
+{
+    if (!m_hooks.chooseCard)
+        return;
+    const std::optional<QString> chosen = m_hooks.chooseCard(m_folderPath);
+    if (!chosen || chosen->isEmpty())
+        return;
+    LoadFolder(*chosen);
+}
+
+void CCatalogue::OpenFolder()
+{
+    std::optional<QString> chosen;
+    if (m_hooks.chooseFolder) {
+        chosen = m_hooks.chooseFolder(m_folderPath);
+    } else {
+        const QString start = m_folderPath.isEmpty() ? QDir::homePath() : m_folderPath;
+        const QString folder = QFileDialog::getExistingDirectory(m_dialogParent, LoadResString(202),
+                                                                 start, QFileDialog::ShowDirsOnly);
+        if (!folder.isEmpty())
+            chosen = folder;
+    }
+    if (!chosen || chosen->isEmpty())
+        return;
+    LoadFolder(*chosen);
+}
+
+void CCatalogue::CycleKindFilter()
+{
+    m_kindFilter = NextKindFilter(m_kindFilter);
+    if (m_list)
+        m_list->SetFilterCaption(FilterCaptionId(m_kindFilter));
+    if (m_hooks.resetReadouts)
+        m_hooks.resetReadouts();
+    FillList();
+    sortAndAnnounce();
+    openRow(0);
+}
+
+void CCatalogue::RelocateCurrent()
+{
+    if (!m_list)
+        return;
+    const int rows = m_list->RowCount();
+    int found = -1;
+    // The file name is unique; the stem is not when two kinds share one.
+    if (!m_currentFileName.isEmpty()) {
+        for (int row = 0; row < rows && found < 0; ++row) {
+            if (m_list->RowFileName(row) == m_currentFileName &&
+                m_list->GetCellText(row, kNameColumn) == m_currentStem)
+                found = row;
+        }
+    }
+    for (int row = 0; row < rows && found < 0; ++row) {
+        if (m_list->GetCellText(row, kNameColumn) == m_currentStem)
+            found = row;
+    }
+    if (found >= 0)
+        m_currentIndex = found;
+
+    m_list->SelectOnly(m_currentIndex);
+    if (m_currentIndex >= 0 && m_currentIndex < rows) {
+        m_currentStem = m_list->GetCellText(m_currentIndex, kNameColumn);
+        m_currentFileName = m_list->RowFileName(m_currentIndex);
+    }
+    showTitle();
+}
+
+void CCatalogue::MakeCurrent(int row)
+{
+    if (!m_list)
+        return;
+    m_currentIndex = row;
+    if (row < 0 || row >= m_list->RowCount())
+        return;
+    m_currentStem = m_list->GetCellText(row, kNameColumn);
+    m_currentFileName = m_list->RowFileName(row);
+    showTitle();
+}
+
+bool CCatalogue::HandleListNotification(int code, qint64 value)
+{
+    switch (code) {
+    case 9:
+        openRow(int(value));
+        return true;
+    case 10:
+        CycleKindFilter();
+        return true;
+    case 11:
+        RelocateCurrent();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CCatalogue::RemoveName(RecordingKind kind, const QString &clipPath)
+{
+    QString name = clipPath;
+    if (!m_folderPath.isEmpty() && name.startsWith(m_folderPath))
+        name = name.mid(m_folderPath.size());
+    namesOf(kind).removeOne(name);
+}
+
+QString CCatalogue::TitleText() const
+{
+    if (m_currentStem.isEmpty())
+        return QString();
+    const int rows = m_list ? m_list->RowCount() : 0;
+    return m_currentStem + QString::asprintf("(%d/%d)", m_currentIndex + 1, rows);
+}
+
+void CCatalogue::showTitle()
+{
+    if (!m_currentStem.isEmpty() && m_hooks.setTitle)
+        m_hooks.setTitle(TitleText());
+}
+
+QString CCatalogue::ClipPathAt(int row) const
+{
+    if (!m_list || row < 0 || row >= m_list->RowCount())
+        return QString();
+    QString name = m_list->RowFileName(row);
+    if (name.isEmpty())
+        name = RecordingFileName(m_list->GetCellText(row, 0), m_list->GetCellText(row, 1));
+    return m_folderPath + name;
+}

@@ -1,0 +1,381 @@
+#include "DriveUtils.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QtEndian>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+std::filesystem::path toFsPath(const QString &path)
+{
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+// Decodes the octal escapes (\040 for a space ...) of a mount-table field.
+QString decodeMountField(const QByteArray &field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const QByteArray digits = field.mid(i + 1, 3);
+            bool ok = false;
+            const int value = digits.toInt(&ok, 8);
+            if (ok) {
+                out.append(char(value));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(field[i]);
+    }
+    return QFile::decodeName(out);
+}
+
+QString readSmallFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLatin1(file.read(64)).trimmed();
+}
+
+// The root of a folder path with exactly one trailing '/', or empty for a missing folder.
+QString folderRoot(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.isDir())
+        return QString();
+    QString root = QDir::cleanPath(info.absoluteFilePath());
+    EnsureTrailingBackslash(root);
+    return root;
+}
+
+// Up to `maxBytes` bytes from the start of a file; false when it cannot be opened or read.
+bool readHead(const QString &path, qint64 maxBytes, QByteArray &data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    data.resize(maxBytes);
+    const qint64 got = file.read(data.data(), maxBytes);
+    if (got < 0)
+        return false;
+    data.resize(got);
+    return true;
+}
+
+} // namespace
+
+void PumpMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+void EnsureTrailingBackslash(QString &path)
+{
+    if (path == QLatin1String("/"))
+        return;
+    const bool wasRoot = path.size() > 1 && std::all_of(path.cbegin(), path.cend(), [](QChar c) {
+                             return c == QLatin1Char('/');
+                         });
+    if (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    if (wasRoot) {
+        path = QStringLiteral("/");
+        return;
+    }
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+}
+
+QString DriveRoot(const QString &drive)
+{
+    QString root = drive;
+    EnsureTrailingBackslash(root);
+    return root;
+}
+
+QList<MountEntry> ParseMountInfo(const QByteArray &text)
+{
+    QList<MountEntry> entries;
+    const QList<QByteArray> lines = text.split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        const qsizetype separator = fields.indexOf(QByteArray("-"));
+        if (fields.size() < 5 || separator < 6 || separator + 2 >= fields.size())
+            continue;
+        MountEntry entry;
+        entry.majorMinor = QString::fromLatin1(fields[2]);
+        entry.root = decodeMountField(fields[3]);
+        entry.mountPoint = decodeMountField(fields[4]);
+        entry.fsType = decodeMountField(fields[separator + 1]);
+        entry.source = decodeMountField(fields[separator + 2]);
+        entries.append(entry);
+    }
+    return entries;
+}
+
+bool IsRemovableBlockDevice(const QString &sysfsRoot, const QString &deviceName,
+                            const QString &majorMinor)
+{
+    QString node;
+    if (!deviceName.isEmpty() && !deviceName.contains(QLatin1Char('/'))) {
+        const QString byName = sysfsRoot + QStringLiteral("/class/block/") + deviceName;
+        if (QFileInfo::exists(byName))
+            node = byName;
+    }
+    if (node.isEmpty() && !majorMinor.isEmpty()) {
+        const QString byNumber = sysfsRoot + QStringLiteral("/dev/block/") + majorMinor;
+        if (QFileInfo::exists(byNumber))
+            node = byNumber;
+    }
+    if (node.isEmpty())
+        return false;
+
+    const QString devicePath = QFileInfo(node).canonicalFilePath();
+    if (devicePath.isEmpty())
+        return false;
+
+    // A partition's flags are those of its disk, the folder above it.
+    QString diskPath = devicePath;
+    if (QFileInfo::exists(devicePath + QStringLiteral("/partition")))
+        diskPath = QFileInfo(devicePath).path();
+    if (readSmallFile(diskPath + QStringLiteral("/removable")) == QLatin1String("1"))
+        return true;
+
+    // Card readers on USB and SD slots often report fixed media: look at the bus instead.
+    QString relative = devicePath;
+    const QString rootPath = QFileInfo(sysfsRoot).canonicalFilePath();
+    if (!rootPath.isEmpty() && relative.startsWith(rootPath + QLatin1Char('/')))
+        relative = relative.mid(rootPath.size());
+    const QStringList parts = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return std::any_of(parts.cbegin(), parts.cend(), [](const QString &part) {
+        return part.startsWith(QLatin1String("usb")) || part.startsWith(QLatin1String("mmc"));
+    });
+}
+
+QStringList RemovableDriveRoots(const DriveProbe &probe)
+{
+    QList<MountEntry> mounts;
+    {
+        QFile table(probe.mountInfoPath);
+        // /proc files report size 0: read them to the end.
+        if (table.open(QIODevice::ReadOnly))
+            mounts = ParseMountInfo(table.readAll());
+    }
+
+    // A later mount on the same point hides the earlier one.
+    QMap<QString, MountEntry> byMountPoint;
+    for (const MountEntry &entry : std::as_const(mounts))
+        byMountPoint.insert(entry.mountPoint, entry);
+
+    QStringList roots;
+    for (const MountEntry &entry : std::as_const(byMountPoint)) {
+        // Only whole file systems of real block devices; never the system's own root.
+        if (entry.majorMinor.startsWith(QLatin1String("0:")) || entry.root != QLatin1String("/") ||
+            entry.mountPoint == QLatin1String("/"))
+            continue;
+        QString deviceName;
+        if (entry.source.startsWith(QLatin1String("/dev/")))
+            deviceName = entry.source.mid(5);
+        if (!IsRemovableBlockDevice(probe.sysfsRoot, deviceName, entry.majorMinor))
+            continue;
+        QString root = entry.mountPoint;
+        EnsureTrailingBackslash(root);
+        if (!roots.contains(root))
+            roots.append(root);
+    }
+
+    const QStringList extra = probe.extraDrives.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &folder : extra) {
+        const QString root = folderRoot(folder);
+        if (!root.isEmpty() && !roots.contains(root))
+            roots.append(root);
+    }
+    return roots;
+}
+
+int ListRemovableDrives(QStringList &list)
+{
+    const QStringList roots = RemovableDriveRoots();
+    list.append(roots);
+    return int(roots.size());
+}
+
+int GetDriveKind(const QString &drive)
+{
+    const QString root = folderRoot(DriveRoot(drive));
+    if (root.isEmpty())
+        return DriveNoRootDir;
+    return RemovableDriveRoots().contains(root) ? DriveRemovable : DriveFixed;
+}
+
+bool DriveExists(const QString &drive)
+{
+    return !folderRoot(DriveRoot(drive)).isEmpty();
+}
+
+bool IsRemovableDriveIndex(int index)
+{
+    return index >= 0 && index < RemovableDriveRoots().size();
+}
+
+void GetDiskSpace(const QString &drive, qint64 &total, qint64 &free, qint64 &used)
+{
+    const QString root = DriveRoot(drive);
+    if (!DriveExists(root))
+        return;
+    const QStorageInfo info(root);
+    if (!info.isValid() || !info.isReady() || info.bytesTotal() < 0) {
+        total = free = used = 0;
+        return;
+    }
+    total = info.bytesTotal();
+    free = std::max<qint64>(info.bytesFree(), 0);
+    used = total - free;
+}
+
+QString FormatByteCount(quint64 count)
+{
+    QString digits = QString::number(count);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, QLatin1Char(','));
+    return digits + QStringLiteral("바이트");
+}
+
+QString FormatSize(qint64 count)
+{
+    constexpr qint64 kKilo = 1024;
+    constexpr qint64 kMega = kKilo * 1024;
+    constexpr qint64 kGiga = kMega * 1024;
+    if (count < kKilo)
+        return FormatByteCount(quint64(std::max<qint64>(count, 0)));
+    const char *unit = "KB";
+    qint64 divisor = kKilo;
+    if (count >= kGiga) {
+        unit = "GB";
+        divisor = kGiga;
+    } else if (count >= kMega) {
+        unit = "MB";
+        divisor = kMega;
+    }
+    return QString::asprintf("%0.2f%s", double(count) / double(divisor), unit);
+}
+
+QString VolumeDisplayName(const QString &label, const QString &device, const QString &mountPoint)
+{
+    if (!label.isEmpty()) {
+        const QString deviceName = device.mid(device.lastIndexOf(QLatin1Char('/')) + 1);
+        return deviceName.isEmpty() ? label
+                                    : label + QStringLiteral(" (") + deviceName + QLatin1Char(')');
+    }
+    const QString folder = QDir::cleanPath(mountPoint);
+    const QString name = folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
+    return name.isEmpty() ? folder : name;
+}
+
+QString GetVolumeDisplayName(const QString &drive)
+{
+    const QString folder = QDir::cleanPath(QFileInfo(DriveRoot(drive)).absoluteFilePath());
+    const QStorageInfo info(folder);
+    // Only a volume's own mount point shows its label; other folders show their name.
+    if (info.isValid() && QDir::cleanPath(info.rootPath()) == folder)
+        return VolumeDisplayName(info.name(), QString::fromLocal8Bit(info.device()), folder);
+    return VolumeDisplayName(QString(), QString(), folder);
+}
+
+QString GetDesktopPath()
+{
+    QString path = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (path.isEmpty())
+        path = QDir::homePath();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+bool FileExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+bool DeleteFileAt(const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || info.isDir())
+        return false;
+    return QFile::remove(path);
+}
+
+bool CopyFileInto(const QString &source, const QString &destination)
+{
+    const qsizetype slash = destination.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash > 0 ? destination.left(slash) : QString();
+    const QString name = destination.mid(slash + 1);
+    if (name.isEmpty() || !QFileInfo(source).isFile())
+        return false;
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        return false;
+
+    const QString partial = (slash >= 0 ? destination.left(slash + 1) : QString()) +
+                            QLatin1Char('.') + name + QStringLiteral(".part");
+    std::error_code error;
+    std::filesystem::copy_file(toFsPath(source), toFsPath(partial),
+                               std::filesystem::copy_options::overwrite_existing, error);
+    if (!error)
+        std::filesystem::rename(toFsPath(partial), toFsPath(destination), error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(toFsPath(partial), ignored);
+        return false;
+    }
+    return true;
+}
+
+QString PathExtension(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < slash)
+        return QString();
+    return path.mid(dot);
+}
+
+bool IsAviFile(const QString &path)
+{
+    QByteArray head;
+    if (!readHead(path, 512, head) || head.size() < 12)
+        return false;
+    return head.startsWith("RIFF") && qFromLittleEndian<quint32>(head.constData() + 4) != 0 &&
+           head.mid(8, 4) == "AVI ";
+}
+
+bool ReadAviFrameSize(const QString &path, int &width, int &height)
+{
+    QByteArray head;
+    if (!readHead(path, 512, head) || head.size() < 70)
+        return false;
+
+    // The main header normally starts at byte 32 (RIFF header, "LIST" "hdrl", then "avih");
+    // writers that put other chunks first are handled by finding the chunk.
+    qsizetype header = 32;
+    const qsizetype tag = head.indexOf("avih");
+    if (tag >= 0 && tag + 8 + 38 <= head.size())
+        header = tag + 8;
+    width = qFromLittleEndian<quint16>(head.constData() + header + 32);
+    height = qFromLittleEndian<quint16>(head.constData() + header + 36);
+    return true;
+}

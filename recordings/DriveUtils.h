@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// Drive and file helpers. Paths use '/' separators; a drive is a mounted volume named by its
+// root path (the mount point with a trailing '/'). None of these functions shows a message.
+
+// Lets the user-interface thread paint and handle input during a long loop.
+void PumpMessages();
+
+// Makes a folder path end in exactly one '/': "a//" gives "a/", "a" gives "a/"; an empty path
+// stays empty and "/" stays "/".
+void EnsureTrailingBackslash(QString &path);
+
+// The root path of a drive: the text with a trailing '/'.
+QString DriveRoot(const QString &drive);
+
+// Drive type codes, numbered as the player has always numbered them.
+enum DriveKindCode : int {
+    DriveUnknown = 0,
+    DriveNoRootDir = 1, // no such folder
+    DriveRemovable = 2,
+    DriveFixed = 3,
+};
+
+// Where the removable-drive probe looks. Tests point it at a fake tree in a temporary folder.
+struct DriveProbe
+{
+    QString sysfsRoot = QStringLiteral("/sys");
+    QString mountInfoPath = QStringLiteral("/proc/self/mountinfo");
+    // ':'-separated folders that count as removable drives, after the real ones.
+    QString extraDrives = qEnvironmentVariable("RX9_EXTRA_DRIVES");
+};
+
+// One mounted block-device file system, as the mount table gives it.
+struct MountEntry
+{
+    QString majorMinor; // "8:17"
+    QString root;       // the mounted folder of the file system; "/" unless a bind mount
+    QString mountPoint; // "/media/user/CAM"
+    QString fsType;     // "vfat"
+    QString source;     // "/dev/sdb1"
+};
+
+// Parses /proc/self/mountinfo text (octal escapes such as \040 decoded).
+QList<MountEntry> ParseMountInfo(const QByteArray &text);
+
+// Whether the block device (by its sysfs name such as "sdb1", or else its "major:minor") is
+// removable: its disk's "removable" flag is 1, or its sysfs device path runs through a USB or
+// MMC/SD bus.
+bool IsRemovableBlockDevice(const QString &sysfsRoot, const QString &deviceName,
+                            const QString &majorMinor);
+
+// The removable drives' root paths: mounted removable volumes in mount-point order, then the
+// existing folders of `extraDrives` in their order (duplicates dropped).
+QStringList RemovableDriveRoots(const DriveProbe &probe = DriveProbe());
+
+// Fills `list` with the removable drives' root paths; gives their number.
+int ListRemovableDrives(QStringList &list);
+
+// DriveRemovable for the removable drives, DriveFixed for other existing folders,
+// DriveNoRootDir when the folder does not exist.
+int GetDriveKind(const QString &drive);
+
+// Whether there is a folder at the drive's root.
+bool DriveExists(const QString &drive);
+
+// Whether the index-th removable drive (in list order) exists.
+bool IsRemovableDriveIndex(int index);
+
+// Total, free (for everyone, not the caller's quota) and used bytes of the volume. When the
+// drive does not exist the outputs are left untouched; when it cannot be queried all are 0.
+void GetDiskSpace(const QString &drive, qint64 &total, qint64 &free, qint64 &used);
+
+// "1,023바이트": the count in decimal with a "," between groups of three digits.
+QString FormatByteCount(quint64 count);
+
+// Bytes below 1024 as FormatByteCount, otherwise KB, MB or GB with two decimals: "1.50MB".
+// A negative count (a failed query) shows as 0바이트.
+QString FormatSize(qint64 count);
+
+// "CAM (sdb1)" for a volume with a label, else the name of the mount folder.
+QString GetVolumeDisplayName(const QString &drive);
+
+// The rule behind it: label and device name ("/dev/sdb1" shows as sdb1), or without a label the
+// last folder name of the mount point ("/" for the root).
+QString VolumeDisplayName(const QString &label, const QString &device, const QString &mountPoint);
+
+// The user's desktop folder (without a trailing '/'); the home folder when there is none.
+QString GetDesktopPath();
+
+// Whether anything (file or folder) is at the path.
+bool FileExists(const QString &path);
+
+// Deletes a file (never a folder); the result of the deletion.
+bool DeleteFileAt(const QString &path);
+
+// Copies `source` to `destination`, creating the destination's folder with all missing parents
+// and replacing an existing destination. The data goes to a temporary file beside the
+// destination first, so a failed copy never leaves a half-written file under the real name nor
+// destroys the old one.
+bool CopyFileInto(const QString &source, const QString &destination);
+
+// The extension of the path's last component with its dot (".avi"), or empty.
+QString PathExtension(const QString &path);
+
+// Whether the file starts with a RIFF header of type "AVI " with a non-zero size.
+bool IsAviFile(const QString &path);
+
+// The frame width and height from the AVI main header ("avih"). Returns false and leaves the
+// outputs untouched when the file cannot be read or is too short.
+bool ReadAviFrameSize(const QString &path, int &width, int &height);
