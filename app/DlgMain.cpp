@@ -398,8 +398,7 @@ void CDlgMain::PaintClient(QPainter &painter, const QRect &clip)
         labelFont.setWeight(QFont::Bold);
         painter.setFont(labelFont);
         painter.drawText(m_layout.kmLabel, Qt::AlignLeft | Qt::AlignVCenter, LoadResString(213));
-        painter.drawText(m_layout.mileLabel, Qt::AlignLeft | Qt::AlignVCenter,
-                         LoadResString(214));
+        painter.drawText(m_layout.mileLabel, Qt::AlignLeft | Qt::AlignVCenter, LoadResString(214));
     }
 }
 

@@ -88,8 +88,8 @@ MainLayout ComputeMainLayout(QSize client, const PanelFlags &flags, const SkinMe
     out.video = RectLtrb(10, 40, R, H - skin.gpsIndicator.height() - 55);
     const QSize panel = skin.speedPanel;
     out.speedPanel = RectLtrb(R - panel.width(), 40 - panel.height(), R, 40);
-    out.gpsIndicator = RectLtrb(R - panel.width() - skin.gpsIndicator.width(),
-                                40 - panel.height(), R - panel.width(), 40);
+    out.gpsIndicator = RectLtrb(R - panel.width() - skin.gpsIndicator.width(), 40 - panel.height(),
+                                R - panel.width(), 40);
     out.speedText = RectLtrb(R - panel.width(), 40 - panel.height() + 3, R - 45, 40);
 
     // Recording list.
@@ -159,10 +159,8 @@ MainLayout ComputeMainLayout(QSize client, const PanelFlags &flags, const SkinMe
 std::array<int, 11> TimeCellImages(const std::array<int, 8> &digits)
 {
     const auto digit = [](int d) { return 3303 + (d >= 0 && d <= 9 ? d : 0); };
-    return {digit(digits[0]), digit(digits[1]), 3313,
-            digit(digits[2]), digit(digits[3]), 3314,
-            digit(digits[4]), digit(digits[5]), 3313,
-            digit(digits[6]), digit(digits[7])};
+    return {digit(digits[0]), digit(digits[1]), 3313, digit(digits[2]), digit(digits[3]), 3314,
+            digit(digits[4]), digit(digits[5]), 3313, digit(digits[6]), digit(digits[7])};
 }
 
 QSize SpeedListSize(QSize item)

@@ -41,7 +41,7 @@ constexpr std::array<int, 5> kInitiallyHidden = {ids::kPause, ids::kNightOff, id
                                                  ids::kVolOn, ids::kMapOn};
 
 // The six buttons of the right-hand panel.
-constexpr std::array<int, 6> kPanelButtons = {ids::kCard, ids::kFolder, ids::kCopy,
+constexpr std::array<int, 6> kPanelButtons = {ids::kCard,  ids::kFolder, ids::kCopy,
                                               ids::kEvent, ids::kDelete, ids::kOption};
 
 // Sizes of the skin pictures that the main window's layout depends on. A skin without
@@ -75,9 +75,9 @@ struct MainLayout
     QRect speedPanel;
     QRect gpsIndicator;
     QRect speedText;
-    std::optional<QRect> list;      // placed while the list is shown or not hidden
-    std::map<int, QRect> buttons;   // the buttons that are placed, by id
-    std::map<int, QRect> radios;    // the speed-unit radio buttons, while placed
+    std::optional<QRect> list;    // placed while the list is shown or not hidden
+    std::map<int, QRect> buttons; // the buttons that are placed, by id
+    std::map<int, QRect> radios;  // the speed-unit radio buttons, while placed
     QRect graph;
     QRect volume;
     std::array<QRect, 11> timeCells; // 8 digits and 3 separators, left to right

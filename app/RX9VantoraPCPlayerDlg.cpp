@@ -19,16 +19,15 @@ constexpr int kAboutString = 101;
 constexpr int kPopupMenu = 129;
 
 namespace code {
-constexpr int kButton = 1, kRadio = 2, kSpeedChoice = 3, kVolume = 5, kEndOfClip = 7,
-              kPlayTime = 8, kRowDoubleClicked = 9, kFilterHeader = 10, kResorted = 11,
-              kSeek = 12, kRightPress = 516, kMiddlePress = 519;
+constexpr int kButton = 1, kRadio = 2, kSpeedChoice = 3, kVolume = 5, kEndOfClip = 7, kPlayTime = 8,
+              kRowDoubleClicked = 9, kFilterHeader = 10, kResorted = 11, kSeek = 12,
+              kRightPress = 516, kMiddlePress = 519;
 } // namespace code
 
 namespace cmd {
-constexpr int kSelectFolder = 32791, kSelectDrive = 32792, kPlayPause = 32793,
-              kBackward = 32794, kForward = 32795, kPrevious = 32796, kNext = 32797,
-              kSaveEvents = 32798, kSetting = 32803, kVolUp = 32805, kVolDown = 32806,
-              kMute = 32807;
+constexpr int kSelectFolder = 32791, kSelectDrive = 32792, kPlayPause = 32793, kBackward = 32794,
+              kForward = 32795, kPrevious = 32796, kNext = 32797, kSaveEvents = 32798,
+              kSetting = 32803, kVolUp = 32805, kVolDown = 32806, kMute = 32807;
 } // namespace cmd
 
 } // namespace

@@ -7,7 +7,7 @@
 // What the start-up check reads of the computer.
 struct SystemInfo
 {
-    unsigned processors = 0;      // 0 when unknown
+    unsigned processors = 0;       // 0 when unknown
     std::uint64_t memoryBytes = 0; // total physical memory; 0 when unknown
 };
 

@@ -107,8 +107,7 @@ QSize CDlgFrame::ClientSize() const
 {
     // From the window's size, so that it is right before a hidden window gets its resize.
     const QMargins m = NonClientMargins();
-    return QSize(qMax(0, width() - m.left() - m.right()),
-                 qMax(0, height() - m.top() - m.bottom()));
+    return QSize(qMax(0, width() - m.left() - m.right()), qMax(0, height() - m.top() - m.bottom()));
 }
 
 void CDlgFrame::ResizeClient(QSize client)
@@ -223,8 +222,8 @@ void CDlgFrame::paintEvent(QPaintEvent *)
         drawAt(p, 3012, QPoint(W - bw - 10, 0));
         const QRect band(W - bw - 10, 0, 50, h(3012));
         p.setPen(Qt::white);
-        const QString text = fontMetrics().elidedText(LoadResString(kVersionString),
-                                                      Qt::ElideRight, band.width());
+        const QString text =
+            fontMetrics().elidedText(LoadResString(kVersionString), Qt::ElideRight, band.width());
         p.drawText(band, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
 }

@@ -87,9 +87,9 @@ void CSkinButton::paintEvent(QPaintEvent *)
     if (m_iconButton) {
         const SkinImage &icon = CSkinImages::Get(m_iconId);
         if (!icon.isNull())
-            painter.drawPixmap(IconPosition(size(), QSize(icon.width, icon.height),
-                                            m_look == Pressed),
-                               icon.pixmap);
+            painter.drawPixmap(
+                IconPosition(size(), QSize(icon.width, icon.height), m_look == Pressed),
+                icon.pixmap);
     }
 }
 

@@ -59,8 +59,8 @@ void CSkinRadioButton::paintEvent(QPaintEvent *)
     const SkinImage &a = CSkinImages::Get(m_imageA);
     const SkinImage &b = CSkinImages::Get(m_imageB);
     const SkinImage &source = (m_mode == 2 && !m_checked) ? b : a;
-    const QRect from = SourceRect(m_mode, m_checked, QSize(a.width, a.height),
-                                  QSize(b.width, b.height));
+    const QRect from =
+        SourceRect(m_mode, m_checked, QSize(a.width, a.height), QSize(b.width, b.height));
     if (source.isNull() || from.isEmpty())
         return;
     QPainter painter(this);

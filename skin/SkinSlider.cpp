@@ -51,8 +51,7 @@ bool CSkinSlider::SetPos(int value)
 void CSkinSlider::post(int position)
 {
     if (m_model.IsKnobMode())
-        PostUserMessage(parentWidget(), kSliderCode, position,
-                        SliderRecord{position, ControlId()});
+        PostUserMessage(parentWidget(), kSliderCode, position, SliderRecord{position, ControlId()});
     else
         PostUserMessage(parentWidget(), kSliderCode, position);
 }

@@ -68,9 +68,9 @@ bool SkinSliderModel::SetPos(int value)
         else if (value == m_max)
             m_knobX = m_width - m_margin - m_knobWidth / 2;
         else
-            m_knobX = static_cast<int>(std::trunc(static_cast<double>(value - m_min) * m_width /
-                                                  span)) -
-                      m_knobWidth / 2;
+            m_knobX =
+                static_cast<int>(std::trunc(static_cast<double>(value - m_min) * m_width / span)) -
+                m_knobWidth / 2;
     }
     return true;
 }
