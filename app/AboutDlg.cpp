@@ -7,12 +7,16 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QStyle>
 
 CAboutDlg::CAboutDlg(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowTitle(LoadResString(101).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+    // The about item's text without its mnemonic and ellipsis: "... 정보(&A)..." -> "... 정보".
+    QString title = LoadResString(101);
+    title.remove(QRegularExpression(QStringLiteral("\\(&.\\)|\\.\\.\\.$|&")));
+    setWindowTitle(title.trimmed());
     auto *grid = new QGridLayout(this);
 
     auto *icon = new QLabel(this);

@@ -48,14 +48,14 @@ constexpr std::array<int, 6> kPanelButtons = {ids::kCard,  ids::kFolder, ids::kC
 // pictures gives all zeros; the layout still runs.
 struct SkinMetrics
 {
-    QSize speedItem;                // play-speed list item (3139)
-    QSize listToggle;               // list toggle button: w(3114) / 3 x h(3114)
-    QSize soundButton;              // sound button: w(3112) / 3 x h(3112)
-    QSize digit;                    // time digits (3303)
-    int minuteSeparatorWidth = 0;   // between minutes and seconds (3313)
-    int positionSeparatorWidth = 0; // between position and length (3314)
-    QSize speedPanel;               // speed panel (3321)
-    QSize gpsIndicator;             // GPS fix indicator (3316)
+    QSize speedItem = QSize(0, 0);    // play-speed list item (3139)
+    QSize listToggle = QSize(0, 0);   // list toggle button: w(3114) / 3 x h(3114)
+    QSize soundButton = QSize(0, 0);  // sound button: w(3112) / 3 x h(3112)
+    QSize digit = QSize(0, 0);        // time digits (3303)
+    int minuteSeparatorWidth = 0;     // between minutes and seconds (3313)
+    int positionSeparatorWidth = 0;   // between position and length (3314)
+    QSize speedPanel = QSize(0, 0);   // speed panel (3321)
+    QSize gpsIndicator = QSize(0, 0); // GPS fix indicator (3316)
 
     static SkinMetrics FromSkin();
 };
