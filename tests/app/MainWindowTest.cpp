@@ -412,3 +412,54 @@ TEST(MainWindow, MiddlePressTogglesTheList)
     QTest::mouseClick(p.PlayWnd(), Qt::MiddleButton, {}, QPoint(20, 20));
     ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 0; }, std::chrono::seconds(5)));
 }
+
+namespace {
+
+// Whether the client area shows `imageId` in `rect` (where the picture is opaque), the
+// picture's pixel `from` at the rectangle's top left corner.
+bool ShowsImage(CDlgFrame &window, const QRect &rect, int imageId, QPoint from = QPoint())
+{
+    const QImage shot =
+        window.Client()->grab(rect).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage image =
+        CSkinImages::Pixmap(imageId).toImage().convertToFormat(QImage::Format_ARGB32);
+    if (image.isNull() || shot.size() != rect.size())
+        return false;
+    int compared = 0;
+    for (int y = 0; y < qMin(rect.height(), image.height() - from.y()); ++y) {
+        for (int x = 0; x < qMin(rect.width(), image.width() - from.x()); ++x) {
+            const QRgb want = image.pixel(x + from.x(), y + from.y());
+            if (qAlpha(want) != 255)
+                continue;
+            if (shot.pixel(x, y) != want)
+                return false;
+            ++compared;
+        }
+    }
+    return compared > 0;
+}
+
+} // namespace
+
+TEST(MainWindow, ReadoutsShowTheirStatePictures)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    const MainLayout &l = p.CurrentLayout();
+    ASSERT_FALSE(l.gpsIndicator.isEmpty());
+    // Without a speed text over it the whole panel shows its picture.
+    p.State().speedText.clear();
+    p.Client()->update();
+    EXPECT_TRUE(ShowsImage(p, l.gpsIndicator, 3315)) << "no fix before the first time";
+    EXPECT_TRUE(ShowsImage(p, l.speedPanel, 3317)) << "km/h at start";
+    EXPECT_TRUE(ShowsImage(p, l.timeCells[2], 3313));
+    EXPECT_TRUE(ShowsImage(p, l.timeCells[5], 3314));
+
+    p.State().gpsFix = 1;
+    p.State().timeDigits = {0, 7, 0, 0, 0, 0, 0, 0};
+    QTest::mouseClick(p.Radio(ids::kUnitMile), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 0; }, std::chrono::seconds(5)));
+    EXPECT_TRUE(ShowsImage(p, l.gpsIndicator, 3316));
+    EXPECT_TRUE(ShowsImage(p, l.speedPanel, 3321));
+    EXPECT_TRUE(ShowsImage(p, l.timeCells[1], 3310));
+}
