@@ -19,6 +19,10 @@ CSkinButton::CSkinButton(QWidget *parent, int controlId)
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
+    // Mouse input is handled below; click() (assistive technology's press action) reports
+    // like a mouse click.
+    connect(this, &QAbstractButton::clicked, this,
+            [this] { PostUserMessage(parentWidget(), kClickCode, ControlId()); });
 }
 
 int CSkinButton::ControlId() const

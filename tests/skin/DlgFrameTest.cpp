@@ -75,6 +75,47 @@ TEST(DlgFrame, CloseReleasedOverItEndsTheDialogWithTheCancelResult)
     EXPECT_FALSE(frame.isVisible());
 }
 
+// Whether the frame shows frame `state` of the strip `imageId` on a caption button.
+static bool ShowsStripFrame(CDlgFrame &frame, CaptionButton button, int imageId, int state)
+{
+    const QRect rect = frame.CaptionButtonRect(button);
+    const QPixmap &strip = CSkinImages::Pixmap(imageId);
+    const int fw = StripFrameWidth(strip.width());
+    const QImage want = strip.copy(fw * state, 0, fw, strip.height())
+                            .scaled(rect.size())
+                            .toImage()
+                            .convertToFormat(QImage::Format_ARGB32);
+    const QImage shot = frame.grab(rect).toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x)
+            if (qAlpha(want.pixel(x, y)) == 255 && shot.pixel(x, y) != want.pixel(x, y))
+                return false;
+    return !want.isNull();
+}
+
+TEST(DlgFrame, CaptionButtonsShowHoverPressedAndRestoreLooks)
+{
+    ShownFrame shown;
+    CDlgFrame &frame = shown.frame;
+    const QPoint close = centre(frame.CaptionButtonRect(CaptionButton::Close));
+    EXPECT_TRUE(ShowsStripFrame(frame, CaptionButton::Close, 3000, 0));
+    QTest::mouseMove(&frame, close);
+    EXPECT_EQ(frame.CaptionButtonState(CaptionButton::Close), 1);
+    EXPECT_TRUE(ShowsStripFrame(frame, CaptionButton::Close, 3000, 1));
+    QTest::mousePress(&frame, Qt::LeftButton, {}, close);
+    EXPECT_TRUE(ShowsStripFrame(frame, CaptionButton::Close, 3000, 2));
+    QTest::mouseMove(&frame, QPoint(20, 20));
+    QTest::mouseRelease(&frame, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseMove(&frame, QPoint(21, 20));
+
+    EXPECT_TRUE(ShowsStripFrame(frame, CaptionButton::Maximise, 3001, 0));
+    frame.showMaximized();
+    ASSERT_TRUE(WaitUntil([&] { return frame.isMaximized(); }, std::chrono::seconds(5)));
+    EXPECT_TRUE(frame.IsMaximisedFlag()) << "the flag follows the window";
+    EXPECT_TRUE(ShowsStripFrame(frame, CaptionButton::Maximise, 3003, 0));
+    EXPECT_FALSE(ShowsStripFrame(frame, CaptionButton::Maximise, 3001, 0));
+}
+
 TEST(DlgFrame, MaximiseButtonTogglesTheWindowAndItsLook)
 {
     ShownFrame shown;

@@ -69,6 +69,20 @@ TEST(SkinButton, ClickPostsItsIdAfterTheHandlerReturns)
     EXPECT_EQ(button.CurrentLook(), CSkinButton::Hover);
 }
 
+TEST(SkinButton, AccessiblePressReportsOnceLikeAClick)
+{
+    Recorder parent;
+    CSkinButton button(&parent, 1017);
+    button.setGeometry(0, 0, 20, 20);
+    parent.show();
+    button.click();
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(5, 5));
+    auto &posted = parent.Drain();
+    ASSERT_EQ(posted.size(), 2u) << "one notification each, the mouse click included";
+    EXPECT_EQ(posted[0].value, 1017);
+    EXPECT_EQ(posted[1].value, 1017);
+}
+
 TEST(SkinButton, PressMoveOffReleasePostsNothingAndLooksNormal)
 {
     Recorder parent;
