@@ -308,11 +308,14 @@ void CDlgFrame::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
     if (event->buttons() & Qt::LeftButton) {
-        if (m_movePending &&
-            (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+        if (m_manualMove) {
+            move(event->globalPosition().toPoint() - m_pressPos);
+        } else if (m_movePending &&
+                   (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
             m_movePending = false;
-            if (windowHandle())
-                windowHandle()->startSystemMove();
+            // Where the window system cannot move the window itself, follow the mouse.
+            if (!windowHandle() || !windowHandle()->startSystemMove())
+                m_manualMove = true;
         }
         return; // a held caption button keeps its pressed look
     }
@@ -343,6 +346,7 @@ void CDlgFrame::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return QDialog::mouseReleaseEvent(event);
     m_movePending = false;
+    m_manualMove = false;
     if (!m_buttonsEnabled)
         return;
     const CaptionButton over = CaptionButtonAt(event->position().toPoint(), width(), m_sizes);

@@ -97,5 +97,6 @@ private:
     // A press on the top bar starts moving the window once the mouse has moved far enough,
     // so that a double-click still reaches the frame.
     bool m_movePending = false;
-    QPoint m_pressPos;
+    bool m_manualMove = false;
+    QPoint m_pressPos; // in window coordinates
 };

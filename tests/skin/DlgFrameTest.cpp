@@ -232,3 +232,27 @@ TEST(DlgFrame, RunsWithoutAnyFramePicture)
     QTest::mouseClick(&frame, Qt::LeftButton, {}, QPoint(frame.width() - 15, 15));
     EXPECT_TRUE(frame.isVisible());
 }
+
+TEST(DlgFrame, DraggingTheTopBarMovesTheWindowUnlessMaximised)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+        GTEST_SKIP() << "the window system moves the window itself";
+    ShownFrame shown;
+    CDlgFrame &frame = shown.frame;
+    frame.move(50, 60);
+    const QPoint start = frame.pos();
+    const int bar = frame.NonClientMargins().top() / 2;
+    QTest::mousePress(&frame, Qt::LeftButton, {}, QPoint(100, bar));
+    QTest::mouseMove(&frame, QPoint(120, bar));
+    QTest::mouseMove(&frame, QPoint(160, bar + 20));
+    QTest::mouseRelease(&frame, Qt::LeftButton, {}, QPoint(160, bar + 20));
+    EXPECT_EQ(frame.pos(), start + QPoint(60, 20));
+
+    frame.SetMaximisedFlag(true);
+    const QPoint maximisedAt = frame.pos();
+    QTest::mousePress(&frame, Qt::LeftButton, {}, QPoint(100, bar));
+    QTest::mouseMove(&frame, QPoint(130, bar));
+    QTest::mouseMove(&frame, QPoint(190, bar + 30));
+    QTest::mouseRelease(&frame, Qt::LeftButton, {}, QPoint(190, bar + 30));
+    EXPECT_EQ(frame.pos(), maximisedAt);
+}
