@@ -52,10 +52,10 @@ CDlgMain::~CDlgMain()
 void CDlgMain::createChildren()
 {
     QWidget *client = Client();
-    for (const ButtonSpec &spec : MainButtons()) {
-        auto *button = new CSkinButton(client, spec.id);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        m_buttons[spec.id] = button;
+    for (const ButtonInfo &info : MainButtons()) {
+        auto *button = new CSkinButton(client, info.id);
+        button->setObjectName(QString::fromLatin1(info.name));
+        m_buttons[info.id] = button;
         m_children.push_back(button);
     }
     for (int id : {ids::kUnitKm, ids::kUnitMile}) {
@@ -103,11 +103,11 @@ void CDlgMain::createPanelWindows()
 void CDlgMain::setUpControls()
 {
     // Button pictures.
-    for (const ButtonSpec &spec : MainButtons()) {
-        if (spec.icon)
-            m_buttons[spec.id]->SetIconImage(spec.image);
+    for (const ButtonInfo &info : MainButtons()) {
+        if (info.icon)
+            m_buttons[info.id]->SetIconImage(info.image);
         else
-            m_buttons[spec.id]->SetStripImage(spec.image);
+            m_buttons[info.id]->SetStripImage(info.image);
     }
     // Speed unit: km/h marked.
     for (auto &[id, radio] : m_radios) {
@@ -122,7 +122,7 @@ void CDlgMain::setUpControls()
     m_speedList->hide();
 
     for (int id : TooltipOrder())
-        AddControlTip(id, LoadResString(FindButtonSpec(id)->tipString));
+        AddControlTip(id, LoadResString(FindButtonInfo(id)->tipString));
     AddControlTip(ids::kUnitKm, LoadResString(213));
     AddControlTip(ids::kUnitMile, LoadResString(214));
 

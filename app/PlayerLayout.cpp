@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-const std::array<ButtonSpec, 24> &MainButtons()
+const std::array<ButtonInfo, 24> &MainButtons()
 {
     using namespace ids;
-    static const std::array<ButtonSpec, 24> buttons = {{
+    static const std::array<ButtonInfo, 24> buttons = {{
         {kPrev, "PREV", true, 3105, 400},
         {kRewind, "RW", true, 3102, 401},
         {kPlay, "PLAY", true, 3103, 402},
@@ -36,11 +36,11 @@ const std::array<ButtonSpec, 24> &MainButtons()
     return buttons;
 }
 
-const ButtonSpec *FindButtonSpec(int id)
+const ButtonInfo *FindButtonInfo(int id)
 {
-    for (const ButtonSpec &spec : MainButtons()) {
-        if (spec.id == id)
-            return &spec;
+    for (const ButtonInfo &info : MainButtons()) {
+        if (info.id == id)
+            return &info;
     }
     return nullptr;
 }

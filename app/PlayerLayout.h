@@ -20,7 +20,7 @@ constexpr int kMapView = 100, kSpeedList = 103;
 } // namespace ids
 
 // One button of the main window: its id, its name, its image and its tooltip's string id.
-struct ButtonSpec
+struct ButtonInfo
 {
     int id;
     const char *name;
@@ -30,8 +30,8 @@ struct ButtonSpec
 };
 
 // The 24 buttons in id order.
-const std::array<ButtonSpec, 24> &MainButtons();
-const ButtonSpec *FindButtonSpec(int id);
+const std::array<ButtonInfo, 24> &MainButtons();
+const ButtonInfo *FindButtonInfo(int id);
 
 // The order in which the buttons' tooltips are registered.
 const std::array<int, 24> &TooltipOrder();

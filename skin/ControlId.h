@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-// Every control of a window carries its design id (1001 for the PREV button, 1028 for the
+// Every control of a window carries its control id (1001 for the PREV button, 1028 for the
 // volume slider ...). Notifications name controls by it and windows find controls with it.
 inline void SetControlId(QWidget *control, int id)
 {

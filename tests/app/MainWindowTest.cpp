@@ -108,11 +108,11 @@ TEST(MainWindow, InitialVisibilityAndState)
 {
     ShownPlayer shown;
     Player &p = shown.player;
-    for (const ButtonSpec &spec : MainButtons()) {
-        const bool hidden = std::find(kInitiallyHidden.begin(), kInitiallyHidden.end(), spec.id) !=
+    for (const ButtonInfo &info : MainButtons()) {
+        const bool hidden = std::find(kInitiallyHidden.begin(), kInitiallyHidden.end(), info.id) !=
                             kInitiallyHidden.end();
-        EXPECT_EQ(p.Button(spec.id)->isHidden(), hidden) << spec.name;
-        EXPECT_FALSE(p.Button(spec.id)->accessibleName().isEmpty()) << spec.name;
+        EXPECT_EQ(p.Button(info.id)->isHidden(), hidden) << info.name;
+        EXPECT_FALSE(p.Button(info.id)->accessibleName().isEmpty()) << info.name;
     }
     EXPECT_TRUE(p.Radio(ids::kUnitKm)->IsChecked());
     EXPECT_FALSE(p.Radio(ids::kUnitMile)->IsChecked());

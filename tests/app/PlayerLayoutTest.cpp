@@ -148,13 +148,13 @@ TEST(SizeModes, MinimumSizeFollowsThePanelAndTheClip)
 TEST(MainButtons, TableAndTooltipOrderCoverEveryButtonOnce)
 {
     std::set<int> ids;
-    for (const ButtonSpec &spec : MainButtons())
-        ids.insert(spec.id);
+    for (const ButtonInfo &info : MainButtons())
+        ids.insert(info.id);
     EXPECT_EQ(ids.size(), 24u);
     EXPECT_EQ(*ids.begin(), 1001);
     EXPECT_EQ(*ids.rbegin(), 1024);
     const std::set<int> ordered(TooltipOrder().begin(), TooltipOrder().end());
     EXPECT_EQ(ordered, ids);
-    EXPECT_EQ(FindButtonSpec(1012)->image, 3142);
-    EXPECT_FALSE(FindButtonSpec(1012 + 13)) << "1025 is no button";
+    EXPECT_EQ(FindButtonInfo(1012)->image, 3142);
+    EXPECT_FALSE(FindButtonInfo(1012 + 13)) << "1025 is no button";
 }
