@@ -1,0 +1,10 @@
+#pragma once
+
+// The application object: it loads the skin, runs the main player window as a modal dialog
+// and, when that ends, destroys it; the process then ends.
+class CRX9VantoraPCPlayerApp
+{
+public:
+    // Runs the whole program; returns the process's exit code.
+    int InitInstance();
+};

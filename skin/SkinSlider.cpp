@@ -1,0 +1,121 @@
+#include "SkinSlider.h"
+
+#include "ControlId.h"
+#include "SkinImages.h"
+#include "UserMessage.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+constexpr int kSliderCode = 5;
+} // namespace
+
+CSkinSlider::CSkinSlider(QWidget *parent, int controlId)
+    : QWidget(parent)
+{
+    ::SetControlId(this, controlId);
+}
+
+int CSkinSlider::ControlId() const
+{
+    return ControlIdOf(this);
+}
+
+void CSkinSlider::SetControlId(int id)
+{
+    ::SetControlId(this, id);
+}
+
+void CSkinSlider::SetKnobImage(int imageId)
+{
+    m_knob = imageId;
+    m_model.SetKnobWidth(CSkinImages::Width(imageId));
+}
+
+void CSkinSlider::SetSliderEnabled(bool enabled)
+{
+    m_model.SetEnabled(enabled);
+    update();
+}
+
+bool CSkinSlider::SetPos(int value)
+{
+    if (!m_model.SetPos(value))
+        return false;
+    update();
+    return true;
+}
+
+void CSkinSlider::post(int position)
+{
+    if (m_model.IsKnobMode())
+        PostUserMessage(parentWidget(), kSliderCode, position, SliderRecord{position, ControlId()});
+    else
+        PostUserMessage(parentWidget(), kSliderCode, position);
+}
+
+void CSkinSlider::resizeEvent(QResizeEvent *event)
+{
+    m_model.SetWidth(width());
+    QWidget::resizeEvent(event);
+}
+
+void CSkinSlider::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    if (const auto position = m_model.Press(event->position().toPoint().x())) {
+        post(*position);
+        update();
+    }
+}
+
+void CSkinSlider::mouseMoveEvent(QMouseEvent *event)
+{
+    if (const auto position = m_model.Move(event->position().toPoint().x())) {
+        post(*position);
+        update();
+    }
+}
+
+void CSkinSlider::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_model.Release();
+}
+
+void CSkinSlider::moveEvent(QMoveEvent *event)
+{
+    update();
+    QWidget::moveEvent(event);
+}
+
+void CSkinSlider::paintEvent(QPaintEvent *)
+{
+    // The picture is composed at the background's size and stretched onto the control, so
+    // the control is meant to be sized to its background.
+    const SkinImage &background = CSkinImages::Get(m_background);
+    if (background.isNull())
+        return;
+    QPixmap composed = background.pixmap.copy();
+    {
+        QPainter p(&composed);
+        if (m_model.IsEnabled()) {
+            if (m_model.IsKnobMode()) {
+                const SkinImage &knob = CSkinImages::Get(m_knob);
+                if (!knob.isNull())
+                    p.drawPixmap(m_model.KnobX(), (height() - knob.height) / 2, knob.pixmap);
+            } else {
+                const SkinImage &fill = CSkinImages::Get(m_fill);
+                const int filled = m_model.FillWidth(background.width);
+                if (!fill.isNull() && filled > 0)
+                    p.drawPixmap(QRect(0, 0, filled, fill.height), fill.pixmap,
+                                 QRect(0, 0, filled, fill.height));
+            }
+        }
+    }
+    QPainter painter(this);
+    painter.drawPixmap(rect(), composed);
+}

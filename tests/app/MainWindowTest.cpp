@@ -1,0 +1,465 @@
+#include "PlayWnd.h"
+#include "RX9VantoraPCPlayerDlg.h"
+#include "SkinButton.h"
+#include "SkinImages.h"
+#include "SkinRadioButton.h"
+#include "SkinSlider.h"
+#include "StringTable.h"
+#include "TestSupport.h"
+#include "UserMessage.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The main window with its later operations recorded instead of run.
+class Player : public CRX9VantoraPCPlayerDlg
+{
+public:
+    std::vector<std::string> calls;
+    int rows = 0;
+    QString cardFolder;
+
+    int ListRowCount() const override { return rows; }
+    using CRX9VantoraPCPlayerDlg::HandleKey;
+
+protected:
+    void AttachEngine() override { calls.push_back("AttachEngine"); }
+    void AutoLoadCard() override
+    {
+        calls.push_back("AutoLoadCard");
+        State().folderPath = cardFolder;
+    }
+    void ShowCardInfo() override { calls.push_back("ShowCardInfo"); }
+    void OpenRecordingAt(int row) override
+    {
+        calls.push_back("OpenRecordingAt " + std::to_string(row) +
+                        (IsMaximisedFlag() ? " maximised" : ""));
+    }
+    void PreviousRecording() override { calls.push_back("PreviousRecording"); }
+    void NextRecording() override { calls.push_back("NextRecording"); }
+    void StepBack() override { calls.push_back("StepBack"); }
+    void StepForward() override { calls.push_back("StepForward"); }
+    void ResumePlayback() override { calls.push_back("ResumePlayback"); }
+    void PausePlayback() override { calls.push_back("PausePlayback"); }
+    void TogglePlayback() override { calls.push_back("TogglePlayback"); }
+    void AdjustPicture() override { calls.push_back("AdjustPicture"); }
+    void NightVisionOn() override { calls.push_back("NightVisionOn"); }
+    void NightVisionOff() override { calls.push_back("NightVisionOff"); }
+    void Rotate() override { calls.push_back("Rotate"); }
+    void CaptureStill() override { calls.push_back("CaptureStill"); }
+    void ShowSpeedList() override { calls.push_back("ShowSpeedList"); }
+    void SoundOn() override { calls.push_back("SoundOn"); }
+    void SoundOff() override { calls.push_back("SoundOff"); }
+    void OpenCard() override { calls.push_back("OpenCard"); }
+    void OpenFolder() override { calls.push_back("OpenFolder"); }
+    void DeleteSelected() override { calls.push_back("DeleteSelected"); }
+    void CopySelected() override { calls.push_back("CopySelected"); }
+    void ExportEvents() override { calls.push_back("ExportEvents"); }
+    void EditSettings() override { calls.push_back("EditSettings"); }
+    void OpenSelectedRow() override { calls.push_back("OpenSelectedRow"); }
+    void SelectRowAbove() override { calls.push_back("SelectRowAbove"); }
+    void SelectRowBelow() override { calls.push_back("SelectRowBelow"); }
+};
+
+// A shown main window with a 1600 x 900 client area, not maximised.
+struct ShownPlayer
+{
+    Player player;
+    ShownPlayer()
+    {
+        player.show();
+        player.ResizeClient(QSize(1600, 900));
+        QCoreApplication::processEvents();
+    }
+    void post(int code, qint64 value)
+    {
+        PostUserMessage(&player, code, value);
+        QCoreApplication::sendPostedEvents(&player);
+    }
+};
+
+} // namespace
+
+TEST(MainWindow, ChildrenTakeTheirLayoutPlaces)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    ASSERT_EQ(p.ClientSize(), QSize(1600, 900));
+    const MainLayout expected = ComputeMainLayout(QSize(1600, 900), PanelFlags{}, p.Metrics());
+    EXPECT_EQ(p.PlayWnd()->geometry(), expected.video);
+    EXPECT_EQ(p.PlayWnd()->geometry().topLeft(), QPoint(10, 40));
+    EXPECT_EQ(p.RecordingList()->geometry(), QRect(1290, 10, 300, 505));
+    EXPECT_EQ(p.MapView()->geometry(), QRect(1290, 545, 300, 300));
+    EXPECT_EQ(p.SensorGraph()->geometry(), expected.graph);
+    EXPECT_EQ(p.VolumeSlider()->geometry(), expected.volume);
+    for (const auto &[id, rect] : expected.buttons)
+        EXPECT_EQ(p.Button(id)->geometry(), rect) << id;
+    EXPECT_EQ(p.Radio(ids::kUnitKm)->geometry(), QRect(1300, 523, 15, 15));
+    EXPECT_EQ(p.SpeedList()->size(), SpeedListSize(p.Metrics().speedItem));
+}
+
+TEST(MainWindow, InitialVisibilityAndState)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    for (const ButtonInfo &info : MainButtons()) {
+        const bool hidden = std::find(kInitiallyHidden.begin(), kInitiallyHidden.end(), info.id) !=
+                            kInitiallyHidden.end();
+        EXPECT_EQ(p.Button(info.id)->isHidden(), hidden) << info.name;
+        EXPECT_FALSE(p.Button(info.id)->accessibleName().isEmpty()) << info.name;
+    }
+    EXPECT_TRUE(p.Radio(ids::kUnitKm)->IsChecked());
+    EXPECT_FALSE(p.Radio(ids::kUnitMile)->IsChecked());
+    EXPECT_TRUE(p.SpeedList()->isHidden());
+    EXPECT_FALSE(p.RecordingList()->isHidden());
+    EXPECT_FALSE(p.MapView()->isHidden());
+    EXPECT_EQ(p.VolumeSlider()->Pos(), 50);
+    EXPECT_EQ(p.State().listShown, 1);
+    EXPECT_EQ(p.State().mapShown, 1);
+    EXPECT_EQ(p.State().videoWidth, 1920);
+    EXPECT_EQ(p.State().speedText, QStringLiteral("0"));
+    EXPECT_EQ(p.State().layoutReady, 1);
+}
+
+TEST(MainWindow, TooltipsCarryTheButtonTexts)
+{
+    if (!HasResString(400) || !HasResString(424))
+        GTEST_SKIP() << "the tooltip texts are not in the string table yet";
+    ShownPlayer shown;
+    EXPECT_EQ(shown.player.Button(ids::kPrev)->toolTip(), QStringLiteral("Previous"));
+    EXPECT_EQ(shown.player.Button(ids::kSpeed)->toolTip(), QStringLiteral("Play Speed Adjustment"));
+    EXPECT_EQ(shown.player.Button(ids::kListOff)->toolTip(), QStringLiteral("List Off"));
+    EXPECT_EQ(shown.player.Button(ids::kVolOff)->toolTip(), QStringLiteral("Mute"));
+}
+
+TEST(MainWindow, ListOffNarrowsAndListOnWidensAgain)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    const int width = p.width();
+    shown.post(1, ids::kListOff);
+    EXPECT_EQ(p.width(), width - 310);
+    EXPECT_TRUE(p.RecordingList()->isHidden());
+    EXPECT_TRUE(p.MapView()->isHidden());
+    EXPECT_TRUE(p.Button(ids::kListOff)->isHidden());
+    EXPECT_FALSE(p.Button(ids::kListOn)->isHidden());
+    for (int id : kPanelButtons)
+        EXPECT_TRUE(p.Button(id)->isHidden()) << id;
+    EXPECT_EQ(p.State().listShown, 0);
+    EXPECT_EQ(p.State().listHidden, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p.PlayWnd()->geometry().right() + 1, p.ClientSize().width() - 10);
+
+    shown.post(1, ids::kListOn);
+    EXPECT_EQ(p.width(), width);
+    EXPECT_FALSE(p.RecordingList()->isHidden());
+    EXPECT_FALSE(p.MapView()->isHidden());
+    EXPECT_FALSE(p.Button(ids::kMapOff)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kMapOn)->isHidden());
+    for (int id : kPanelButtons)
+        EXPECT_FALSE(p.Button(id)->isHidden()) << id;
+}
+
+TEST(MainWindow, MapOffLengthensTheListAndOfferMapOn)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    shown.post(1, ids::kMapOff);
+    EXPECT_EQ(p.State().mapShown, 0);
+    EXPECT_TRUE(p.MapView()->isHidden());
+    EXPECT_FALSE(p.Button(ids::kMapOn)->isHidden());
+    EXPECT_TRUE(p.Radio(ids::kUnitKm)->isHidden());
+    EXPECT_EQ(p.RecordingList()->height(), 900 - 88);
+    EXPECT_EQ(p.Button(ids::kMapOn)->geometry().topLeft(), QPoint(1572, 827));
+
+    shown.post(1, ids::kMapOn);
+    EXPECT_EQ(p.State().mapShown, 1);
+    EXPECT_FALSE(p.MapView()->isHidden());
+    EXPECT_EQ(p.RecordingList()->height(), 505);
+}
+
+TEST(MainWindow, MinimumSizeWithTheListHidden)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    EXPECT_EQ(p.minimumSize(), QSize(1110, 600));
+    shown.post(1, ids::kListOff);
+    EXPECT_EQ(p.minimumSize(), QSize(800, 600));
+    p.resize(300, 200);
+    EXPECT_EQ(p.size(), QSize(800, 600));
+}
+
+TEST(MainWindow, SizeKeysDoNothingWithoutRows)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    const QSize size = p.size();
+    for (int key : {Qt::Key_1, Qt::Key_2, Qt::Key_3}) {
+        QTest::keyClick(p.RecordingList(), static_cast<Qt::Key>(key));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(p.size(), size);
+        EXPECT_FALSE(p.IsMaximisedFlag());
+    }
+}
+
+TEST(MainWindow, SizeModeOneFitsTheWindowToTheClip)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.rows = 3;
+    QTest::keyClick(p.PlayWnd(), Qt::Key_1);
+    const QMargins m = p.NonClientMargins();
+    EXPECT_EQ(p.size(), QSize(960 + 330, 540 + m.top() + m.bottom() + 130));
+    EXPECT_FALSE(p.IsMaximisedFlag());
+}
+
+TEST(MainWindow, SizeModeThreeWithTheMapOffShowsThePanelWithMapOn)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.rows = 1;
+    shown.post(1, ids::kMapOff);
+    shown.post(1, ids::kListOff);
+    ASSERT_TRUE(p.RecordingList()->isHidden());
+    QTest::keyClick(p.PlayWnd(), Qt::Key_3);
+    EXPECT_TRUE(p.IsMaximisedFlag());
+    EXPECT_FALSE(p.RecordingList()->isHidden());
+    EXPECT_FALSE(p.Button(ids::kMapOn)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kMapOff)->isHidden());
+    EXPECT_TRUE(p.MapView()->isHidden());
+    // The panel's buttons stand at their places in the panel.
+    QCoreApplication::processEvents();
+    const int W = p.ClientSize().width();
+    EXPECT_EQ(p.Button(ids::kCard)->x(), W - 310);
+    EXPECT_EQ(p.Button(ids::kMapOn)->x(), W - 28);
+}
+
+TEST(MainWindow, EscapeAndEnterDoNotCloseIt)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    QSignalSpy finished(&p, &QDialog::finished);
+    QTest::keyClick(p.RecordingList(), Qt::Key_Escape);
+    QTest::keyClick(&p, Qt::Key_Escape);
+    QTest::keyClick(p.RecordingList(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_TRUE(p.isVisible());
+    EXPECT_EQ(p.calls, std::vector<std::string>{"OpenSelectedRow"}) << "Enter opens the row";
+}
+
+TEST(MainWindow, KeysReachTheirOperationsFromAnyChild)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    const std::vector<std::pair<Qt::Key, std::string>> keys = {
+        {Qt::Key_PageUp, "PreviousRecording"},
+        {Qt::Key_PageDown, "NextRecording"},
+        {Qt::Key_Left, "StepBack"},
+        {Qt::Key_Right, "StepForward"},
+        {Qt::Key_Up, "SelectRowAbove"},
+        {Qt::Key_Down, "SelectRowBelow"},
+        {Qt::Key_Delete, "DeleteSelected"}};
+    for (const auto &[key, op] : keys) {
+        p.calls.clear();
+        QTest::keyClick(p.RecordingList(), key);
+        EXPECT_EQ(p.calls, std::vector<std::string>{op}) << op;
+    }
+    p.calls.clear();
+    QTest::keyClick(p.RecordingList(), Qt::Key_Space);
+    EXPECT_TRUE(p.calls.empty()) << "Space with no clip open does nothing";
+}
+
+TEST(MainWindow, ButtonNotificationsReachTheirOperations)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    const std::vector<std::pair<int, std::string>> table = {
+        {1001, "PreviousRecording"}, {1002, "StepBack"},
+        {1003, "ResumePlayback"},    {1004, "PausePlayback"},
+        {1005, "StepForward"},       {1006, "NextRecording"},
+        {1007, "AdjustPicture"},     {1008, "NightVisionOn"},
+        {1009, "NightVisionOff"},    {1010, "Rotate"},
+        {1011, "CaptureStill"},      {1012, "ShowSpeedList"},
+        {1013, "SoundOn"},           {1014, "SoundOff"},
+        {1019, "OpenCard"},          {1020, "OpenFolder"},
+        {1021, "DeleteSelected"},    {1022, "CopySelected"},
+        {1023, "ExportEvents"},      {1024, "EditSettings"}};
+    for (const auto &[id, op] : table) {
+        p.calls.clear();
+        shown.post(1, id);
+        EXPECT_EQ(p.calls, std::vector<std::string>{op}) << id;
+    }
+    p.calls.clear();
+    const QSize size = p.size();
+    shown.post(1, 1025);
+    shown.post(4, 1001);
+    EXPECT_TRUE(p.calls.empty());
+    EXPECT_EQ(p.size(), size);
+}
+
+TEST(MainWindow, ARealButtonClickIsDispatched)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    QTest::mouseClick(p.Button(ids::kPrev), Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(WaitUntil([&] { return !p.calls.empty(); }, std::chrono::seconds(5)));
+    EXPECT_EQ(p.calls, std::vector<std::string>{"PreviousRecording"});
+}
+
+TEST(MainWindow, SpeedUnitRadiosSwitchTheUnit)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    CSkinRadioButton *km = p.Radio(ids::kUnitKm);
+    CSkinRadioButton *mile = p.Radio(ids::kUnitMile);
+    QTest::mouseClick(mile, Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 0; }, std::chrono::seconds(5)));
+    EXPECT_TRUE(mile->IsChecked());
+    EXPECT_FALSE(km->IsChecked());
+
+    QTest::mouseClick(km, Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 1; }, std::chrono::seconds(5)));
+    EXPECT_FALSE(mile->IsChecked());
+    QTest::mouseClick(km, Qt::LeftButton, {}, QPoint(3, 3));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(km->IsChecked()) << "a checked radio pressed again stays checked";
+    EXPECT_EQ(p.State().unitKm, 1);
+}
+
+TEST(MainWindow, StartSequenceRunsItsStepsInOrder)
+{
+    Player p;
+    std::vector<std::string> &calls = p.calls;
+    p.systemInfoSource = [] { return SystemInfo{1, 8ull << 30}; };
+    p.showAdvice = [&](const QString &text) {
+        EXPECT_EQ(text,
+                  QStringLiteral("컴퓨터 성능이 Full HD영상을 돌리는데 문제가 있을수 있습니다"));
+        calls.push_back("Advice");
+    };
+    p.RunStartSequence();
+    EXPECT_EQ(calls, (std::vector<std::string>{"Advice", "AttachEngine", "AutoLoadCard",
+                                               "OpenRecordingAt 0 maximised"}));
+    EXPECT_TRUE(p.IsTitleShown());
+    EXPECT_EQ(p.State().popupEnabled, 1);
+    EXPECT_EQ(p.State().popupMenuId, 129);
+    EXPECT_TRUE(p.windowState() & Qt::WindowMaximized);
+
+    Player withCard;
+    withCard.cardFolder = QStringLiteral("/media/card/");
+    withCard.systemInfoSource = [] { return SystemInfo{4, 8ull << 30}; };
+    withCard.showAdvice = [&](const QString &) { withCard.calls.push_back("Advice"); };
+    withCard.RunStartSequence();
+    EXPECT_EQ(withCard.calls,
+              (std::vector<std::string>{"AttachEngine", "AutoLoadCard", "ShowCardInfo",
+                                        "OpenRecordingAt 0 maximised"}));
+}
+
+TEST(MainWindow, CloseButtonAndExitEndTheRun)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    QSignalSpy finished(&p, &QDialog::finished);
+    const QRect close = p.CaptionButtonRect(CaptionButton::Close);
+    const QPoint at = close.topLeft() + QPoint(close.width() / 2, close.height() / 2);
+    QTest::mousePress(&p, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(&p, Qt::LeftButton, {}, at);
+    ASSERT_TRUE(WaitUntil([&] { return finished.count() == 1; }, std::chrono::seconds(5)));
+    EXPECT_EQ(finished.at(0).at(0).toInt(), 2);
+
+    Player other;
+    other.show();
+    QSignalSpy otherFinished(&other, &QDialog::finished);
+    other.OnCommand(CRX9VantoraPCPlayerDlg::kExitCommand);
+    ASSERT_EQ(otherFinished.count(), 1);
+    EXPECT_EQ(otherFinished.at(0).at(0).toInt(), 1);
+}
+
+TEST(MainWindow, RunsWithAnEmptySkin)
+{
+    struct Reload
+    {
+        ~Reload() { CSkinImages::Load(QStringLiteral(RX9_BIN_DIR "/Resource.rcc")); }
+    } reload;
+    CSkinImages::Unload();
+    ShownPlayer shown;
+    Player &p = shown.player;
+    EXPECT_EQ(p.ClientSize(), QSize(1600, 900));
+    EXPECT_EQ(p.PlayWnd()->geometry(), RectLtrb(10, 40, 1280, 845));
+    shown.post(1, ids::kListOff);
+    shown.post(1, ids::kListOn);
+    EXPECT_FALSE(p.RecordingList()->isHidden());
+    const QImage shot = p.grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+}
+
+TEST(MainWindow, MiddlePressTogglesTheList)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.activateWindow();
+    if (!WaitUntil([&] { return p.isActiveWindow(); }, std::chrono::seconds(5)))
+        GTEST_SKIP() << "this platform does not activate windows";
+    QTest::mouseClick(p.RecordingList(), Qt::MiddleButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 1; }, std::chrono::seconds(5)));
+    EXPECT_TRUE(p.RecordingList()->isHidden());
+    QTest::mouseClick(p.PlayWnd(), Qt::MiddleButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 0; }, std::chrono::seconds(5)));
+}
+
+namespace {
+
+// Whether the client area shows `imageId` in `rect` (where the picture is opaque), the
+// picture's pixel `from` at the rectangle's top left corner.
+bool ShowsImage(CDlgFrame &window, const QRect &rect, int imageId, QPoint from = QPoint())
+{
+    const QImage shot =
+        window.Client()->grab(rect).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage image =
+        CSkinImages::Pixmap(imageId).toImage().convertToFormat(QImage::Format_ARGB32);
+    if (image.isNull() || shot.size() != rect.size())
+        return false;
+    int compared = 0;
+    for (int y = 0; y < qMin(rect.height(), image.height() - from.y()); ++y) {
+        for (int x = 0; x < qMin(rect.width(), image.width() - from.x()); ++x) {
+            const QRgb want = image.pixel(x + from.x(), y + from.y());
+            if (qAlpha(want) != 255)
+                continue;
+            if (shot.pixel(x, y) != want)
+                return false;
+            ++compared;
+        }
+    }
+    return compared > 0;
+}
+
+} // namespace
+
+TEST(MainWindow, ReadoutsShowTheirStatePictures)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    const MainLayout &l = p.CurrentLayout();
+    ASSERT_FALSE(l.gpsIndicator.isEmpty());
+    // Without a speed text over it the whole panel shows its picture.
+    p.State().speedText.clear();
+    p.Client()->update();
+    EXPECT_TRUE(ShowsImage(p, l.gpsIndicator, 3315)) << "no fix before the first time";
+    EXPECT_TRUE(ShowsImage(p, l.speedPanel, 3317)) << "km/h at start";
+    EXPECT_TRUE(ShowsImage(p, l.timeCells[2], 3313));
+    EXPECT_TRUE(ShowsImage(p, l.timeCells[5], 3314));
+
+    p.State().gpsFix = 1;
+    p.State().timeDigits = {0, 7, 0, 0, 0, 0, 0, 0};
+    QTest::mouseClick(p.Radio(ids::kUnitMile), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 0; }, std::chrono::seconds(5)));
+    EXPECT_TRUE(ShowsImage(p, l.gpsIndicator, 3316));
+    EXPECT_TRUE(ShowsImage(p, l.speedPanel, 3321));
+    EXPECT_TRUE(ShowsImage(p, l.timeCells[1], 3310));
+}
