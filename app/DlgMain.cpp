@@ -1,13 +1,18 @@
 #include "DlgMain.h"
 
 #include "ControlId.h"
+#include "DataParser.h"
+#include "DropListWnd.h"
+#include "HtmlMap.h"
 #include "PlayWnd.h"
+#include "PlaybackRules.h"
 #include "SkinButton.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
 #include "SkinSlider.h"
 #include "StringTable.h"
 #include "UserMessage.h"
+#include "XListCtrl.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -78,22 +83,24 @@ void CDlgMain::createChildren()
 
 void CDlgMain::createPanelWindows()
 {
-    // The child windows of the other subsystems. Until they land these are plain widgets at
-    // their places; each line is where the real class goes.
     QWidget *client = Client();
-    m_graph = new QWidget(client); // sensor graph and drive-data parser
+    m_graph = new CDataParser(client);
     SetControlId(m_graph, ids::kSensorGraph);
     m_graph->setAccessibleName(QStringLiteral("Sensor graph"));
+    m_graph->SetNotifyTarget(this);
 
-    m_list = new QWidget(client); // recording list
+    m_list = new CXListCtrl(client);
     SetControlId(m_list, ids::kRecordingList);
+    m_list->SetControlId(ids::kRecordingList);
     m_list->setAccessibleName(QStringLiteral("Recordings"));
+    m_list->SetReceiver(this);
 
-    m_map = new QWidget(client); // map view
+    m_map = new CHtmlMap(client);
     SetControlId(m_map, ids::kMapView);
     m_map->setAccessibleName(QStringLiteral("Map"));
 
-    m_speedList = new QWidget(client); // play-speed list, shown when used
+    // A pop-up of the main window, which receives its choices.
+    m_speedList = new CDropListWnd(this);
     SetControlId(m_speedList, ids::kSpeedList);
     m_speedList->setAccessibleName(QStringLiteral("Play speed"));
 
@@ -118,8 +125,10 @@ void CDlgMain::setUpControls()
     for (int id : kInitiallyHidden)
         m_buttons[id]->hide();
 
-    m_speedList->resize(SpeedListSize(m_metrics.speedItem));
-    m_speedList->hide();
+    const QSize speedList = SpeedListSize(m_metrics.speedItem);
+    m_speedList->Create(this, speedList.width(), speedList.height(), ids::kSpeedList);
+    for (int item = 0; item < kPlaySpeedItemCount; ++item)
+        m_speedList->AddItem(kPlaySpeedFirstImage + item);
 
     for (int id : TooltipOrder())
         AddControlTip(id, LoadResString(FindButtonInfo(id)->tipString));
@@ -131,6 +140,19 @@ void CDlgMain::setUpControls()
     m_volume->SetKnobMode(false);
     m_volume->SetRange(0, 100);
     m_volume->SetPos(m_state.volume);
+
+    m_list->SetUpRecordingColumns();
+    m_map->LoadMapPage();
+}
+
+int CDlgMain::ListRowCount() const
+{
+    return m_list->RowCount();
+}
+
+void CDlgMain::AdjustListColumns()
+{
+    m_list->AdjustLastColumn();
 }
 
 PanelFlags CDlgMain::Flags() const

@@ -7,10 +7,14 @@
 #include <map>
 #include <vector>
 
+class CDataParser;
+class CDropListWnd;
+class CHtmlMap;
 class CPlayWnd;
 class CSkinButton;
 class CSkinRadioButton;
 class CSkinSlider;
+class CXListCtrl;
 
 // The main window's layout and drawing layer: it sets up the child windows, places them from
 // the client size and the skin's picture sizes, shows and hides the right-hand panel (list,
@@ -52,13 +56,13 @@ public:
     CSkinRadioButton *Radio(int id) const;
     CPlayWnd *PlayWnd() const { return m_playWnd; }
     CSkinSlider *VolumeSlider() const { return m_volume; }
-    QWidget *RecordingList() const { return m_list; }
-    QWidget *SensorGraph() const { return m_graph; }
-    QWidget *MapView() const { return m_map; }
-    QWidget *SpeedList() const { return m_speedList; }
+    CXListCtrl *RecordingList() const { return m_list; }
+    CDataParser *SensorGraph() const { return m_graph; }
+    CHtmlMap *MapView() const { return m_map; }
+    CDropListWnd *SpeedList() const { return m_speedList; }
 
     // Rows in the recording list (the size modes act only with rows).
-    virtual int ListRowCount() const { return 0; }
+    virtual int ListRowCount() const;
     // Whether a clip is open in the media engine (the minimum size follows it).
     virtual bool IsClipOpen() const { return false; }
 
@@ -67,7 +71,7 @@ protected:
     void ClientResized(QSize size) override;
 
     // The recording list's last column takes the width that is left.
-    virtual void AdjustListColumns() {}
+    void AdjustListColumns();
 
     // The keys of the main window and its children reach this before any child sees them;
     // true consumes the key.
@@ -92,10 +96,10 @@ private:
     CPlayWnd *m_playWnd = nullptr;
     CSkinSlider *m_volume = nullptr;
     // Child windows of the other subsystems, created in createPanelWindows().
-    QWidget *m_list = nullptr;      // recording list (1029)
-    QWidget *m_graph = nullptr;     // sensor graph (1027)
-    QWidget *m_map = nullptr;       // map view (100)
-    QWidget *m_speedList = nullptr; // play-speed list (103), hidden until used
+    CXListCtrl *m_list = nullptr;        // recording list (1029)
+    CDataParser *m_graph = nullptr;      // sensor graph (1027)
+    CHtmlMap *m_map = nullptr;           // map view (100)
+    CDropListWnd *m_speedList = nullptr; // play-speed list (103), hidden until used
     // Every child in the order of creation; destroyed in reverse order.
     std::vector<QWidget *> m_children;
     quint64 m_lastPressStamp = 0;

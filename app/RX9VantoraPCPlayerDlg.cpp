@@ -1,10 +1,13 @@
 #include "RX9VantoraPCPlayerDlg.h"
 
 #include "AboutDlg.h"
+#include "DataParser.h"
+#include "DlgMessage.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
 #include "StringTable.h"
 #include "UserMessage.h"
+#include "VlcPlayer.h"
 
 #include <QAction>
 #include <QCursor>
@@ -31,16 +34,48 @@ constexpr int kSelectFolder = 32791, kSelectDrive = 32792, kPlayPause = 32793, k
 
 } // namespace
 
-CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent)
+CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringList &engineArguments)
     : CDlgMain(parent)
     , systemInfoSource(ReadSystemInfo)
+    , m_engine(std::make_unique<CVlcPlayer>(engineArguments))
 {
     const QIcon icon = CSkinImages::AppIcon();
     if (!icon.isNull())
         setWindowIcon(icon);
+
+    for (int id = 0; id < 3; ++id) {
+        m_timers[id].setSingleShot(true);
+        connect(&m_timers[id], &QTimer::timeout, this, [this, id] { OnTimer(id); });
+    }
+    SensorGraph()->SetMessageHandler(
+        [this](int stringId, const QString &text) { message(stringId, text); });
+    setUpCatalogue();
 }
 
-CRX9VantoraPCPlayerDlg::~CRX9VantoraPCPlayerDlg() = default;
+CRX9VantoraPCPlayerDlg::~CRX9VantoraPCPlayerDlg()
+{
+    for (QTimer &timer : m_timers)
+        timer.stop();
+    // The open clip goes before the windows its pictures and notifications went to.
+    if (m_engine->HasMedia())
+        m_engine->Stop();
+    m_engine->CloseMedia();
+    m_engine->AttachWindows(nullptr, nullptr);
+}
+
+void CRX9VantoraPCPlayerDlg::message(int stringId)
+{
+    message(stringId, LoadResString(stringId));
+}
+
+void CRX9VantoraPCPlayerDlg::message(int stringId, const QString &text)
+{
+    if (showMessage) {
+        showMessage(stringId, text);
+        return;
+    }
+    ShowMessage(0, text, QString(), this);
+}
 
 void CRX9VantoraPCPlayerDlg::RunStartSequence()
 {

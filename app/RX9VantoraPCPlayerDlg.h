@@ -1,11 +1,17 @@
 #pragma once
 
+#include "Catalogue.h"
 #include "DlgMain.h"
+#include "PlaybackRules.h"
 #include "SystemCheck.h"
 
+#include <QTimer>
+
 #include <functional>
+#include <memory>
 
 class CUserMessage;
+class CVlcPlayer;
 
 // The main player window: the start sequence, the routing of buttons, menu commands, keys and
 // notifications to their operations, and (with the playback, catalogue and settings work) the
@@ -14,7 +20,10 @@ class CRX9VantoraPCPlayerDlg : public CDlgMain
 {
     Q_OBJECT
 public:
-    explicit CRX9VantoraPCPlayerDlg(QWidget *parent = nullptr);
+    // engineArguments follow the media engine's own start arguments (tests add
+    // "--aout=dummy").
+    explicit CRX9VantoraPCPlayerDlg(QWidget *parent = nullptr,
+                                    const QStringList &engineArguments = {});
     ~CRX9VantoraPCPlayerDlg() override;
 
     // Computer check, engine, first card, card notice, maximised window, first row.
@@ -31,6 +40,35 @@ public:
     std::function<SystemInfo()> systemInfoSource;
     std::function<void(const QString &)> showAdvice;
 
+    // Shows a message of the player (string id and its text) with one OK button and waits
+    // for it to be closed. Default: the skinned message box. Tests record the messages.
+    std::function<void(int stringId, const QString &text)> showMessage;
+
+    // The folder that stands for the desktop (captures go below it); empty: the user's
+    // desktop.
+    void SetDesktopPath(const QString &path) { m_desktopPath = path; }
+    QString DesktopPath() const;
+
+    CVlcPlayer &Engine() const { return *m_engine; }
+    CCatalogue &Catalogue() { return m_catalogue; }
+    const CRotationControl &Rotation() const { return m_rotation; }
+    bool IsClipOpen() const override;
+
+    // The engine draws into the video window and notifies this window.
+    virtual void AttachEngine();
+
+    // Playback (clip opening, controls and still capture).
+    virtual void OpenRecordingAt(int row);
+    void ClearPlayer();
+
+    // Timers 0 (clip ready), 1 (deferred rotation) and 2 (rotation settle).
+    QTimer &Timer(int id) { return m_timers[id]; }
+    void OnTimer(int id);
+
+    // The adjustment dialog's live changes: store the value and apply it to the open clip.
+    void SetBrightness(float value);
+    void SetContrast(float value);
+
     static constexpr int kAboutCommand = 16;
     static constexpr int kExitCommand = 32804;
 
@@ -44,46 +82,76 @@ protected:
     void SelectSpeedUnit(int controlId);
     void ShowPopupMenu();
 
-    // Start-sequence steps that the engine, catalogue, settings and playback work fill in.
-    virtual void AttachEngine() {}
-    virtual void AutoLoadCard() {}
-    virtual void ShowCardInfo() {}
-    virtual void OpenRecordingAt(int row) { (void)row; }
+    // Start-sequence steps.
+    virtual void AutoLoadCard();
+    virtual void ShowCardInfo();
 
-    // Operations of the buttons, menu and keys, filled in by the playback, catalogue, copy
-    // and settings work.
-    virtual void PreviousRecording() {}
-    virtual void NextRecording() {}
-    virtual void StepBack() {}
-    virtual void StepForward() {}
-    virtual void ResumePlayback() {}
-    virtual void PausePlayback() {}
-    virtual void TogglePlayback() {}
-    virtual void AdjustPicture() {}
-    virtual void NightVisionOn() {}
-    virtual void NightVisionOff() {}
-    virtual void Rotate() {}
-    virtual void CaptureStill() {}
-    virtual void ShowSpeedList() {}
-    virtual void SoundOn() {}
-    virtual void SoundOff() {}
-    virtual void ToggleSound() {}
-    virtual void VolumeUp() {}
-    virtual void VolumeDown() {}
-    virtual void OpenCard() {}
-    virtual void OpenFolder() {}
+    // Operations of the buttons, menu and keys.
+    virtual void PreviousRecording();
+    virtual void NextRecording();
+    virtual void StepBack();
+    virtual void StepForward();
+    virtual void ResumePlayback();
+    virtual void PausePlayback();
+    virtual void TogglePlayback();
+    virtual void AdjustPicture();
+    virtual void NightVisionOn();
+    virtual void NightVisionOff();
+    virtual void Rotate();
+    virtual void CaptureStill();
+    virtual void ShowSpeedList();
+    virtual void SoundOn();
+    virtual void SoundOff();
+    virtual void ToggleSound();
+    virtual void VolumeUp();
+    virtual void VolumeDown();
+    virtual void OpenCard();
+    virtual void OpenFolder();
+    // Copy, export, delete and the options dialog come with the card-maintenance work; until
+    // then these commands do nothing.
     virtual void DeleteSelected() {}
     virtual void CopySelected() {}
     virtual void ExportEvents() {}
     virtual void EditSettings() {}
-    virtual void OpenSelectedRow() {}
-    virtual void SelectRowAbove() {}
-    virtual void SelectRowBelow() {}
-    // Notifications that the playback, list and graph work handle.
-    virtual void OnSpeedChosen(const CUserMessage &message) { (void)message; }
-    virtual void OnVolumeSlider(int volume) { (void)volume; }
-    virtual void OnPlayTime(qint64 timeMs) { (void)timeMs; }
-    virtual void CycleKindFilter() {}
-    virtual void RelocateCurrent() {}
-    virtual void SeekTo(qint64 timeMs) { (void)timeMs; }
+    virtual void OpenSelectedRow();
+    virtual void SelectRowAbove();
+    virtual void SelectRowBelow();
+    // Notifications.
+    virtual void OnSpeedChosen(const CUserMessage &message);
+    virtual void OnVolumeSlider(int volume);
+    virtual void OnPlayTime(qint64 timeMs);
+    virtual void CycleKindFilter();
+    virtual void RelocateCurrent();
+    virtual void SeekTo(qint64 timeMs);
+
+private:
+    void setUpCatalogue();
+    void syncCatalogueState();
+    void message(int stringId);
+    void message(int stringId, const QString &text);
+
+    // Pieces of clip playback.
+    void clearGraph();
+    void resetReadouts();
+    void setPositionReadout(qint64 timeMs);
+    void setLengthReadout(qint64 timeMs);
+    void showPlaying(bool playing);
+    void stopAndClose();
+    void onClipReady();
+    void applySound(const SoundView &view);
+    void applySoundVolume(int volume);
+    void applyPicture();
+    void runRotation(const CRotationControl::Actions &actions);
+    void showNightVision(bool on);
+
+    std::unique_ptr<CVlcPlayer> m_engine;
+    CCatalogue m_catalogue;
+    CRotationControl m_rotation;
+    CLastFix m_lastFix;
+    QTimer m_timers[3];
+    QString m_desktopPath;
+    int m_shownGpsFix = 0;
+    int m_shownSpeed = 0;
+    QString m_sentLongitude;
+    QString m_sentLatitude;
 };

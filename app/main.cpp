@@ -1,11 +1,14 @@
 // rx9player: the dashboard-camera card player.
 
+#include "HtmlCtrl.h"
 #include "RX9VantoraPCPlayerApp.h"
 
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
+    // The map's browser shares the application's OpenGL contexts.
+    CHtmlCtrl::PrepareApplication();
     QApplication app(argc, argv);
     CRX9VantoraPCPlayerApp player;
     return player.InitInstance();

@@ -1,3 +1,6 @@
+#include "DataParser.h"
+#include "DropListWnd.h"
+#include "HtmlMap.h"
 #include "PlayWnd.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SkinButton.h"
@@ -7,6 +10,7 @@
 #include "StringTable.h"
 #include "TestSupport.h"
 #include "UserMessage.h"
+#include "XListCtrl.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,11 +1,15 @@
 // Renders the main player window, laid out for a 1600 x 900 client area, into a PNG file, so
 // that the layout can be looked at without a display.
 // Usage: rx9mainshot <out.png> [client width] [client height] [list|nolist] [map|nomap]
+//        [card=<folder>]
+// With a card folder its recordings fill the list and the first one plays for two seconds
+// before the picture is taken, so that the list, graph, read-outs and video show real data.
 
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SkinImages.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPixmap>
 
 #include <cstdio>
@@ -27,9 +31,16 @@ int main(int argc, char **argv)
     if (args.size() >= 4)
         client = QSize(args.at(2).toInt(), args.at(3).toInt());
 
-    CRX9VantoraPCPlayerDlg window;
-    window.SetCaptionText(QStringLiteral("rec_20260101_120000 [1]"));
+    QString card;
+    for (const QString &arg : args) {
+        if (arg.startsWith(QStringLiteral("card=")))
+            card = arg.mid(5);
+    }
+
+    CRX9VantoraPCPlayerDlg window(nullptr, {QStringLiteral("--aout=dummy")});
     window.SetTitleShown(true);
+    if (card.isEmpty())
+        window.SetCaptionText(QStringLiteral("rec_20260101_120000 [1]"));
     if (args.contains(QStringLiteral("nomap")))
         window.HideMap();
     window.show();
@@ -38,6 +49,19 @@ int main(int argc, char **argv)
     }
     window.ResizeClient(client);
     QApplication::processEvents();
+    if (!card.isEmpty()) {
+        window.showMessage = [](int, const QString &text) {
+            std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        };
+        window.AttachEngine();
+        window.Catalogue().LoadFolder(card);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 2500)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        window.OnCommand(32793); // pause, so the picture and read-outs stand
+        QApplication::processEvents();
+    }
 
     const QPixmap shot = window.grab();
     if (!shot.save(args.at(1), "PNG")) {

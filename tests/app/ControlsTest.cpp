@@ -1,0 +1,276 @@
+// The playback controls of the main window on real clips: pause and resume, previous at the
+// first row, play speed with its sound rule, volume steps, night vision, rotation presses while
+// paused, and still capture.
+
+#include "DropListWnd.h"
+#include "PlayWnd.h"
+#include "PlayerTestSupport.h"
+#include "SkinButton.h"
+#include "SkinSlider.h"
+#include "TestSupport.h"
+#include "VideoView.h"
+#include "VlcPlayer.h"
+#include "XListCtrl.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr auto kLong = std::chrono::seconds(60);
+
+class ControlsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SharedDemoCard().ok()) << SharedDemoCard().error.toStdString();
+    }
+
+    // Pauses the open clip and waits until the engine stands.
+    static void Pause(CTestPlayer &p)
+    {
+        p.Press(ids::kPause);
+        ASSERT_EQ(p.State().playing, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !p.Engine().IsPlaying(); }, kLong));
+    }
+};
+
+} // namespace
+
+TEST_F(ControlsTest, PauseAndResumeSwapTheButtonsAndSpaceToggles)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    Pause(p);
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
+    // Steps do nothing while paused.
+    const qint64 at = p.Engine().GetTime();
+    p.Press(ids::kForward);
+    QTest::qWait(300);
+    EXPECT_EQ(p.Engine().GetTime(), at);
+
+    QTest::keyClick(p.RecordingList(), Qt::Key_Space);
+    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Button(ids::kPlay)->isHidden());
+    ASSERT_TRUE(WaitUntil([&] { return p.Engine().IsPlaying(); }, kLong));
+}
+
+TEST_F(ControlsTest, PreviousOnTheFirstRowReopensOnlyWhilePaused)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(p.WaitForTime(1000));
+
+    // Playing: PREV does nothing, the clip goes on.
+    p.Press(ids::kPrev);
+    EXPECT_TRUE(p.IsClipOpen());
+    EXPECT_GE(p.Engine().GetTime(), 1000);
+    EXPECT_EQ(p.State().currentIndex, 0);
+
+    // Paused: PREV opens the first row again from its start.
+    Pause(p);
+    p.times.clear();
+    p.Press(ids::kPrev);
+    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
+    EXPECT_EQ(p.CaptionText(), folder.Stem(0) + QStringLiteral("(1/2)"));
+    ASSERT_TRUE(p.WaitForTime());
+    EXPECT_LT(p.times.first(), 1000);
+}
+
+TEST_F(ControlsTest, SpeedTwoSilencesAndNormalSpeedRestoresTheSound)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+
+    p.Post(kDropListChosen, 5, DropListChoice{5, 103});
+    EXPECT_FLOAT_EQ(p.State().playRate, 2.0f);
+    EXPECT_EQ(p.Button(ids::kSpeed)->IconImageId(), 3143);
+    EXPECT_FALSE(p.Button(ids::kVolOn)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kVolOff)->isHidden());
+    EXPECT_FALSE(p.VolumeSlider()->Model().IsEnabled());
+    EXPECT_EQ(p.State().soundOn, 1) << "a speed choice leaves the sound setting alone";
+
+    // A choice from another list, or without a row, changes nothing.
+    p.Post(kDropListChosen, 1, DropListChoice{1, 104});
+    p.Post(kDropListChosen, 0, DropListChoice{0, 103});
+    EXPECT_FLOAT_EQ(p.State().playRate, 2.0f);
+    EXPECT_EQ(p.Button(ids::kSpeed)->IconImageId(), 3143);
+
+    // Back to 1.0 after the user switched the sound off: the sound is back.
+    p.Press(ids::kVolOn);
+    p.Press(ids::kVolOff);
+    EXPECT_EQ(p.State().soundOn, 0);
+    p.Post(kDropListChosen, 4, DropListChoice{4, 103});
+    EXPECT_FLOAT_EQ(p.State().playRate, 1.0f);
+    EXPECT_EQ(p.Button(ids::kSpeed)->IconImageId(), 3142);
+    EXPECT_FALSE(p.Button(ids::kVolOff)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kVolOn)->isHidden());
+    EXPECT_TRUE(p.VolumeSlider()->Model().IsEnabled());
+}
+
+TEST_F(ControlsTest, TheSpeedListOpensAboveTheSpeedButtonAndReportsTheRow)
+{
+    CTestPlayer p;
+    p.Press(ids::kSpeed);
+    CDropListWnd *list = p.SpeedList();
+    ASSERT_TRUE(WaitUntil([&] { return list->isVisible(); }, kLong));
+    const QRect button(p.Button(ids::kSpeed)->mapToGlobal(QPoint(0, 0)),
+                       p.Button(ids::kSpeed)->size());
+    EXPECT_LE(list->geometry().bottom(), button.top());
+    // The third row: 0.8.
+    const QPoint row = list->Layout().RowRect(2).center();
+    QTest::mouseMove(list, row);
+    QTest::mouseClick(list, Qt::LeftButton, {}, row);
+    ASSERT_TRUE(WaitUntil([&] { return p.State().playRate == 0.8f; }, kLong));
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(p.Button(ids::kSpeed)->IconImageId(), 3141);
+}
+
+TEST_F(ControlsTest, VolumeStepsStayWithinBoundsAndNeedTheSoundOn)
+{
+    CTestPlayer p;
+    p.Post(5, 97); // the volume slider
+    EXPECT_EQ(p.State().volume, 97);
+    p.OnCommand(32805); // menu "Vol up"
+    EXPECT_EQ(p.State().volume, 100);
+    EXPECT_EQ(p.VolumeSlider()->Pos(), 100);
+    p.Post(5, 3);
+    p.OnCommand(32806); // "Vol down"
+    EXPECT_EQ(p.State().volume, 0);
+    EXPECT_EQ(p.VolumeSlider()->Pos(), 0);
+
+    p.OnCommand(32807); // "Mute": sound off
+    EXPECT_EQ(p.State().soundOn, 0);
+    EXPECT_FALSE(p.Button(ids::kVolOn)->isHidden());
+    p.OnCommand(32805);
+    EXPECT_EQ(p.State().volume, 0) << "no steps while the sound is off";
+    p.OnCommand(32807);
+    EXPECT_EQ(p.State().soundOn, 1);
+    EXPECT_FALSE(p.Button(ids::kVolOff)->isHidden());
+}
+
+TEST_F(ControlsTest, NightVisionNeedsAClipAndSetsBothValues)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    p.Press(ids::kNightOn);
+    EXPECT_EQ(p.State().nightVision, 0) << "nothing without a clip";
+    EXPECT_FLOAT_EQ(p.State().brightness, 1.0f);
+
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    p.Press(ids::kNightOn);
+    EXPECT_EQ(p.State().nightVision, 1);
+    EXPECT_FLOAT_EQ(p.State().brightness, 1.4f);
+    EXPECT_FLOAT_EQ(p.State().contrast, 1.4f);
+    EXPECT_TRUE(p.Button(ids::kNightOn)->isHidden());
+    EXPECT_FALSE(p.Button(ids::kNightOff)->isHidden());
+    p.Press(ids::kNightOff);
+    EXPECT_EQ(p.State().nightVision, 0);
+    EXPECT_FLOAT_EQ(p.State().contrast, 1.0f);
+    EXPECT_FALSE(p.Button(ids::kNightOn)->isHidden());
+}
+
+TEST_F(ControlsTest, RotationPressesWhilePausedCountOnlyByParity)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    Pause(p);
+    for (int i = 0; i < 3; ++i)
+        p.Press(ids::kRotate);
+    EXPECT_EQ(p.State().pendingRotations, 3);
+    EXPECT_EQ(p.State().rotated, 0);
+    EXPECT_FALSE(p.Engine().IsRotated());
+
+    // Resuming with an odd count turns the picture once, a moment later.
+    p.Press(ids::kPlay);
+    EXPECT_TRUE(p.Timer(1).isActive());
+    EXPECT_EQ(p.State().rotated, 0);
+    ASSERT_TRUE(WaitUntil([&] { return p.State().rotated == 1; }, kLong));
+    EXPECT_TRUE(p.Engine().IsRotated());
+    EXPECT_EQ(p.State().pendingRotations, 0);
+    EXPECT_EQ(p.State().rotateReady, 0);
+    EXPECT_TRUE(p.Timer(2).isActive());
+
+    // Presses while the rotation settles are ignored.
+    p.Press(ids::kRotate);
+    EXPECT_EQ(p.State().rotated, 1);
+    ASSERT_TRUE(WaitUntil([&] { return p.State().rotateReady == 1; }, kLong));
+
+    // Now a press while playing turns it back at once.
+    ASSERT_EQ(p.State().playing, 1);
+    p.Press(ids::kRotate);
+    EXPECT_EQ(p.State().rotated, 0);
+    EXPECT_FALSE(p.Engine().IsRotated());
+    EXPECT_EQ(p.State().rotateReady, 0);
+}
+
+TEST_F(ControlsTest, CaptureWritesAPngNamedAfterTheRecordingAndTheTime)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return p.PlayWnd()->VideoChild()->PaintedFrames() > 0; }, kLong));
+    Pause(p);
+    const qint64 at = p.Engine().GetTime();
+
+    p.Press(ids::kCapture);
+    ASSERT_EQ(p.MessageIds(), QList<int>{200});
+    EXPECT_EQ(p.messages[0].text, QStringLiteral("It was saved in HD-VANTORA folder \nat Desktop"));
+    const QDir capture(p.desktop.path() + QStringLiteral("/HD-VANTORA/Capture"));
+    const QStringList files = capture.entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0], folder.Stem(0) + QString::asprintf("_%3.1f.png", at / 1000.0));
+    QImageReader reader(capture.filePath(files[0]));
+    EXPECT_EQ(reader.format(), QByteArray("png"));
+    EXPECT_EQ(reader.size(), QSize(640, 360));
+}
+
+TEST_F(ControlsTest, CaptureWithAnEmptyListSaysThereIsNothing)
+{
+    CTestPlayer p;
+    p.Press(ids::kCapture);
+    EXPECT_EQ(p.MessageIds(), QList<int>{201});
+    EXPECT_EQ(p.messages.value(0).text, QStringLiteral("There is no item to capture."));
+    EXPECT_TRUE(QDir(p.desktop.path() + QStringLiteral("/HD-VANTORA/Capture"))
+                    .entryList(QDir::Files)
+                    .isEmpty());
+}
+
+TEST_F(ControlsTest, CaptureWithoutAnOpenClipSavesNothing)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    folder.AddNotAvi(QStringLiteral("rec_") + folder.Stem(0) + QStringLiteral("b.avi"));
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    const QDir capture(p.desktop.path() + QStringLiteral("/HD-VANTORA/Capture"));
+
+    // The wrong file's row is current but nothing is open: no picture, no message.
+    p.Press(ids::kNext);
+    ASSERT_EQ(p.MessageIds(), QList<int>{302});
+    p.Press(ids::kCapture);
+    EXPECT_EQ(p.MessageIds(), QList<int>{302});
+
+    // Past the last row there is no current recording at all.
+    p.Press(ids::kNext);
+    ASSERT_FALSE(p.IsClipOpen());
+    p.Press(ids::kCapture);
+    EXPECT_EQ(p.MessageIds(), (QList<int>{302, 201}));
+    EXPECT_TRUE(capture.entryList(QDir::Files).isEmpty());
+}

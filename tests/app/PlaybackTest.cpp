@@ -1,0 +1,245 @@
+// The main window playing real clips of a small demo card through the real engine: the start
+// sequence, opening and following rows, the title, wrong files, and the read-outs that follow
+// the play time (speed, GPS, map, graph).
+
+#include "DataParser.h"
+#include "HtmlMap.h"
+#include "PlayerTestSupport.h"
+#include "SkinButton.h"
+#include "SkinRadioButton.h"
+#include "TestSupport.h"
+#include "VlcPlayer.h"
+#include "XListCtrl.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr auto kLong = std::chrono::seconds(60);
+
+class PlaybackTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SharedDemoCard().ok()) << SharedDemoCard().error.toStdString();
+    }
+};
+
+} // namespace
+
+TEST_F(PlaybackTest, StartSequencePlaysTheFirstRowOfTheCard)
+{
+    CClipFolder card({0, 1, 2}, true);
+    ASSERT_TRUE(card.ok());
+    qputenv("RX9_EXTRA_DRIVES", card.Path().toLocal8Bit());
+    CTestPlayer p;
+    bool playedBeforeNotice = false;
+    p.showMessage = [&](int id, const QString &text) {
+        p.messages.append({id, text});
+        playedBeforeNotice = p.IsClipOpen();
+    };
+    p.RunStartSequence();
+    qunsetenv("RX9_EXTRA_DRIVES");
+
+    // The card notice from its settings file, before anything plays.
+    ASSERT_EQ(p.MessageIds(), QList<int>{210});
+    EXPECT_TRUE(p.messages[0].text.startsWith(QStringLiteral("FW Version :1.12\n")))
+        << p.messages[0].text.toStdString();
+    EXPECT_TRUE(p.messages[0].text.endsWith(QStringLiteral("Deletion by Time Order")));
+    EXPECT_FALSE(playedBeforeNotice);
+
+    EXPECT_EQ(p.State().folderPath, card.Path());
+    EXPECT_EQ(p.RecordingList()->RowCount(), 3);
+    EXPECT_TRUE(p.windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(p.IsMaximisedFlag());
+    ASSERT_TRUE(p.WaitForTime()) << "no time notification from the first clip";
+    EXPECT_EQ(p.CaptionText(), card.Stem(0) + QStringLiteral("(1/3)"));
+    EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 0);
+    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kPlay)->isHidden());
+    // Timer 0 read the length: four seconds.
+    ASSERT_TRUE(WaitUntil([&] { return p.State().clipLengthMs > 0; }, kLong));
+    EXPECT_EQ(p.LengthText(), QStringLiteral("00:04"));
+    EXPECT_TRUE(p.SensorGraph()->IsLoaded());
+    EXPECT_EQ(p.SensorGraph()->Duration(), int(p.State().clipLengthMs));
+}
+
+TEST_F(PlaybackTest, ClipsFollowEachOtherAndTheLastStopsThePlayer)
+{
+    CClipFolder folder({0, 3});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    EXPECT_EQ(p.CaptionText(), folder.Stem(0) + QStringLiteral("(1/2)"));
+
+    // The end of the first clip opens the second.
+    ASSERT_TRUE(WaitUntil(
+        [&] { return p.CaptionText() == folder.Stem(1) + QStringLiteral("(2/2)"); }, kLong));
+    EXPECT_EQ(p.State().currentIndex, 1);
+    ASSERT_TRUE(p.WaitForTime(1000));
+    EXPECT_NE(p.PositionText(), QStringLiteral("00:00"));
+
+    // The end of the last clip stops: title empty, read-outs at zero, PAUSE still shown.
+    ASSERT_TRUE(WaitUntil([&] { return p.State().playing == 0; }, kLong));
+    EXPECT_FALSE(p.IsClipOpen());
+    EXPECT_EQ(p.CaptionText(), QString());
+    EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
+    EXPECT_EQ(p.LengthText(), QStringLiteral("00:00"));
+    EXPECT_EQ(p.State().speedText, QStringLiteral("0"));
+    EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
+    EXPECT_EQ(p.RecordingList()->RowCount(), 2) << "the list keeps its rows";
+    EXPECT_FALSE(p.SensorGraph()->IsClipOpen());
+    EXPECT_TRUE(p.messages.isEmpty());
+
+    // NEXT past the end opens nothing and says nothing.
+    p.Press(ids::kNext);
+    EXPECT_FALSE(p.IsClipOpen());
+    EXPECT_TRUE(p.messages.isEmpty());
+}
+
+TEST_F(PlaybackTest, AFileThatIsNotAviShowsMessage302AndNextGoesOn)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    // Sorts between the two clips.
+    const QString middle = QStringLiteral("rec_") + folder.Stem(0) + QStringLiteral("b.avi");
+    folder.AddNotAvi(middle);
+    ASSERT_EQ(folder.FileName(1), middle);
+
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    p.Press(ids::kNext);
+    EXPECT_EQ(p.MessageIds(), QList<int>{302});
+    EXPECT_EQ(p.messages.value(0).text, QStringLiteral("Wrong Video File Type to play."));
+    EXPECT_FALSE(p.IsClipOpen());
+    EXPECT_EQ(p.CaptionText(), QString());
+    EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
+    EXPECT_EQ(p.State().currentIndex, 1);
+    // The wrong file leaves the play state and the buttons alone.
+    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
+
+    p.Press(ids::kNext);
+    ASSERT_TRUE(p.WaitForTime());
+    EXPECT_EQ(p.CaptionText(), folder.Stem(2) + QStringLiteral("(3/3)"));
+    EXPECT_EQ(p.MessageIds(), QList<int>{302});
+}
+
+TEST_F(PlaybackTest, RowsOpenByDoubleClickEnterAndPageKeys)
+{
+    CClipFolder folder({0, 1, 2, 4});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+
+    p.Post(9, 2); // the list's double-click
+    EXPECT_EQ(p.CaptionText(), folder.Stem(2) + QStringLiteral("(3/4)"));
+    EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 2);
+
+    QTest::keyClick(p.RecordingList(), Qt::Key_PageUp);
+    EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/4)"));
+    QTest::keyClick(p.RecordingList(), Qt::Key_PageDown);
+    QTest::keyClick(p.RecordingList(), Qt::Key_PageDown);
+    EXPECT_EQ(p.CaptionText(), folder.Stem(3) + QStringLiteral("(4/4)"));
+
+    // Up and Down move the selection only; Enter opens it.
+    QTest::keyClick(p.RecordingList(), Qt::Key_Up);
+    QTest::keyClick(p.RecordingList(), Qt::Key_Up);
+    EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 1);
+    EXPECT_EQ(p.State().currentIndex, 3);
+    QTest::keyClick(p.RecordingList(), Qt::Key_Return);
+    EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/4)"));
+    ASSERT_TRUE(p.WaitForTime());
+    EXPECT_TRUE(p.IsClipOpen());
+}
+
+TEST_F(PlaybackTest, FilterClicksAndResortsKeepTheCurrentRecording)
+{
+    // Rows: normal, normal, event (by stem the card's order).
+    CClipFolder folder({0, 1, 2, 3, 4, 5});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    p.Post(9, 3);
+    const QString stem = p.State().currentStem;
+    ASSERT_EQ(stem, folder.Stem(3));
+
+    // Sorting by name descending: the same recording, now counted from the other end.
+    p.RecordingList()->ColumnClicked(1);
+    ASSERT_TRUE(
+        WaitUntil([&] { return p.CaptionText() == stem + QStringLiteral("(3/6)"); }, kLong));
+    EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 2);
+
+    // A filter click shows one kind and opens its first row.
+    p.RecordingList()->ColumnClicked(0);
+    QCoreApplication::sendPostedEvents(&p);
+    EXPECT_EQ(p.State().kindFilter, 1);
+    EXPECT_EQ(p.RecordingList()->RowCount(), 2);
+    EXPECT_EQ(p.RecordingList()->GetCellText(0, 0), QStringLiteral("Event"));
+    ASSERT_TRUE(
+        WaitUntil([&] { return p.CaptionText().endsWith(QStringLiteral("(1/2)")); }, kLong));
+    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_TRUE(p.IsClipOpen());
+}
+
+TEST_F(PlaybackTest, SpeedInMilesPerHourAfterTheMileRadio)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    ASSERT_TRUE(folder.WriteDriveData(0, {true, true, true, true, true}, 100, 127.025, 37.502057));
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().speedText == QStringLiteral("100"); }, kLong));
+    EXPECT_EQ(p.State().gpsFix, 1);
+
+    QTest::mouseClick(p.Radio(ids::kUnitMile), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 0; }, kLong));
+    ASSERT_TRUE(p.WaitForTime());
+    EXPECT_EQ(p.State().speedText, QStringLiteral("62"));
+}
+
+TEST_F(PlaybackTest, TheMapKeepsTheLastFixWhileThereIsNone)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    // First clip: never a fix. Second: a fix in its first two seconds only.
+    ASSERT_TRUE(folder.WriteDriveData(0, {false, false, false, false, false}, 0, 0, 0));
+    ASSERT_TRUE(
+        folder.WriteDriveData(1, {true, true, false, false, false}, 40, 127.025, 37.502057));
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    EXPECT_EQ(p.MapView()->LastLongitude(), QStringLiteral("-77.036519"));
+    EXPECT_EQ(p.MapView()->LastLatitude(), QStringLiteral("38.897596"));
+    EXPECT_EQ(p.State().gpsFix, 0);
+
+    p.Press(ids::kNext);
+    ASSERT_TRUE(p.WaitForTime());
+    const GpsReading fix = p.SensorGraph()->GetGpsAt(0);
+    ASSERT_TRUE(fix.fix);
+    const QString longitude = QString::asprintf("%lf", fix.longitude);
+    const QString latitude = QString::asprintf("%lf", fix.latitude);
+    EXPECT_TRUE(longitude.startsWith(QStringLiteral("127.02"))) << longitude.toStdString();
+    ASSERT_TRUE(p.WaitForTime(2500));
+    EXPECT_EQ(p.State().gpsFix, 0);
+    EXPECT_EQ(p.MapView()->LastLongitude(), longitude);
+    EXPECT_EQ(p.MapView()->LastLatitude(), latitude);
+}
+
+TEST_F(PlaybackTest, AGraphClickSeeksTheClip)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return p.SensorGraph()->Duration() > 3000; }, kLong));
+    p.Press(ids::kPause);
+    ASSERT_TRUE(WaitUntil([&] { return !p.Engine().IsPlaying(); }, kLong));
+    CDataParser *graph = p.SensorGraph();
+    QTest::mouseClick(graph, Qt::LeftButton, {},
+                      QPoint(graph->width() * 3 / 4, graph->height() / 2));
+    ASSERT_TRUE(WaitUntil([&] { return p.Engine().GetTime() >= 2500; }, kLong))
+        << p.Engine().GetTime();
+}
