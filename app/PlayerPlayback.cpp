@@ -97,6 +97,10 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
     m_catalogue.MakeCurrent(index); // index, stem and the title "stem(i/n)"
     syncCatalogueState();
 
+    // A clip-ready timer still running for the clip before must not put that clip's length
+    // into the read-out of this one.
+    m_timers[kClipReadyTimer].stop();
+
     if (index < 0 || index >= rows) {
         // Past the last row: the player stops; the buttons and the list stay as they are.
         stopAndClose();
@@ -123,6 +127,7 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
     SensorGraph()->SetClipOpen(true);
     if (FileExists(clipPath)) {
         State().playing = 1;
+        State().clipLengthMs = 0; // known again once the engine has read the new clip
         // Opening the new clip replaces the one before in the engine.
         m_engine->CloseMedia();
         m_engine->OpenMedia(clipPath);
@@ -155,6 +160,7 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
 
 void CRX9VantoraPCPlayerDlg::ClearPlayer()
 {
+    m_timers[kClipReadyTimer].stop();
     stopAndClose();
     SetCaptionText(QString());
     clearGraph();

@@ -243,3 +243,24 @@ TEST_F(PlaybackTest, AGraphClickSeeksTheClip)
     ASSERT_TRUE(WaitUntil([&] { return p.Engine().GetTime() >= 2500; }, kLong))
         << p.Engine().GetTime();
 }
+
+TEST_F(PlaybackTest, StartingWithoutACardPlaysNothingAndSaysNothing)
+{
+    QTemporaryDir empty;
+    qputenv("RX9_EXTRA_DRIVES", empty.path().toLocal8Bit());
+    CTestPlayer p;
+    p.RunStartSequence();
+    qunsetenv("RX9_EXTRA_DRIVES");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(p.messages.isEmpty());
+    EXPECT_EQ(p.RecordingList()->RowCount(), 0);
+    EXPECT_FALSE(p.IsClipOpen());
+    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_EQ(p.CaptionText(), QString());
+    EXPECT_TRUE(p.windowState() & Qt::WindowMaximized);
+    // The controls need a clip: nothing happens and nothing breaks.
+    for (int id : {ids::kPlay, ids::kPrev, ids::kNext, ids::kForward, ids::kRotate})
+        p.Press(id);
+    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_EQ(p.State().pendingRotations, 1) << "a press without a clip is counted";
+}
