@@ -7,6 +7,7 @@
 #include "StringTable.h"
 #include "UserMessage.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -69,11 +70,18 @@ CDlgAdjustment::CDlgAdjustment(CPictureAdjustOwner *owner, QWidget *parent)
     placeKnobs();
 }
 
-QFont CDlgAdjustment::LabelFont()
+QFont CDlgAdjustment::LabelFont(const QString &label)
 {
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(15);
     font.setWeight(QFont::Normal);
+    int pixels = 15;
+    font.setPixelSize(pixels);
+    // "Brightness" at 15 pixels is wider than the room left of the slider, which would paint
+    // over its end.
+    while (pixels > 9 && QFontMetrics(font).horizontalAdvance(label) > kLabelRoom) {
+        --pixels;
+        font.setPixelSize(pixels);
+    }
     return font;
 }
 
@@ -150,11 +158,15 @@ void CDlgAdjustment::keyPressEvent(QKeyEvent *event)
 void CDlgAdjustment::PaintClient(QPainter &painter, const QRect &)
 {
     painter.fillRect(QRect(QPoint(0, 0), Client()->size()), BackgroundColour());
-    painter.setFont(LabelFont());
     painter.setPen(QColor(255, 255, 255));
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
-    painter.drawText(kContrastLabel, flags, LoadResString(kContrastString));
-    painter.drawText(kBrightnessLabel, flags, LoadResString(kBrightnessString));
+    const auto label = [&](const QRect &rect, int stringId) {
+        const QString text = LoadResString(stringId);
+        painter.setFont(LabelFont(text));
+        painter.drawText(rect, flags, text);
+    };
+    label(kContrastLabel, kContrastString);
+    label(kBrightnessLabel, kBrightnessString);
 }
 
 int ShowAdjustment(CPictureAdjustOwner *owner, float brightness, float contrast, bool nightVision,

@@ -47,7 +47,10 @@ public:
     // through the owner before the dialog ends.
     void done(int result) override;
 
-    static QFont LabelFont();
+    // Arial 15 pixels, made smaller where a label would run under its slider.
+    static QFont LabelFont(const QString &label);
+    // The room a label has: from its left edge to the sliders.
+    static constexpr int kLabelRoom = 70;
 
 protected:
     bool event(QEvent *event) override;

@@ -5,8 +5,10 @@
 #include "StringTable.h"
 #include "UserMessage.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include <cmath>
 
@@ -101,6 +103,16 @@ QList<QRect> MessageLineBands(const QRect &textRect, int lineCount)
     return bands;
 }
 
+QSize MessageFittingClient(QSize client, int longestLineWidth, int lineSpacing, int lineCount,
+                           QSize maximum)
+{
+    // The text rectangle is 135 pixels narrower and 64 pixels lower than the client area.
+    const int width = qMax(client.width(), longestLineWidth + 135);
+    const int height = qMax(client.height(), lineSpacing * lineCount + 64);
+    return QSize(qMax(client.width(), qMin(width, maximum.width())),
+                 qMax(client.height(), qMin(height, maximum.height())));
+}
+
 // ---------------------------------------------------------------------------------------------
 
 CDlgMessage::CDlgMessage(QWidget *parent)
@@ -143,7 +155,29 @@ void CDlgMessage::SetText(const QString &text)
 {
     m_text = text;
     setAccessibleDescription(text);
+    fitToText();
     Client()->update();
+}
+
+void CDlgMessage::fitToText()
+{
+    // Long lines (the format question, long file names) would be cut off in a box of the
+    // usual size: the box grows until each line shows whole, within the screen.
+    const QMargins m = NonClientMargins();
+    const QSize usual(kWindowSize.width() - m.left() - m.right(),
+                      kWindowSize.height() - m.top() - m.bottom());
+    const QFontMetrics metrics(TextFont());
+    const QStringList lines = MessageLines(m_text);
+    int longest = 0;
+    for (const QString &line : lines)
+        longest = qMax(longest, metrics.horizontalAdvance(line));
+    QSize maximum = usual;
+    if (const QScreen *shown = screen())
+        maximum = shown->availableGeometry().size().shrunkBy(m);
+    ResizeClient(
+        MessageFittingClient(usual, longest, metrics.lineSpacing(), int(lines.size()), maximum));
+    // A hidden window gets its resize only when shown; the buttons move now.
+    layOutButtons(ClientSize());
 }
 
 void CDlgMessage::layOutButtons(QSize client)

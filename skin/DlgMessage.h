@@ -71,6 +71,12 @@ QStringList MessageLines(const QString &text);
 // takes the band from top + trunc(T / n * j), trunc(T / n) high, across the whole width.
 QList<QRect> MessageLineBands(const QRect &textRect, int lineCount);
 
+// The client size that shows every line whole: the box's own size, grown where the longest line
+// would run past the text rectangle or the lines would not fit one under the other, but never
+// beyond `maximum`.
+QSize MessageFittingClient(QSize client, int longestLineWidth, int lineSpacing, int lineCount,
+                           QSize maximum);
+
 // ---------------------------------------------------------------------------------------------
 
 // The player's own message box: a symbol, the text in one band per line and up to three
@@ -113,6 +119,7 @@ protected:
 
 private:
     void layOutButtons(QSize client);
+    void fitToText();
 
     std::array<CSkinButton *, 3> m_buttons{};
     std::array<int, 3> m_results{};

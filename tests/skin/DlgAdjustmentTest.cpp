@@ -187,3 +187,15 @@ TEST(PictureSteps, StepsAndValuesRoundTrip)
     EXPECT_EQ(AdjustPosition(9.0f), kAdjustMaxPosition);
     EXPECT_EQ(AdjustPosition(-1.0f), 0);
 }
+
+TEST(DlgAdjustment, LabelsStayClearOfTheSliders)
+{
+    for (const QString &label : {QStringLiteral("Contrast"), QStringLiteral("Brightness")}) {
+        const QFont font = CDlgAdjustment::LabelFont(label);
+        EXPECT_LE(QFontMetrics(font).horizontalAdvance(label), CDlgAdjustment::kLabelRoom)
+            << label.toStdString();
+        EXPECT_GE(font.pixelSize(), 12) << label.toStdString();
+    }
+    EXPECT_EQ(CDlgAdjustment::LabelFont(QStringLiteral("Contrast")).pixelSize(), 15)
+        << "a label that fits keeps the usual size";
+}

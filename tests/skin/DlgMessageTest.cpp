@@ -141,6 +141,18 @@ TEST(MessageLayout, TypesChooseButtonsAndSymbols)
     EXPECT_EQ(unknown.buttons[2].result, 1);
 }
 
+TEST(MessageLayout, TheBoxGrowsUntilEveryLineFits)
+{
+    const QSize usual(440, 160);
+    const QSize screen(1900, 1000);
+    EXPECT_EQ(MessageFittingClient(usual, 200, 20, 2, screen), usual) << "short texts keep it";
+    EXPECT_EQ(MessageFittingClient(usual, 400, 20, 2, screen), QSize(535, 160));
+    EXPECT_EQ(MessageFittingClient(usual, 200, 20, 6, screen), QSize(440, 184));
+    EXPECT_EQ(MessageFittingClient(usual, 5000, 20, 100, screen), screen) << "within the screen";
+    EXPECT_EQ(MessageFittingClient(usual, 5000, 20, 2, QSize(300, 100)), usual)
+        << "never smaller than usual";
+}
+
 // ---------------------------------------------------------------------------------------------
 // The running box
 
@@ -204,7 +216,7 @@ TEST(DlgMessage, TwoLinesAreDrawnInTheTwoHalvesOfTheTextRectangle)
 {
     CDlgMessage box;
     box.SetType(4);
-    box.SetText(LoadResString(204).arg(QStringLiteral("rec_20110523_142233.avi")));
+    box.SetText(LoadResString(204).replace(QStringLiteral("%s"), QStringLiteral("a.avi")));
     box.show();
     QCoreApplication::processEvents();
 
@@ -213,18 +225,40 @@ TEST(DlgMessage, TwoLinesAreDrawnInTheTwoHalvesOfTheTextRectangle)
     ASSERT_EQ(bands.size(), 2);
     EXPECT_GT(TextPixels(first, bands[0]), 50);
     EXPECT_GT(TextPixels(first, bands[1]), 50);
-    // The first line is the longer one: it reaches further right than the second.
-    const QRect rightOfSecond(bands[1].left() + 200, bands[1].top(), bands[1].width() - 200,
-                              bands[1].height());
-    EXPECT_EQ(TextPixels(first, rightOfSecond), 0);
+    // The first line is the longer one: only the upper band has text far to the right.
+    const auto farRight = [](const QRect &band) { return band.adjusted(120, 0, 0, 0); };
+    EXPECT_GT(TextPixels(first, farRight(bands[0])), 10);
+    EXPECT_EQ(TextPixels(first, farRight(bands[1])), 0);
 
     // Covering and uncovering (a repaint) shows the same lines; the text itself is unchanged.
     box.hide();
     box.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(box.Client()->grab().toImage(), first);
-    EXPECT_EQ(box.Text(), QStringLiteral("Do you want to delete\nrec_20110523_142233.avi file?"));
+    EXPECT_EQ(box.Text(), QStringLiteral("Do you want to delete\na.avi file?"));
     EXPECT_EQ(first.pixelColor(2, 2), CDlgMessage::FillColour());
+}
+
+TEST(DlgMessage, TheFormatQuestionShowsEveryLineWhole)
+{
+    CDlgMessage box;
+    box.SetType(1024);
+    box.SetText(LoadResString(132));
+    const QStringList lines = MessageLines(box.Text());
+    ASSERT_EQ(lines.size(), 6);
+    const QRect text = MessageTextRect(box.ClientSize());
+    const QFontMetrics metrics(CDlgMessage::TextFont());
+    for (const QString &line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), text.width()) << line.toStdString();
+    for (const QRect &band : MessageLineBands(text, int(lines.size())))
+        EXPECT_GE(band.height(), metrics.lineSpacing() - 1);
+    EXPECT_GE(box.width(), 450);
+    // Buttons follow the grown client area.
+    EXPECT_EQ(box.Button(2)->geometry(), MessageButtonRect(2, box.ClientSize()));
+
+    // A short text afterwards brings the usual size back.
+    box.SetText(QStringLiteral("Format complete."));
+    EXPECT_EQ(box.size(), QSize(450, 200));
 }
 
 TEST(DlgMessage, TextComesFromTheStringTableAndNamesTheBox)
@@ -255,7 +289,8 @@ TEST(DlgMessage, TextComesFromTheStringTableAndNamesTheBox)
 TEST(DlgMessage, OpensCentredOverItsParent)
 {
     QWidget parent;
-    parent.setGeometry(200, 150, 900, 700);
+    // Within the offscreen screen (800 x 600): a box is kept on its screen.
+    parent.setGeometry(40, 30, 700, 520);
     parent.show();
     QCoreApplication::processEvents();
     QPoint centre;
