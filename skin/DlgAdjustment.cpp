@@ -21,8 +21,10 @@ constexpr int kContrastString = 120;
 constexpr int kBrightnessString = 121;
 constexpr int kNeutralStep = 3;
 
-const QRect kContrastLabel(QPoint(10, 23), QPoint(70, 38) - QPoint(1, 1));
-const QRect kBrightnessLabel(QPoint(10, 68), QPoint(70, 83) - QPoint(1, 1));
+// The labels' rows, (10, 23)-(70, 38) and (10, 68)-(70, 83), reach on to the sliders at x = 80
+// so that "Brightness" is not cut short.
+const QRect kContrastLabel(10, 23, CDlgAdjustment::kLabelRoom, 15);
+const QRect kBrightnessLabel(10, 68, CDlgAdjustment::kLabelRoom, 15);
 
 CSkinSlider *makeSlider(QWidget *parent, int id, const QRect &geometry)
 {
