@@ -16,9 +16,9 @@ namespace {
 
 constexpr int kClickCode = 1;
 
-MessageButtonSpec button(int imageId, int result, const QString &label)
+MessageButtonSetup button(int imageId, int result, const QString &label)
 {
-    return MessageButtonSpec{true, imageId, result, label};
+    return MessageButtonSetup{true, imageId, result, label};
 }
 
 const QString kOk = QStringLiteral("OK");
@@ -26,14 +26,14 @@ const QString kCancel = QStringLiteral("Cancel");
 
 } // namespace
 
-MessageTypeSpec MessageTypeLayout(int type)
+MessageTypeSetup MessageTypeLayout(int type)
 {
-    const MessageButtonSpec hidden;
-    const MessageButtonSpec ok = button(3131, kResultOk, kOk);
-    const MessageButtonSpec cancel = button(3126, kResultCancel, kCancel);
-    const MessageButtonSpec retry = button(3132, kResultRetry, QStringLiteral("Retry"));
-    const MessageButtonSpec yes = button(3134, kResultYes, QStringLiteral("Yes"));
-    const MessageButtonSpec no = button(3130, kResultNo, QStringLiteral("No"));
+    const MessageButtonSetup hidden;
+    const MessageButtonSetup ok = button(3131, kResultOk, kOk);
+    const MessageButtonSetup cancel = button(3126, kResultCancel, kCancel);
+    const MessageButtonSetup retry = button(3132, kResultRetry, QStringLiteral("Retry"));
+    const MessageButtonSetup yes = button(3134, kResultYes, QStringLiteral("Yes"));
+    const MessageButtonSetup no = button(3130, kResultNo, QStringLiteral("No"));
     constexpr int information = 3320;
 
     switch (type) {
@@ -138,16 +138,16 @@ QFont CDlgMessage::TextFont()
 void CDlgMessage::SetType(int type)
 {
     m_type = type;
-    const MessageTypeSpec spec = MessageTypeLayout(type);
+    const MessageTypeSetup setup = MessageTypeLayout(type);
     for (int slot = 0; slot < 3; ++slot) {
-        const MessageButtonSpec &b = spec.buttons[slot];
+        const MessageButtonSetup &b = setup.buttons[slot];
         m_results[slot] = b.result;
         m_buttons[slot]->SetStripImage(b.imageId);
         m_buttons[slot]->setAccessibleName(b.label);
         m_buttons[slot]->setVisible(b.visible);
         m_buttons[slot]->update();
     }
-    m_symbolId = spec.symbolId;
+    m_symbolId = setup.symbolId;
     Client()->update();
 }
 

@@ -37,7 +37,7 @@ enum MessageResult {
 };
 
 // One of the three buttons, left to right.
-struct MessageButtonSpec
+struct MessageButtonSetup
 {
     bool visible = false;
     int imageId = 0;
@@ -45,15 +45,15 @@ struct MessageButtonSpec
     QString label; // the button's accessible name
 };
 
-struct MessageTypeSpec
+struct MessageTypeSetup
 {
-    std::array<MessageButtonSpec, 3> buttons;
+    std::array<MessageButtonSetup, 3> buttons;
     int symbolId = 0;
 };
 
 // The buttons and symbol of a type. A type the box does not know shows a single OK, so that
 // the box can always be answered with a meaningful result.
-MessageTypeSpec MessageTypeLayout(int type);
+MessageTypeSetup MessageTypeLayout(int type);
 
 // Button `slot` (0-2, left to right) in a client area of the given size: 84 x 34, 49 pixels
 // above the bottom, its left edge 297, 198 or 99 pixels from the right.

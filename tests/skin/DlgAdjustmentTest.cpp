@@ -178,16 +178,6 @@ TEST(DlgAdjustment, EscapeAndClosingTheWindowCancelToo)
     EXPECT_FLOAT_EQ(owner.brightness, 0.8f);
 }
 
-TEST(PictureSteps, StepsAndValuesRoundTrip)
-{
-    for (int step = 0; step <= kAdjustMaxPosition; ++step)
-        EXPECT_EQ(AdjustPosition(AdjustValue(step)), step) << step;
-    EXPECT_EQ(AdjustPosition(1.4f), 5);
-    EXPECT_EQ(AdjustPosition(1.0f), 3);
-    EXPECT_EQ(AdjustPosition(9.0f), kAdjustMaxPosition);
-    EXPECT_EQ(AdjustPosition(-1.0f), 0);
-}
-
 TEST(DlgAdjustment, LabelsStayClearOfTheSliders)
 {
     for (const QString &label : {QStringLiteral("Contrast"), QStringLiteral("Brightness")}) {

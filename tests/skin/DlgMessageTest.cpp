@@ -51,7 +51,7 @@ int TextPixels(const QImage &image, const QRect &rect)
     return count;
 }
 
-// The design's table: type -> result of the buttons left to right (0 = hidden).
+// Each type's buttons: type -> result of the buttons left to right (0 = hidden).
 const std::map<int, std::vector<int>> kExpectedResults = {
     {0, {0, 0, 1}}, {1, {0, 1, 2}}, {2, {3, 4, 5}},    {3, {6, 7, 2}},
     {4, {0, 6, 7}}, {5, {0, 4, 2}}, {1024, {1, 7, 2}},
@@ -116,14 +116,14 @@ TEST(MessageLayout, EachLineGetsItsShareOfTheTextRectangle)
 TEST(MessageLayout, TypesChooseButtonsAndSymbols)
 {
     for (const auto &[type, results] : kExpectedResults) {
-        const MessageTypeSpec spec = MessageTypeLayout(type);
+        const MessageTypeSetup setup = MessageTypeLayout(type);
         for (int slot = 0; slot < 3; ++slot) {
-            EXPECT_EQ(spec.buttons[slot].visible, results[slot] != 0) << type << " " << slot;
+            EXPECT_EQ(setup.buttons[slot].visible, results[slot] != 0) << type << " " << slot;
             if (results[slot] != 0) {
-                EXPECT_EQ(spec.buttons[slot].result, results[slot]) << type << " " << slot;
-                EXPECT_FALSE(spec.buttons[slot].label.isEmpty()) << type << " " << slot;
-                EXPECT_GE(spec.buttons[slot].imageId, 3126);
-                EXPECT_LE(spec.buttons[slot].imageId, 3134);
+                EXPECT_EQ(setup.buttons[slot].result, results[slot]) << type << " " << slot;
+                EXPECT_FALSE(setup.buttons[slot].label.isEmpty()) << type << " " << slot;
+                EXPECT_GE(setup.buttons[slot].imageId, 3126);
+                EXPECT_LE(setup.buttons[slot].imageId, 3134);
             }
         }
     }
@@ -134,7 +134,7 @@ TEST(MessageLayout, TypesChooseButtonsAndSymbols)
     EXPECT_EQ(MessageTypeLayout(1024).buttons[1].imageId, 3129);
 
     // A type the box does not know still offers one way out: OK.
-    const MessageTypeSpec unknown = MessageTypeLayout(77);
+    const MessageTypeSetup unknown = MessageTypeLayout(77);
     EXPECT_FALSE(unknown.buttons[0].visible);
     EXPECT_FALSE(unknown.buttons[1].visible);
     EXPECT_TRUE(unknown.buttons[2].visible);
