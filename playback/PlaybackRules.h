@@ -6,6 +6,8 @@
 // picture adjustment positions, still capture names and the window title. The main window keeps
 // the state and executes what these functions decide.
 
+#include "PictureSteps.h"
+
 #include <QSize>
 #include <QString>
 
@@ -198,19 +200,7 @@ std::optional<int> PreviousIndex(int rowCount, int currentIndex, bool playing);
 std::optional<int> NextIndex(int rowCount, int currentIndex);
 
 // ---------------------------------------------------------------------------------------------
-// Picture adjustment
-
-constexpr float kNeutralPicture = 1.0f;     // brightness and contrast without adjustment
-constexpr float kNightVisionPicture = 1.4f; // both values while night vision is on
-constexpr int kAdjustMaxPosition = 6;
-
-// The adjustment dialog's slider position 0-6 for a brightness or contrast value:
-// trunc((value - 0.4) / 0.2) with the difference rounded to a float first, so that 1.0 gives 3
-// and 1.4 gives 5 rather than 2 and 4.
-int AdjustPosition(float value);
-
-// The value for a slider position: 0.4 + 0.2 x position.
-float AdjustValue(int position);
+// Picture adjustment (the step arithmetic itself is in PictureSteps.h)
 
 // Night vision after the adjustment dialog: it stays on unless the dialog ended with OK
 // (result 1) and brightness or contrast is no longer the night-vision value.

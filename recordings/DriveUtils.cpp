@@ -1,5 +1,7 @@
 #include "DriveUtils.h"
 
+#include "AviHeader.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -357,25 +359,11 @@ QString PathExtension(const QString &path)
 bool IsAviFile(const QString &path)
 {
     QByteArray head;
-    if (!readHead(path, 512, head) || head.size() < 12)
-        return false;
-    return head.startsWith("RIFF") && qFromLittleEndian<quint32>(head.constData() + 4) != 0 &&
-           head.mid(8, 4) == "AVI ";
+    return readHead(path, kAviHeadBytes, head) && IsAviHeader(head);
 }
 
 bool ReadAviFrameSize(const QString &path, int &width, int &height)
 {
     QByteArray head;
-    if (!readHead(path, 512, head) || head.size() < 70)
-        return false;
-
-    // The main header normally starts at byte 32 (RIFF header, "LIST" "hdrl", then "avih");
-    // writers that put other chunks first are handled by finding the chunk.
-    qsizetype header = 32;
-    const qsizetype tag = head.indexOf("avih");
-    if (tag >= 0 && tag + 8 + 38 <= head.size())
-        header = tag + 8;
-    width = qFromLittleEndian<quint16>(head.constData() + header + 32);
-    height = qFromLittleEndian<quint16>(head.constData() + header + 36);
-    return true;
+    return readHead(path, kAviHeadBytes, head) && AviFrameSizeFromHeader(head, width, height);
 }

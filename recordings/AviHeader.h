@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArrayView>
+
+// Checks on the first bytes of a clip file, kept apart from any file access so they can be
+// tested and fuzzed on plain buffers. Neither reads outside the buffer it is given.
+
+// How many leading bytes of a file the checks look at.
+constexpr qsizetype kAviHeadBytes = 512;
+
+// Whether the bytes start a RIFF file of type "AVI " with a non-zero size.
+bool IsAviHeader(QByteArrayView head);
+
+// The frame width and height from the AVI main header ("avih"). Returns false and leaves the
+// outputs untouched when the bytes are too short to hold them.
+bool AviFrameSizeFromHeader(QByteArrayView head, int &width, int &height);

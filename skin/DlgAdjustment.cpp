@@ -1,0 +1,181 @@
+#include "DlgAdjustment.h"
+
+#include "PictureSteps.h"
+#include "SkinButton.h"
+#include "SkinSlider.h"
+#include "SliderMath.h"
+#include "StringTable.h"
+#include "UserMessage.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kClickCode = 1;
+constexpr int kSliderCode = 5;
+constexpr int kContrastString = 120;
+constexpr int kBrightnessString = 121;
+constexpr int kNeutralStep = 3;
+
+// The labels' rows, (10, 23)-(70, 38) and (10, 68)-(70, 83), reach on to the sliders at x = 80
+// so that "Brightness" is not cut short.
+const QRect kContrastLabel(10, 23, CDlgAdjustment::kLabelRoom, 15);
+const QRect kBrightnessLabel(10, 68, CDlgAdjustment::kLabelRoom, 15);
+
+CSkinSlider *makeSlider(QWidget *parent, int id, const QRect &geometry)
+{
+    auto *slider = new CSkinSlider(parent, id);
+    slider->SetKnobMode(true);
+    slider->SetRange(0, kAdjustMaxPosition);
+    slider->SetMargin(9);
+    slider->SetBackgroundImage(3202);
+    slider->SetKnobImage(3203);
+    slider->setGeometry(geometry);
+    return slider;
+}
+
+CSkinButton *makeButton(QWidget *parent, int id, int imageId, const QRect &geometry,
+                        const QString &name)
+{
+    auto *button = new CSkinButton(parent, id);
+    button->SetStripImage(imageId);
+    button->setGeometry(geometry);
+    button->setAccessibleName(name);
+    return button;
+}
+
+int clampStep(int step)
+{
+    return std::clamp(step, 0, kAdjustMaxPosition);
+}
+
+} // namespace
+
+CDlgAdjustment::CDlgAdjustment(CPictureAdjustOwner *owner, QWidget *parent)
+    : CDlgFrame(parent)
+    , m_owner(owner)
+{
+    SetCaptionButtonsEnabled(false);
+    setAccessibleName(QStringLiteral("Picture adjustment"));
+    m_ok = makeButton(Client(), kOkId, 3124, QRect(74, 110, 64, 29), QStringLiteral("OK"));
+    m_cancel =
+        makeButton(Client(), kCancelId, 3125, QRect(158, 110, 64, 29), QStringLiteral("Cancel"));
+    m_brightness = makeSlider(Client(), kBrightnessId, QRect(80, 60, 200, 30));
+    m_contrast = makeSlider(Client(), kContrastId, QRect(80, 15, 200, 30));
+    m_brightness->setAccessibleName(LoadResString(kBrightnessString));
+    m_contrast->setAccessibleName(LoadResString(kContrastString));
+    resize(kWindowSize);
+    placeKnobs();
+}
+
+QFont CDlgAdjustment::LabelFont(const QString &label)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setWeight(QFont::Normal);
+    int pixels = 15;
+    font.setPixelSize(pixels);
+    // "Brightness" at 15 pixels is wider than the room left of the slider, which would paint
+    // over its end.
+    while (pixels > 9 && QFontMetrics(font).horizontalAdvance(label) > kLabelRoom) {
+        --pixels;
+        font.setPixelSize(pixels);
+    }
+    return font;
+}
+
+void CDlgAdjustment::SetSavedSteps(int contrastStep, int brightnessStep)
+{
+    m_savedContrast = clampStep(contrastStep);
+    m_savedBrightness = clampStep(brightnessStep);
+    placeKnobs();
+}
+
+void CDlgAdjustment::SetStartFlag(bool startAtNeutral)
+{
+    m_startFlag = startAtNeutral;
+    placeKnobs();
+}
+
+void CDlgAdjustment::placeKnobs()
+{
+    m_brightness->SetPos(m_startFlag ? kNeutralStep : m_savedBrightness);
+    m_contrast->SetPos(m_startFlag ? kNeutralStep : m_savedContrast);
+}
+
+void CDlgAdjustment::showEvent(QShowEvent *event)
+{
+    // The sliders know their width only once shown; placing the knobs again puts them where
+    // their steps are drawn.
+    placeKnobs();
+    CDlgFrame::showEvent(event);
+}
+
+void CDlgAdjustment::done(int result)
+{
+    if (result != kOkId && m_owner) {
+        m_owner->SetContrast(AdjustValue(m_savedContrast));
+        m_owner->SetBrightness(AdjustValue(m_savedBrightness));
+    }
+    CDlgFrame::done(result);
+}
+
+bool CDlgAdjustment::event(QEvent *event)
+{
+    if (event->type() != CUserMessage::EventType())
+        return CDlgFrame::event(event);
+
+    const auto *message = static_cast<CUserMessage *>(event);
+    if (message->Code() == kClickCode) {
+        if (message->Value() == kOkId)
+            done(kOkId);
+        else if (message->Value() == kCancelId)
+            done(kCancelId);
+    } else if (message->Code() == kSliderCode) {
+        if (const SliderRecord *record = message->RecordAs<SliderRecord>(); record && m_owner) {
+            const float value = AdjustValue(record->position);
+            if (record->controlId == kBrightnessId)
+                m_owner->SetBrightness(value);
+            else if (record->controlId == kContrastId)
+                m_owner->SetContrast(value);
+        }
+    }
+    return true;
+}
+
+void CDlgAdjustment::keyPressEvent(QKeyEvent *event)
+{
+    // Escape cancels, as in any dialog; Enter is swallowed by the frame.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        done(kCancelId);
+        return;
+    }
+    CDlgFrame::keyPressEvent(event);
+}
+
+void CDlgAdjustment::PaintClient(QPainter &painter, const QRect &)
+{
+    painter.fillRect(QRect(QPoint(0, 0), Client()->size()), BackgroundColour());
+    painter.setPen(QColor(255, 255, 255));
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    const auto label = [&](const QRect &rect, int stringId) {
+        const QString text = LoadResString(stringId);
+        painter.setFont(LabelFont(text));
+        painter.drawText(rect, flags, text);
+    };
+    label(kContrastLabel, kContrastString);
+    label(kBrightnessLabel, kBrightnessString);
+}
+
+int ShowAdjustment(CPictureAdjustOwner *owner, float brightness, float contrast, bool nightVision,
+                   QWidget *parent)
+{
+    CDlgAdjustment dialog(owner, parent);
+    dialog.SetSavedSteps(AdjustPosition(contrast), AdjustPosition(brightness));
+    dialog.SetStartFlag(nightVision);
+    return dialog.exec();
+}
