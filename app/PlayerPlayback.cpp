@@ -460,12 +460,8 @@ void CRX9VantoraPCPlayerDlg::AdjustPicture()
     const bool resume = State().playing && m_engine->HasMedia();
     if (resume)
         m_engine->TogglePause();
-    CDlgAdjustment dialog(this);
-    dialog.SetValues(AdjustPosition(State().contrast), AdjustPosition(State().brightness),
-                     State().nightVision == 1);
-    dialog.onBrightness = [this](float value) { SetBrightness(value); };
-    dialog.onContrast = [this](float value) { SetContrast(value); };
-    const int result = dialog.exec();
+    const int result =
+        ShowAdjustment(this, State().brightness, State().contrast, State().nightVision == 1, this);
     if (State().nightVision &&
         !NightVisionAfterAdjust(true, result, State().brightness, State().contrast))
         showNightVision(false);

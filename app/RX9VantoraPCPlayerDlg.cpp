@@ -74,7 +74,7 @@ void CRX9VantoraPCPlayerDlg::message(int stringId, const QString &text)
         showMessage(stringId, text);
         return;
     }
-    ShowMessage(0, text, QString(), this);
+    ShowMessage(kMessageOk, text, QString(), this);
 }
 
 void CRX9VantoraPCPlayerDlg::RunStartSequence()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Catalogue.h"
+#include "DlgAdjustment.h"
 #include "DlgMain.h"
 #include "PlaybackRules.h"
 #include "SystemCheck.h"
@@ -16,7 +17,7 @@ class CVlcPlayer;
 // The main player window: the start sequence, the routing of buttons, menu commands, keys and
 // notifications to their operations, and (with the playback, catalogue and settings work) the
 // operations themselves.
-class CRX9VantoraPCPlayerDlg : public CDlgMain
+class CRX9VantoraPCPlayerDlg : public CDlgMain, public CPictureAdjustOwner
 {
     Q_OBJECT
 public:
@@ -66,8 +67,8 @@ public:
     void OnTimer(int id);
 
     // The adjustment dialog's live changes: store the value and apply it to the open clip.
-    void SetBrightness(float value);
-    void SetContrast(float value);
+    void SetBrightness(float value) override;
+    void SetContrast(float value) override;
 
     static constexpr int kAboutCommand = 16;
     static constexpr int kExitCommand = 32804;

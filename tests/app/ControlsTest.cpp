@@ -2,6 +2,7 @@
 // first row, play speed with its sound rule, volume steps, night vision, rotation presses while
 // paused, and still capture.
 
+#include "DlgAdjustment.h"
 #include "DropListWnd.h"
 #include "PlayWnd.h"
 #include "PlayerTestSupport.h"
@@ -12,10 +13,12 @@
 #include "VlcPlayer.h"
 #include "XListCtrl.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -181,6 +184,53 @@ TEST_F(ControlsTest, NightVisionNeedsAClipAndSetsBothValues)
     EXPECT_EQ(p.State().nightVision, 0);
     EXPECT_FLOAT_EQ(p.State().contrast, 1.0f);
     EXPECT_FALSE(p.Button(ids::kNightOn)->isHidden());
+}
+
+namespace {
+
+// Answers the adjustment dialog that the next command opens: moves the brightness knob to its
+// last step, notes the brightness the main window has then, and ends the dialog.
+void AnswerAdjustment(CTestPlayer &p, int result, float *liveBrightness)
+{
+    QTimer::singleShot(0, &p, [&p, result, liveBrightness] {
+        auto *dialog = qobject_cast<CDlgAdjustment *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        CSkinSlider *slider = dialog->BrightnessSlider();
+        QTest::mouseClick(slider, Qt::LeftButton, {},
+                          QPoint(slider->width() - 1, slider->height() / 2));
+        WaitUntil([&] { return p.State().brightness > 1.5f; }, std::chrono::seconds(10));
+        *liveBrightness = p.State().brightness;
+        dialog->done(result);
+    });
+}
+
+} // namespace
+
+TEST_F(ControlsTest, AdjustmentActsLiveCancelUndoesAndOkEndsNightVision)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    p.Press(ids::kNightOn);
+    ASSERT_EQ(p.State().nightVision, 1);
+
+    float live = 0;
+    AnswerAdjustment(p, 2, &live);
+    p.Press(ids::kBright);
+    EXPECT_FLOAT_EQ(live, 1.6f) << "the value reaches the window while the knob moves";
+    EXPECT_FLOAT_EQ(p.State().brightness, 1.4f) << "Cancel puts the value back";
+    EXPECT_EQ(p.State().nightVision, 1);
+    EXPECT_EQ(p.State().playing, 1);
+    ASSERT_TRUE(WaitUntil([&] { return p.Engine().IsPlaying(); }, kLong)) << "the clip goes on";
+
+    live = 0;
+    AnswerAdjustment(p, 1, &live);
+    p.Press(ids::kBright);
+    EXPECT_FLOAT_EQ(p.State().brightness, 1.6f);
+    EXPECT_EQ(p.State().nightVision, 0);
+    EXPECT_FALSE(p.Button(ids::kNightOn)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kNightOff)->isHidden());
 }
 
 TEST_F(ControlsTest, RotationPressesWhilePausedCountOnlyByParity)
