@@ -41,6 +41,17 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     const bool fullRange = std::memcmp(chroma, "J420", 4) == 0;
     if (!fullRange)
         std::memcpy(chroma, "I420", 4);
+    QSize expected;
+    {
+        std::lock_guard lock(m_mutex);
+        expected = m_expected;
+    }
+    // The decoder's buffers are the visible picture plus padding (at the right and bottom).
+    if (!expected.isEmpty() && unsigned(expected.width()) <= *width &&
+        unsigned(expected.height()) <= *height) {
+        *width = unsigned(expected.width());
+        *height = unsigned(expected.height());
+    }
     const unsigned w = *width;
     const unsigned h = *height;
     if (w == 0 || h == 0 || w > 16384 || h > 16384)
@@ -83,7 +94,7 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     ++m_generation;
     for (auto &frame : m_pool)
         frame->generation = m_generation;
-    m_visible = QSize();
+    m_visible = expected.isEmpty() ? QSize() : QSize(int(w), int(h));
     return PoolSize;
 }
 
@@ -156,6 +167,12 @@ void CVideoFrameStore::SetTurned(bool turned)
         m_wakePending = false;
         wakeView();
     }
+}
+
+void CVideoFrameStore::SetExpectedSize(QSize size)
+{
+    std::lock_guard lock(m_mutex);
+    m_expected = size;
 }
 
 void CVideoFrameStore::SetVisibleSizeQuery(std::function<QSize()> query)

@@ -46,6 +46,11 @@ public:
     // buffers (their height is padded); an invalid size means not known yet.
     void SetVisibleSizeQuery(std::function<QSize()> query);
 
+    // The picture size the clip is known to have (from its file header), or an invalid size.
+    // The engine's decoder hands out padded pictures; asking it for exactly the visible size
+    // keeps its conversion step a plain copy instead of a scaling pass.
+    void SetExpectedSize(QSize size);
+
     // The newest picture at the video's own size, turned as shown; null when there is none.
     QImage Snapshot();
     bool HasPicture() const;
@@ -78,6 +83,7 @@ private:
     quint64 m_serial = 0;
     int m_generation = 0;
     QSize m_visible; // for the current generation, once known
+    QSize m_expected;
     Statistics m_statistics;
 
     std::atomic<bool> m_turned{false};

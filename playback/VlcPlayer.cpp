@@ -154,6 +154,10 @@ bool CVlcPlayer::OpenMedia(const QString &path)
     m_media = libvlc_media_new_path(m_instance, utf8.constData());
     if (!m_media)
         return false;
+    int width = 0;
+    int height = 0;
+    ReadAviFrameSizeOf(path, width, height);
+    m_frames->SetExpectedSize(QSize(width, height));
     libvlc_media_player_set_media(m_player, m_media);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);
@@ -164,7 +168,8 @@ bool CVlcPlayer::Play()
 {
     if (!HasMedia())
         return false;
-    if (libvlc_media_player_play(m_player) == -1) {
+    // A clip that vanished since it was opened fails like an engine refusal.
+    if (!QFileInfo(m_path).isFile() || libvlc_media_player_play(m_player) == -1) {
         CloseMedia();
         return false;
     }
