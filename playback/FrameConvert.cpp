@@ -1,6 +1,7 @@
 #include "FrameConvert.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -60,17 +61,70 @@ inline std::uint32_t Clamp8(int v)
     return std::uint32_t(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
-// Bilinear sample from two source rows; result in 1/65536 of a sample value.
-inline int Sample(const std::uint8_t *row0, const std::uint8_t *row1, int x, int wx, int wy,
-                  int stride)
+// Blends two source rows into one (weight of the second in 1/256), over `count` samples. Plain
+// loops over contiguous bytes: the compiler turns them into vector code.
+void BlendRows(const std::uint8_t *row0, const std::uint8_t *row1, int weight, int count,
+               std::uint8_t *out)
 {
-    const int a = row0[x];
-    const int b = row0[x + stride];
-    const int c = row1[x];
-    const int d = row1[x + stride];
-    const int top = (a << 8) + (b - a) * wx;
-    const int bottom = (c << 8) + (d - c) * wx;
-    return (top << 8) + (bottom - top) * wy;
+    if (weight == 0 || row0 == row1) {
+        std::memcpy(out, row0, std::size_t(count));
+        return;
+    }
+    if (weight == 256) {
+        std::memcpy(out, row1, std::size_t(count));
+        return;
+    }
+    const int keep = 256 - weight;
+    for (int i = 0; i < count; ++i)
+        out[i] = std::uint8_t((row0[i] * keep + row1[i] * weight + 128) >> 8);
+}
+
+// How an axis map samples: one source sample per output sample, two averaged per output sample
+// (exactly half the size), or anything else. The first two have vector-friendly loops.
+enum class AxisKind { Same, Half, Other };
+
+AxisKind KindOf(const AxisMap &map, int sourceLength)
+{
+    const int n = int(map.index.size());
+    if (n == sourceLength) {
+        bool same = true;
+        for (int x = 0; x < n && same; ++x)
+            same = map.index[x] + (map.weight[x] == 256 ? 1 : 0) == x &&
+                   (map.weight[x] == 0 || map.weight[x] == 256);
+        if (same)
+            return AxisKind::Same;
+    }
+    if (2 * n == sourceLength) {
+        bool half = true;
+        for (int x = 0; x < n && half; ++x)
+            half = map.index[x] == 2 * x && map.weight[x] == 128;
+        if (half)
+            return AxisKind::Half;
+    }
+    return AxisKind::Other;
+}
+
+// Picks (and blends) the samples of one blended row for every output column.
+void ScaleRow(const std::uint8_t *row, const AxisMap &map, AxisKind kind, int stride, int count,
+              std::int16_t *out)
+{
+    if (kind == AxisKind::Same) {
+        for (int x = 0; x < count; ++x)
+            out[x] = row[x];
+        return;
+    }
+    if (kind == AxisKind::Half) {
+        for (int x = 0; x < count; ++x)
+            out[x] = std::int16_t((row[2 * x] + row[2 * x + 1] + 1) >> 1);
+        return;
+    }
+    const int *index = map.index.data();
+    const int *weight = map.weight.data();
+    for (int x = 0; x < count; ++x) {
+        const int a = row[index[x]];
+        const int b = row[index[x] + stride];
+        out[x] = std::int16_t(((a << 8) + (b - a) * weight[x] + 128) >> 8);
+    }
 }
 
 } // namespace
@@ -86,30 +140,55 @@ void ConvertYuv420(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPi
     const AxisMap lumaY = MapAxis(source.height, dstHeight, turn180);
     const AxisMap chromaX = MapAxis(chromaWidth, dstWidth, turn180);
     const AxisMap chromaY = MapAxis(chromaHeight, dstHeight, turn180);
-    // A single sample column or row has no right or lower neighbour: read the same one twice.
+    // A single sample column has no right neighbour: read the same one twice.
     const int lumaStride = source.width > 1 ? 1 : 0;
     const int chromaStride = chromaWidth > 1 ? 1 : 0;
+    const AxisKind lumaKind = KindOf(lumaX, source.width);
+    const AxisKind chromaKind = KindOf(chromaX, chromaWidth);
     const Coefficients k = CoefficientsFor(source);
+
+    // Row buffers: blended source rows, then the scaled samples of one output row.
+    std::vector<std::uint8_t> blended(std::size_t(source.width) + 2 * std::size_t(chromaWidth));
+    std::uint8_t *blendY = blended.data();
+    std::uint8_t *blendU = blendY + source.width;
+    std::uint8_t *blendV = blendU + chromaWidth;
+    std::vector<std::int16_t> scaled(3 * std::size_t(dstWidth));
+    std::int16_t *outY = scaled.data();
+    std::int16_t *outU = outY + dstWidth;
+    std::int16_t *outV = outU + dstWidth;
+    // Output rows that share their source rows and weights reuse the scaled samples.
+    int lastLuma = -1, lastLumaWeight = -1, lastChroma = -1, lastChromaWeight = -1;
 
     for (int y = 0; y < dstHeight; ++y) {
         const int ly = lumaY.index[y];
-        const int cy = chromaY.index[y];
         const int wly = lumaY.weight[y];
+        if (ly != lastLuma || wly != lastLumaWeight) {
+            const std::uint8_t *y0 = source.planes[0] + qsizetype(ly) * source.pitches[0];
+            const std::uint8_t *y1 = source.height > 1 ? y0 + source.pitches[0] : y0;
+            BlendRows(y0, y1, wly, source.width, blendY);
+            ScaleRow(blendY, lumaX, lumaKind, lumaStride, dstWidth, outY);
+            lastLuma = ly;
+            lastLumaWeight = wly;
+        }
+        const int cy = chromaY.index[y];
         const int wcy = chromaY.weight[y];
-        const std::uint8_t *y0 = source.planes[0] + qsizetype(ly) * source.pitches[0];
-        const std::uint8_t *y1 = source.height > 1 ? y0 + source.pitches[0] : y0;
-        const std::uint8_t *u0 = source.planes[1] + qsizetype(cy) * source.pitches[1];
-        const std::uint8_t *u1 = chromaHeight > 1 ? u0 + source.pitches[1] : u0;
-        const std::uint8_t *v0 = source.planes[2] + qsizetype(cy) * source.pitches[2];
-        const std::uint8_t *v1 = chromaHeight > 1 ? v0 + source.pitches[2] : v0;
+        if (cy != lastChroma || wcy != lastChromaWeight) {
+            const std::uint8_t *u0 = source.planes[1] + qsizetype(cy) * source.pitches[1];
+            const std::uint8_t *u1 = chromaHeight > 1 ? u0 + source.pitches[1] : u0;
+            const std::uint8_t *v0 = source.planes[2] + qsizetype(cy) * source.pitches[2];
+            const std::uint8_t *v1 = chromaHeight > 1 ? v0 + source.pitches[2] : v0;
+            BlendRows(u0, u1, wcy, chromaWidth, blendU);
+            BlendRows(v0, v1, wcy, chromaWidth, blendV);
+            ScaleRow(blendU, chromaX, chromaKind, chromaStride, dstWidth, outU);
+            ScaleRow(blendV, chromaX, chromaKind, chromaStride, dstWidth, outV);
+            lastChroma = cy;
+            lastChromaWeight = wcy;
+        }
         auto *out = reinterpret_cast<std::uint32_t *>(dst + qsizetype(y) * dstPitch);
         for (int x = 0; x < dstWidth; ++x) {
-            const int lx = lumaX.index[x];
-            const int cx = chromaX.index[x];
-            const int luma = Sample(y0, y1, lx, lumaX.weight[x], wly, lumaStride) >> 16;
-            const int u = (Sample(u0, u1, cx, chromaX.weight[x], wcy, chromaStride) >> 16) - 128;
-            const int v = (Sample(v0, v1, cx, chromaX.weight[x], wcy, chromaStride) >> 16) - 128;
-            const int c = (luma - k.yOffset) * k.yScale + 128;
+            const int u = outU[x] - 128;
+            const int v = outV[x] - 128;
+            const int c = (outY[x] - k.yOffset) * k.yScale + 128;
             const std::uint32_t r = Clamp8((c + k.rv * v) >> 8);
             const std::uint32_t g = Clamp8((c + k.gu * u + k.gv * v) >> 8);
             const std::uint32_t b = Clamp8((c + k.bu * u) >> 8);
