@@ -47,8 +47,9 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
         expected = m_expected;
     }
     // The decoder's buffers are the visible picture plus padding (at the right and bottom).
-    if (!expected.isEmpty() && unsigned(expected.width()) <= *width &&
-        unsigned(expected.height()) <= *height) {
+    const bool visibleKnown = !expected.isEmpty() && unsigned(expected.width()) <= *width &&
+                              unsigned(expected.height()) <= *height;
+    if (visibleKnown) {
         *width = unsigned(expected.width());
         *height = unsigned(expected.height());
     }
@@ -94,7 +95,7 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     ++m_generation;
     for (auto &frame : m_pool)
         frame->generation = m_generation;
-    m_visible = expected.isEmpty() ? QSize() : QSize(int(w), int(h));
+    m_visible = visibleKnown ? QSize(int(w), int(h)) : QSize();
     return PoolSize;
 }
 

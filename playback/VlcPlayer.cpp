@@ -56,6 +56,22 @@ void ReadAviFrameSizeOf(const QString &path, int &width, int &height)
     height = u16(68);
 }
 
+// The frame size of a clip whose header really is an AVI main header; invalid otherwise.
+QSize AviFrameSizeIfValid(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(72);
+    if (head.size() < 72 || !head.startsWith("RIFF") || head.mid(8, 4) != "AVI " ||
+        head.mid(24, 4) != "avih")
+        return {};
+    int width = 0;
+    int height = 0;
+    ReadAviFrameSizeOf(path, width, height);
+    return QSize(width, height);
+}
+
 } // namespace
 
 QStringList CVlcPlayer::StartArguments()
@@ -154,10 +170,7 @@ bool CVlcPlayer::OpenMedia(const QString &path)
     m_media = libvlc_media_new_path(m_instance, utf8.constData());
     if (!m_media)
         return false;
-    int width = 0;
-    int height = 0;
-    ReadAviFrameSizeOf(path, width, height);
-    m_frames->SetExpectedSize(QSize(width, height));
+    m_frames->SetExpectedSize(AviFrameSizeIfValid(path));
     libvlc_media_player_set_media(m_player, m_media);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);

@@ -108,7 +108,8 @@ double ProcessCpu(pid_t pid)
     return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
 }
 
-pid_t Spawn(const QStringList &command, const QStringList &environment)
+pid_t Spawn(const QStringList &command, const QStringList &environment,
+            const QByteArray &errorFile = "/dev/null")
 {
     std::vector<QByteArray> bytes;
     std::vector<char *> argv;
@@ -127,7 +128,8 @@ pid_t Spawn(const QStringList &command, const QStringList &environment)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errorFile.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
         pid = -1;
@@ -362,6 +364,7 @@ struct Result
     double cpuPerVideoSecond = 0; // steady window
     double cpuTotalPerVideoSecond = 0;
     double peakMiB = 0;
+    double startMiB = 0; // resident memory when the run began
     double firstFrameMs = -1;
     bool ended = false;
 };
@@ -404,6 +407,7 @@ Result PlayOurs(const Options &options, const QString &clip, double rate)
     const quint64 paintedBefore = view->PaintedFrames();
 
     ResetPeakMemory();
+    r.startMiB = PeakMemoryMiB(0);
     QElapsedTimer clock;
     CFirstPaintWatch watch(view, paintedBefore, clock);
     clock.start();
@@ -492,12 +496,13 @@ Result PlayVlc(const QString &clip, double rate, const QString &display)
     command << vlc << QStringLiteral("-I") << QStringLiteral("dummy")
             << QStringLiteral("--vout=xcb_x11") << QStringLiteral("--aout=dummy")
             << QStringLiteral("--play-and-exit") << QStringLiteral("--no-video-title-show")
-            << QStringLiteral("--rate=%1").arg(rate) << clip;
+            << QStringLiteral("--rate=%1").arg(rate) << QStringLiteral("--verbose=1") << clip;
     QStringList env{QStringLiteral("HOME=") + home.path(), QStringLiteral("DISPLAY=") + display,
                     QStringLiteral("PATH=/usr/bin:/bin")};
     QElapsedTimer clock;
     clock.start();
-    const pid_t pid = Spawn(command, env);
+    const QString log = home.filePath(QStringLiteral("vlc.log"));
+    const pid_t pid = Spawn(command, env, QFile::encodeName(log));
     if (pid <= 0) {
         std::printf("  cannot start vlc\n");
         return r;
@@ -519,11 +524,18 @@ Result PlayVlc(const QString &clip, double rate, const QString &display)
             cpuAtEnd = ProcessCpu(pid);
             wallAtEnd = now;
         }
+        // The peak of the program itself (after exec), read while it runs.
+        const double peak = PeakMemoryMiB(pid);
+        if (peak > 0)
+            r.peakMiB = peak;
         usleep(20000);
     }
     const double wall = clock.nsecsElapsed() / 1e9;
     r.ended = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    r.peakMiB = usage.ru_maxrss / 1024.0;
+    // Pictures VLC's own output dropped as too late.
+    QFile messages(log);
+    if (messages.open(QIODevice::ReadOnly))
+        r.lost = messages.readAll().count("too late to be displayed");
     if (cpuAtStart && cpuAtEnd && *cpuAtStart >= 0 && *cpuAtEnd >= 0)
         r.cpuPerVideoSecond = (*cpuAtEnd - *cpuAtStart) / ((*wallAtEnd - *wallAtStart) * rate);
     r.cpuTotalPerVideoSecond = CpuSeconds(usage) / (wall * rate);
@@ -648,21 +660,23 @@ int main(int argc, char **argv)
                 const qint64 dropped = ours.lost + qint64(ours.delivered) - qint64(ours.painted);
                 std::printf("run %d rate %.1f  player: decoded %lld, shown by engine %lld, "
                             "painted %llu, dropped %lld (engine lost %lld, not painted %lld), "
-                            "CPU %.3f s/s (whole run %.3f), peak %.0f MiB, first frame %.0f ms%s\n",
+                            "CPU %.3f s/s (whole run %.3f), peak %.0f MiB (%.0f at start), first "
+                            "frame %.0f "
+                            "ms%s\n",
                             run, rate, (long long)ours.decoded, (long long)ours.displayed,
                             (unsigned long long)ours.painted, (long long)dropped,
                             (long long)ours.lost,
                             (long long)(qint64(ours.delivered) - qint64(ours.painted)),
                             ours.cpuPerVideoSecond, ours.cpuTotalPerVideoSecond, ours.peakMiB,
-                            ours.firstFrameMs, ours.ended ? "" : "  (NO END EVENT)");
+                            ours.startMiB, ours.firstFrameMs, ours.ended ? "" : "  (NO END EVENT)");
                 std::fflush(stdout);
                 if (!options.vlc || x.pid <= 0)
                     continue;
                 const Result vlc = PlayVlc(clip, rate, x.display);
                 std::printf("run %d rate %.1f  vlc xcb_x11: CPU %.3f s/s (whole run %.3f), "
-                            "peak %.0f MiB%s  -> player/vlc CPU ratio %.2f\n",
+                            "peak %.0f MiB, dropped %lld%s  -> player/vlc CPU ratio %.2f\n",
                             run, rate, vlc.cpuPerVideoSecond, vlc.cpuTotalPerVideoSecond,
-                            vlc.peakMiB, vlc.ended ? "" : "  (vlc failed)",
+                            vlc.peakMiB, (long long)vlc.lost, vlc.ended ? "" : "  (vlc failed)",
                             vlc.cpuPerVideoSecond > 0
                                 ? ours.cpuPerVideoSecond / vlc.cpuPerVideoSecond
                                 : 0.0);

@@ -69,6 +69,8 @@ TEST(VideoFrameStore, AsksForPlanarPicturesOfTheVisibleSize)
     store.SetExpectedSize(QSize(640, 480));
     engine.Format("I420", 320, 258);
     EXPECT_EQ(engine.height, 258u);
+    engine.Show([](int, int) { return 16; });
+    EXPECT_EQ(store.Snapshot().size(), QSize(320, 258)); // nothing better known
 
     EXPECT_EQ(engine.Format("I420", 0, 0), 0u);
 }
