@@ -138,8 +138,12 @@ void ConvertYuv420(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPi
     const int chromaHeight = (source.height + 1) / 2;
     const AxisMap lumaX = MapAxis(source.width, dstWidth, turn180);
     const AxisMap lumaY = MapAxis(source.height, dstHeight, turn180);
-    const AxisMap chromaX = MapAxis(chromaWidth, dstWidth, turn180);
-    const AxisMap chromaY = MapAxis(chromaHeight, dstHeight, turn180);
+    // Chroma is scaled to half the output size (as 4:2:0 pictures keep it) and each sample
+    // then serves two by two output pixels: half the sampling work of full-size chroma.
+    const int chromaOutWidth = (dstWidth + 1) / 2;
+    const int chromaOutHeight = (dstHeight + 1) / 2;
+    const AxisMap chromaX = MapAxis(chromaWidth, chromaOutWidth, turn180);
+    const AxisMap chromaY = MapAxis(chromaHeight, chromaOutHeight, turn180);
     // A single sample column has no right neighbour: read the same one twice.
     const int lumaStride = source.width > 1 ? 1 : 0;
     const int chromaStride = chromaWidth > 1 ? 1 : 0;
@@ -152,10 +156,13 @@ void ConvertYuv420(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPi
     std::uint8_t *blendY = blended.data();
     std::uint8_t *blendU = blendY + source.width;
     std::uint8_t *blendV = blendU + chromaWidth;
-    std::vector<std::int16_t> scaled(3 * std::size_t(dstWidth));
+    std::vector<std::int16_t> scaled(3 * std::size_t(dstWidth) + 2 * std::size_t(chromaOutWidth) +
+                                     2);
     std::int16_t *outY = scaled.data();
-    std::int16_t *outU = outY + dstWidth;
+    std::int16_t *outU = outY + dstWidth; // chroma widened to the output width
     std::int16_t *outV = outU + dstWidth;
+    std::int16_t *halfU = outV + dstWidth; // chroma at half the output width
+    std::int16_t *halfV = halfU + chromaOutWidth + 1;
     // Output rows that share their source rows and weights reuse the scaled samples.
     int lastLuma = -1, lastLumaWeight = -1, lastChroma = -1, lastChromaWeight = -1;
 
@@ -170,8 +177,8 @@ void ConvertYuv420(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPi
             lastLuma = ly;
             lastLumaWeight = wly;
         }
-        const int cy = chromaY.index[y];
-        const int wcy = chromaY.weight[y];
+        const int cy = chromaY.index[y / 2];
+        const int wcy = chromaY.weight[y / 2];
         if (cy != lastChroma || wcy != lastChromaWeight) {
             const std::uint8_t *u0 = source.planes[1] + qsizetype(cy) * source.pitches[1];
             const std::uint8_t *u1 = chromaHeight > 1 ? u0 + source.pitches[1] : u0;
@@ -179,8 +186,12 @@ void ConvertYuv420(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPi
             const std::uint8_t *v1 = chromaHeight > 1 ? v0 + source.pitches[2] : v0;
             BlendRows(u0, u1, wcy, chromaWidth, blendU);
             BlendRows(v0, v1, wcy, chromaWidth, blendV);
-            ScaleRow(blendU, chromaX, chromaKind, chromaStride, dstWidth, outU);
-            ScaleRow(blendV, chromaX, chromaKind, chromaStride, dstWidth, outV);
+            ScaleRow(blendU, chromaX, chromaKind, chromaStride, chromaOutWidth, halfU);
+            ScaleRow(blendV, chromaX, chromaKind, chromaStride, chromaOutWidth, halfV);
+            for (int x = 0; x < dstWidth; ++x) {
+                outU[x] = halfU[x / 2];
+                outV[x] = halfV[x / 2];
+            }
             lastChroma = cy;
             lastChromaWeight = wcy;
         }

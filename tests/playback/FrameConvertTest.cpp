@@ -149,6 +149,31 @@ TEST(ConvertYuv420, HalvingAveragesNeighbours)
     EXPECT_EQ(small.pixel(3, 3), qRgb(255, 255, 255));
 }
 
+TEST(ConvertYuv420, ColoursStayOnTheirSideWhenScaledAndTurned)
+{
+    // Left half red, right half blue (BT.601 values), shrunk to a quarter of its area.
+    Planes p(32, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            p.y[std::size_t(y) * 32 + x] = x < 16 ? 81 : 41;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            p.u[std::size_t(y) * 16 + x] = x < 8 ? 90 : 240;
+            p.v[std::size_t(y) * 16 + x] = x < 8 ? 240 : 110;
+        }
+    for (bool turn : {false, true}) {
+        const QImage image = ConvertYuv420(p.Picture(), QSize(12, 6), turn);
+        const QColor left = Pixel(image, 1, 3);
+        const QColor right = Pixel(image, 10, 3);
+        const QColor red = turn ? right : left;
+        const QColor blue = turn ? left : right;
+        EXPECT_GT(red.red(), 240) << turn;
+        EXPECT_LT(red.blue(), 15) << turn;
+        EXPECT_GT(blue.blue(), 240) << turn;
+        EXPECT_LT(blue.red(), 15) << turn;
+    }
+}
+
 TEST(ConvertYuv420, TurningMirrorsBothAxes)
 {
     Planes p(6, 4);
