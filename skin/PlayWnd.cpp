@@ -9,7 +9,9 @@ CPlayWnd::CPlayWnd(QWidget *parent)
     , m_video(new CVideoView(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_video->setGeometry(QRect());
+    setAccessibleName(tr("Video window"));
+    // Until the clip's size is known the video child covers the whole window.
+    m_video->setGeometry(rect());
     m_video->show();
 }
 
@@ -31,8 +33,8 @@ void CPlayWnd::SetVideoSize(int width, int height)
 
 void CPlayWnd::layoutVideo()
 {
-    if (m_sizeKnown)
-        m_video->setGeometry(VideoChildRect(size(), m_videoWidth, m_videoHeight));
+    m_video->setGeometry(m_sizeKnown ? VideoChildRect(size(), m_videoWidth, m_videoHeight)
+                                     : rect());
 }
 
 void CPlayWnd::paintEvent(QPaintEvent *)

@@ -6,7 +6,8 @@ class CVideoView;
 
 // The black container of the video. It holds one child, the video view, which the media engine's
 // frames are drawn into: at the video's natural size and centred when the video is smaller than
-// the window in both directions, otherwise filling the window.
+// the window in both directions, otherwise filling the window (the picture is then fitted into
+// it keeping its aspect ratio).
 class CPlayWnd : public QWidget
 {
     Q_OBJECT

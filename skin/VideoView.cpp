@@ -6,10 +6,43 @@ CVideoView::CVideoView(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAccessibleName(tr("Video"));
+}
+
+CVideoView::~CVideoView()
+{
+    if (m_source)
+        m_source->SetView(nullptr);
+}
+
+void CVideoView::SetFrameSource(std::shared_ptr<CVideoFrameSource> source)
+{
+    if (m_source == source)
+        return;
+    if (m_source)
+        m_source->SetView(nullptr);
+    m_source = std::move(source);
+    if (m_source)
+        m_source->SetView(this);
+    update();
+}
+
+void CVideoView::FrameArrived()
+{
+    update();
 }
 
 void CVideoView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    const quint64 serial = m_source ? m_source->PaintFrame(painter, rect()) : 0;
+    if (serial == 0) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    if (serial != m_lastSerial) {
+        m_lastSerial = serial;
+        ++m_paintedFrames;
+    }
 }

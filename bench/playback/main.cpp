@@ -1,0 +1,691 @@
+// rx9bench_playback: how much the player's frame path costs.
+//
+// Plays a 60 s 1920 x 1080 30 fps H.264 clip with PCM sound (made once with ffmpeg and kept in
+// the build folder) through CVlcPlayer and CPlayWnd at the rates given, and the same clip with
+// the system's VLC player and its plain X11 output, all under one private Xvfb server, and
+// prints frames decoded, painted and dropped, CPU seconds per second of video, peak memory and
+// the time from OpenMedia to the first painted frame.
+//
+// Options: --rates 1,2   --size 960x540   --no-vlc   --offscreen (Qt without Xvfb)
+//          --path yuv|rv32-full|rv32-drawn (other frame paths, for comparison)
+//          --clip FILE   --repeat N
+
+#include "FrameConvert.h"
+#include "PlayWnd.h"
+#include "UserMessage.h"
+#include "VideoFrames.h"
+#include "VideoView.h"
+#include "VlcPlayer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <vlc/vlc.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <optional>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+struct Options
+{
+    QList<double> rates{1.0, 2.0};
+    QSize size{960, 540};
+    bool vlc = true;
+    bool offscreen = false;
+    QString path = QStringLiteral("yuv");
+    QString clip;
+    int repeat = 1;
+    int startups = 0;
+};
+
+double CpuSeconds(const rusage &u)
+{
+    return double(u.ru_utime.tv_sec) + u.ru_utime.tv_usec / 1e6 + double(u.ru_stime.tv_sec) +
+           u.ru_stime.tv_usec / 1e6;
+}
+
+double SelfCpu()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return CpuSeconds(u);
+}
+
+// Peak resident memory of a process in MiB (VmHWM), or -1.
+double PeakMemoryMiB(pid_t pid)
+{
+    QFile status(pid == 0 ? QStringLiteral("/proc/self/status")
+                          : QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+void ResetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+// CPU seconds a process has used so far (from /proc), or -1.
+double ProcessCpu(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    const int close = text.lastIndexOf(')');
+    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    // After the name: state is field 3, utime 14, stime 15.
+    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+pid_t Spawn(const QStringList &command, const QStringList &environment,
+            const QByteArray &errorFile = "/dev/null")
+{
+    std::vector<QByteArray> bytes;
+    std::vector<char *> argv;
+    for (const QString &a : command)
+        bytes.push_back(a.toLocal8Bit());
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    std::vector<QByteArray> envBytes;
+    std::vector<char *> envp;
+    for (const QString &e : environment)
+        envBytes.push_back(e.toLocal8Bit());
+    for (QByteArray &b : envBytes)
+        envp.push_back(b.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errorFile.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// A private X server for the run, so that both players draw to the same kind of display.
+struct XServer
+{
+    pid_t pid = -1;
+    QString display;
+
+    bool Start()
+    {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            return false;
+        for (int n = 91; n < 120; ++n) {
+            if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
+                QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                continue;
+            display = QStringLiteral(":%1").arg(n);
+            pid = Spawn({xvfb, display, QStringLiteral("-screen"), QStringLiteral("0"),
+                         QStringLiteral("1920x1080x24"), QStringLiteral("-nolisten"),
+                         QStringLiteral("tcp")},
+                        {});
+            for (int i = 0; i < 100 && pid > 0; ++i) {
+                if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                    return true;
+                usleep(50000);
+            }
+            Stop();
+        }
+        return false;
+    }
+    void Stop()
+    {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        pid = -1;
+    }
+};
+
+QString MakeClip(const QString &wanted)
+{
+    if (QFileInfo(wanted).size() > 0)
+        return wanted;
+    std::printf("making the clip %s (once) ...\n", qPrintable(wanted));
+    std::fflush(stdout);
+    const QString font =
+        QStringLiteral("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+    const QString partial = wanted + QStringLiteral(".part.avi");
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-hide_banner"),
+                  QStringLiteral("-loglevel"),
+                  QStringLiteral("error"),
+                  QStringLiteral("-y"),
+                  QStringLiteral("-f"),
+                  QStringLiteral("lavfi"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("testsrc2=size=1920x1080:rate=30,drawtext=fontfile=%1:"
+                                 "text='%{pts\\:hms}':fontsize=64:fontcolor=white:x=40:y=40")
+                      .arg(font),
+                  QStringLiteral("-f"),
+                  QStringLiteral("lavfi"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("sine=frequency=440:sample_rate=48000"),
+                  QStringLiteral("-t"),
+                  QStringLiteral("60"),
+                  QStringLiteral("-c:v"),
+                  QStringLiteral("libx264"),
+                  QStringLiteral("-preset"),
+                  QStringLiteral("veryfast"),
+                  QStringLiteral("-pix_fmt"),
+                  QStringLiteral("yuv420p"),
+                  QStringLiteral("-c:a"),
+                  QStringLiteral("pcm_s16le"),
+                  QStringLiteral("-ac"),
+                  QStringLiteral("2"),
+                  partial});
+    if (!ffmpeg.waitForFinished(-1) || ffmpeg.exitCode() != 0) {
+        QFile::remove(partial);
+        return {};
+    }
+    QFile::remove(wanted);
+    QFile::rename(partial, wanted);
+    return wanted;
+}
+
+// Receives the engine wrapper's notifications.
+class CReceiver : public QObject
+{
+public:
+    bool ended = false;
+    qint64 time = -1;
+    bool event(QEvent *e) override
+    {
+        if (e->type() != CUserMessage::EventType())
+            return QObject::event(e);
+        const auto *m = static_cast<CUserMessage *>(e);
+        if (m->Code() == CVlcPlayer::EndReachedCode)
+            ended = true;
+        else if (m->Code() == CVlcPlayer::TimeChangedCode)
+            time = m->Value();
+        return true;
+    }
+};
+
+// Frame paths used for comparison only: the engine converts to RV32 itself, at the video's size
+// (drawn scaled by QPainter) or at the drawn size (drawn as it is).
+class CRgbSource : public CVideoFrameSource
+{
+public:
+    QSize request; // empty: the video's own size
+    std::mutex mutex;
+    QImage buffers[3];
+    int writing = -1, ready = -1, front = -1;
+    quint64 serial = 0, readySerial = 0, frontSerial = 0;
+    CVideoView *view = nullptr;
+    bool wake = false;
+
+    static unsigned Format(void **opaque, char *chroma, unsigned *w, unsigned *h, unsigned *pitches,
+                           unsigned *lines)
+    {
+        auto *self = static_cast<CRgbSource *>(*opaque);
+        std::memcpy(chroma, "RV32", 4);
+        if (!self->request.isEmpty()) {
+            *w = unsigned(self->request.width());
+            *h = unsigned(self->request.height());
+        }
+        std::lock_guard lock(self->mutex);
+        for (QImage &b : self->buffers)
+            b = QImage(int(*w), int(*h), QImage::Format_RGB32);
+        pitches[0] = unsigned(self->buffers[0].bytesPerLine());
+        lines[0] = *h;
+        self->ready = self->front = -1;
+        return 3;
+    }
+    static void *Lock(void *opaque, void **planes)
+    {
+        auto *self = static_cast<CRgbSource *>(opaque);
+        std::lock_guard lock(self->mutex);
+        for (int i = 0; i < 3; ++i)
+            if (i != self->ready && i != self->front) {
+                self->writing = i;
+                planes[0] = self->buffers[i].bits();
+                return reinterpret_cast<void *>(quintptr(i + 1));
+            }
+        return nullptr;
+    }
+    static void Display(void *opaque, void *picture)
+    {
+        auto *self = static_cast<CRgbSource *>(opaque);
+        std::lock_guard lock(self->mutex);
+        self->ready = int(quintptr(picture)) - 1;
+        self->readySerial = ++self->serial;
+        if (self->view && !self->wake) {
+            self->wake = true;
+            QMetaObject::invokeMethod(self->view, &CVideoView::FrameArrived, Qt::QueuedConnection);
+        }
+    }
+    quint64 PaintFrame(QPainter &painter, const QRect &area) override
+    {
+        {
+            std::lock_guard lock(mutex);
+            wake = false;
+            if (ready >= 0) {
+                front = ready;
+                frontSerial = readySerial;
+                ready = -1;
+            }
+        }
+        if (front < 0)
+            return 0;
+        const QImage &image = buffers[front];
+        const QRect target = FitVideoRect(area.size(), image.size());
+        painter.fillRect(area, Qt::black);
+        if (target.size() == image.size()) {
+            painter.drawImage(target.topLeft(), image);
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(target, image);
+        }
+        return frontSerial;
+    }
+    void SetView(CVideoView *v) override
+    {
+        std::lock_guard lock(mutex);
+        view = v;
+        wake = false;
+    }
+};
+
+// Notes when the view paints its first picture (paint events are handled here, then checked).
+class CFirstPaintWatch : public QObject
+{
+public:
+    CFirstPaintWatch(CVideoView *view, quint64 paintedBefore, const QElapsedTimer &clock)
+        : m_view(view)
+        , m_before(paintedBefore)
+        , m_clock(clock)
+    {
+        view->installEventFilter(this);
+    }
+    qint64 firstPaintNs = -1; // on the run's clock
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_view || event->type() != QEvent::Paint || firstPaintNs >= 0)
+            return false;
+        static_cast<QObject *>(m_view)->event(event);
+        if (m_view->PaintedFrames() > m_before)
+            firstPaintNs = m_clock.nsecsElapsed();
+        return true;
+    }
+
+private:
+    CVideoView *m_view;
+    quint64 m_before;
+    const QElapsedTimer &m_clock;
+};
+
+struct Result
+{
+    double rate = 1;
+    qint64 decoded = 0, displayed = 0, lost = 0;
+    quint64 delivered = 0, painted = 0;
+    double cpuPerVideoSecond = 0; // steady window
+    double cpuTotalPerVideoSecond = 0;
+    double peakMiB = 0;
+    double startMiB = 0; // resident memory when the run began
+    double firstFrameMs = -1;
+    bool ended = false;
+};
+
+// Window of steady play used for the CPU figure: from 5 s after the start to 5 s before the end
+// (in wall-clock time at the given rate).
+struct Window
+{
+    double start, end;
+};
+Window SteadyWindow(double clipSeconds, double rate)
+{
+    return {5.0, clipSeconds / rate - 5.0};
+}
+
+Result PlayOurs(const Options &options, const QString &clip, double rate)
+{
+    Result r;
+    r.rate = rate;
+    CReceiver receiver;
+    CPlayWnd window;
+    window.resize(options.size);
+    window.setWindowTitle(QStringLiteral("rx9bench"));
+    window.show();
+    QCoreApplication::processEvents();
+
+    CVlcPlayer player({QStringLiteral("--aout=dummy")});
+    player.AttachWindows(window.VideoChild(), &receiver);
+    std::shared_ptr<CRgbSource> rgb;
+    if (options.path != QLatin1String("yuv")) {
+        rgb = std::make_shared<CRgbSource>();
+        if (options.path == QLatin1String("rv32-drawn"))
+            rgb->request = FitVideoRect(options.size, QSize(1920, 1080)).size();
+        libvlc_video_set_callbacks(player.Player(), CRgbSource::Lock, nullptr, CRgbSource::Display,
+                                   rgb.get());
+        libvlc_video_set_format_callbacks(player.Player(), CRgbSource::Format, nullptr);
+        window.VideoChild()->SetFrameSource(rgb);
+    }
+    CVideoView *view = window.VideoChild();
+    const quint64 paintedBefore = view->PaintedFrames();
+
+    ResetPeakMemory();
+    r.startMiB = PeakMemoryMiB(0);
+    QElapsedTimer clock;
+    CFirstPaintWatch watch(view, paintedBefore, clock);
+    clock.start();
+    const double cpuStart = SelfCpu();
+    if (!player.OpenMedia(clip)) {
+        std::printf("  cannot open %s\n", qPrintable(clip));
+        return r;
+    }
+    int w = 0, h = 0;
+    player.ReadVideoSize(w, h);
+    window.SetVideoSize(w, h);
+    player.Play();
+    player.SetRate(float(rate));
+
+    const Window steady = SteadyWindow(60.0, rate);
+    std::optional<double> cpuAtStart, cpuAtEnd, wallAtStart, wallAtEnd;
+    bool adjusted = false;
+    // Event-driven, so that the measuring itself costs next to nothing: a 50 ms timer samples,
+    // and the view's paint events are watched for the first picture.
+    QEventLoop loop;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        const double now = clock.nsecsElapsed() / 1e9;
+        if (!adjusted && now >= 0.5) {
+            // What the main window does half a second after opening a clip.
+            adjusted = true;
+            player.ApplyBrightness(1.0f);
+            player.ApplyContrast(1.0f);
+            player.SetMute(false);
+            player.SetVolume(80);
+        }
+        if (!cpuAtStart && now >= steady.start) {
+            cpuAtStart = SelfCpu();
+            wallAtStart = now;
+        }
+        if (!cpuAtEnd && now >= steady.end) {
+            cpuAtEnd = SelfCpu();
+            wallAtEnd = now;
+        }
+        if (receiver.ended || now > 200)
+            loop.quit();
+    });
+    sampler.start(50);
+    loop.exec();
+    if (watch.firstPaintNs >= 0)
+        r.firstFrameMs = watch.firstPaintNs / 1e6;
+    const double cpuTotal = SelfCpu() - cpuStart;
+    const double wall = clock.nsecsElapsed() / 1e9;
+    r.ended = receiver.ended;
+    r.peakMiB = PeakMemoryMiB(0);
+    libvlc_media_stats_t stats{};
+    if (libvlc_media_t *media = libvlc_media_player_get_media(player.Player())) {
+        libvlc_media_get_stats(media, &stats);
+        libvlc_media_release(media);
+    }
+    r.decoded = stats.i_decoded_video;
+    r.displayed = stats.i_displayed_pictures;
+    r.lost = stats.i_lost_pictures;
+    r.delivered = rgb ? rgb->serial : player.Frames().GetStatistics().delivered;
+    r.displayed = qint64(r.delivered);
+    r.painted = view->PaintedFrames() - paintedBefore;
+    if (cpuAtStart && cpuAtEnd)
+        r.cpuPerVideoSecond = (*cpuAtEnd - *cpuAtStart) / ((*wallAtEnd - *wallAtStart) * rate);
+    r.cpuTotalPerVideoSecond = cpuTotal / (wall * rate);
+    player.Stop();
+    player.CloseMedia();
+    return r;
+}
+
+Result PlayVlc(const QString &clip, double rate, const QString &display)
+{
+    Result r;
+    r.rate = rate;
+    const QString vlc = QStandardPaths::findExecutable(QStringLiteral("vlc"));
+    if (vlc.isEmpty()) {
+        std::printf("  the vlc program is not installed (packages vlc-bin, "
+                    "vlc-plugin-video-output)\n");
+        return r;
+    }
+    QTemporaryDir home;
+    chmod(home.path().toLocal8Bit().constData(), 0777);
+    QStringList command;
+    if (geteuid() == 0) // VLC refuses to run as root
+        command << QStringLiteral("/usr/bin/setpriv") << QStringLiteral("--reuid=65534")
+                << QStringLiteral("--regid=65534") << QStringLiteral("--clear-groups");
+    command << vlc << QStringLiteral("-I") << QStringLiteral("dummy")
+            << QStringLiteral("--vout=xcb_x11") << QStringLiteral("--aout=dummy")
+            << QStringLiteral("--play-and-exit") << QStringLiteral("--no-video-title-show")
+            << QStringLiteral("--rate=%1").arg(rate) << QStringLiteral("--verbose=1") << clip;
+    QStringList env{QStringLiteral("HOME=") + home.path(), QStringLiteral("DISPLAY=") + display,
+                    QStringLiteral("PATH=/usr/bin:/bin")};
+    QElapsedTimer clock;
+    clock.start();
+    const QString log = home.filePath(QStringLiteral("vlc.log"));
+    const pid_t pid = Spawn(command, env, QFile::encodeName(log));
+    if (pid <= 0) {
+        std::printf("  cannot start vlc\n");
+        return r;
+    }
+    const Window steady = SteadyWindow(60.0, rate);
+    std::optional<double> cpuAtStart, cpuAtEnd, wallAtStart, wallAtEnd;
+    rusage usage{};
+    int status = 0;
+    for (;;) {
+        const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+        if (done == pid)
+            break;
+        const double now = clock.nsecsElapsed() / 1e9;
+        if (!cpuAtStart && now >= steady.start) {
+            cpuAtStart = ProcessCpu(pid);
+            wallAtStart = now;
+        }
+        if (!cpuAtEnd && now >= steady.end) {
+            cpuAtEnd = ProcessCpu(pid);
+            wallAtEnd = now;
+        }
+        // The peak of the program itself (after exec), read while it runs.
+        const double peak = PeakMemoryMiB(pid);
+        if (peak > 0)
+            r.peakMiB = peak;
+        usleep(20000);
+    }
+    const double wall = clock.nsecsElapsed() / 1e9;
+    r.ended = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // Pictures VLC's own output dropped as too late.
+    QFile messages(log);
+    if (messages.open(QIODevice::ReadOnly))
+        r.lost = messages.readAll().count("too late to be displayed");
+    if (cpuAtStart && cpuAtEnd && *cpuAtStart >= 0 && *cpuAtEnd >= 0)
+        r.cpuPerVideoSecond = (*cpuAtEnd - *cpuAtStart) / ((*wallAtEnd - *wallAtStart) * rate);
+    r.cpuTotalPerVideoSecond = CpuSeconds(usage) / (wall * rate);
+    return r;
+}
+
+// Time from OpenMedia to the first painted picture, over several start-ups of the same clip.
+void MeasureStartups(const Options &options, const QString &clip)
+{
+    CReceiver receiver;
+    CPlayWnd window;
+    window.resize(options.size);
+    window.show();
+    CVlcPlayer player({QStringLiteral("--aout=dummy")});
+    player.AttachWindows(window.VideoChild(), &receiver);
+    CVideoView *view = window.VideoChild();
+    QList<double> times;
+    for (int i = 0; i < options.startups; ++i) {
+        const quint64 before = view->PaintedFrames();
+        QElapsedTimer clock;
+        CFirstPaintWatch watch(view, before, clock);
+        clock.start();
+        player.OpenMedia(clip);
+        int w = 0, h = 0;
+        player.ReadVideoSize(w, h);
+        window.SetVideoSize(w, h);
+        player.Play();
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (watch.firstPaintNs >= 0 || clock.elapsed() > 30000)
+                loop.quit();
+        });
+        poll.start(20);
+        loop.exec();
+        view->removeEventFilter(&watch);
+        times << watch.firstPaintNs / 1e6;
+        player.Stop();
+        player.CloseMedia();
+    }
+    std::sort(times.begin(), times.end());
+    QStringList all;
+    for (double t : times)
+        all << QString::number(t, 'f', 0);
+    std::printf("first frame over %lld start-ups: min %.0f ms, median %.0f ms, max %.0f ms (%s)\n",
+                (long long)times.size(), times.first(), times[times.size() / 2], times.last(),
+                qPrintable(all.join(QLatin1Char(' '))));
+}
+
+Options ParseOptions(int argc, char **argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a = argv[i];
+        const QByteArray next = i + 1 < argc ? QByteArray(argv[i + 1]) : QByteArray();
+        if (a == "--rates") {
+            o.rates.clear();
+            for (const QByteArray &r : next.split(','))
+                o.rates << r.toDouble();
+            ++i;
+        } else if (a == "--size") {
+            const QList<QByteArray> wh = next.split('x');
+            o.size = QSize(wh.value(0).toInt(), wh.value(1).toInt());
+            ++i;
+        } else if (a == "--no-vlc") {
+            o.vlc = false;
+        } else if (a == "--offscreen") {
+            o.offscreen = true;
+        } else if (a == "--path") {
+            o.path = QString::fromLocal8Bit(next);
+            ++i;
+        } else if (a == "--clip") {
+            o.clip = QString::fromLocal8Bit(next);
+            ++i;
+        } else if (a == "--startups") {
+            o.startups = std::max(1, next.toInt());
+            ++i;
+        } else if (a == "--repeat") {
+            o.repeat = std::max(1, next.toInt());
+            ++i;
+        }
+    }
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const Options options = ParseOptions(argc, argv);
+    XServer x;
+    if (!options.offscreen && x.Start()) {
+        qputenv("DISPLAY", x.display.toLocal8Bit());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        const QString clip = MakeClip(
+            options.clip.isEmpty() ? QStringLiteral(RX9_BENCH_CACHE "/clip_1080p30_60s_pcm.avi")
+                                   : options.clip);
+        if (clip.isEmpty()) {
+            std::printf("cannot make the clip with ffmpeg\n");
+            x.Stop();
+            return 1;
+        }
+        std::printf("clip %s\nplatform %s%s, video window %dx%d, frame path %s, %u cores\n",
+                    qPrintable(clip), qPrintable(QGuiApplication::platformName()),
+                    x.pid > 0 ? qPrintable(QStringLiteral(" (Xvfb ") + x.display + ")") : "",
+                    options.size.width(), options.size.height(), qPrintable(options.path),
+                    std::thread::hardware_concurrency());
+        if (options.startups > 0) {
+            MeasureStartups(options, clip);
+            x.Stop();
+            return 0;
+        }
+        for (int run = 1; run <= options.repeat; ++run) {
+            for (double rate : options.rates) {
+                const Result ours = PlayOurs(options, clip, rate);
+                const qint64 dropped = ours.lost + qint64(ours.delivered) - qint64(ours.painted);
+                std::printf("run %d rate %.1f  player: decoded %lld, shown by engine %lld, "
+                            "painted %llu, dropped %lld (engine lost %lld, not painted %lld), "
+                            "CPU %.3f s/s (whole run %.3f), peak %.0f MiB (%.0f at start), first "
+                            "frame %.0f "
+                            "ms%s\n",
+                            run, rate, (long long)ours.decoded, (long long)ours.displayed,
+                            (unsigned long long)ours.painted, (long long)dropped,
+                            (long long)ours.lost,
+                            (long long)(qint64(ours.delivered) - qint64(ours.painted)),
+                            ours.cpuPerVideoSecond, ours.cpuTotalPerVideoSecond, ours.peakMiB,
+                            ours.startMiB, ours.firstFrameMs, ours.ended ? "" : "  (NO END EVENT)");
+                std::fflush(stdout);
+                if (!options.vlc || x.pid <= 0)
+                    continue;
+                const Result vlc = PlayVlc(clip, rate, x.display);
+                std::printf("run %d rate %.1f  vlc xcb_x11: CPU %.3f s/s (whole run %.3f), "
+                            "peak %.0f MiB, dropped %lld%s  -> player/vlc CPU ratio %.2f\n",
+                            run, rate, vlc.cpuPerVideoSecond, vlc.cpuTotalPerVideoSecond,
+                            vlc.peakMiB, (long long)vlc.lost, vlc.ended ? "" : "  (vlc failed)",
+                            vlc.cpuPerVideoSecond > 0
+                                ? ours.cpuPerVideoSecond / vlc.cpuPerVideoSecond
+                                : 0.0);
+                std::fflush(stdout);
+                if (ours.painted == 0 || !ours.ended)
+                    result = 1;
+            }
+        }
+    }
+    x.Stop();
+    return result;
+}

@@ -1,0 +1,232 @@
+#include "FrameConvert.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Source sample positions for one output axis: for each output index the first of the two
+// neighbouring source samples and the weight of the second (0..256), sampling at pixel centres.
+struct AxisMap
+{
+    std::vector<int> index;
+    std::vector<int> weight;
+};
+
+AxisMap MapAxis(int sourceLength, int targetLength, bool reversed)
+{
+    AxisMap map;
+    map.index.resize(targetLength);
+    map.weight.resize(targetLength);
+    // Position of target sample t in source samples, in 1/65536: (t + 0.5) * s / d - 0.5.
+    const std::int64_t step = (std::int64_t(sourceLength) << 16) / targetLength;
+    const std::int64_t start = step / 2 - (1 << 15);
+    for (int t = 0; t < targetLength; ++t) {
+        std::int64_t pos = start + step * t;
+        int i = 0;
+        int w = 0;
+        if (pos > 0) {
+            i = int(pos >> 16);
+            w = int((pos & 0xffff) >> 8);
+        }
+        if (i >= sourceLength - 1) {
+            i = std::max(sourceLength - 2, 0);
+            w = sourceLength > 1 ? 256 : 0;
+        }
+        const int slot = reversed ? targetLength - 1 - t : t;
+        map.index[slot] = i;
+        map.weight[slot] = w;
+    }
+    return map;
+}
+
+struct Coefficients
+{
+    int yScale, yOffset, rv, gu, gv, bu;
+};
+
+Coefficients CoefficientsFor(const CYuvPicture &source)
+{
+    const bool hd = source.height > 576;
+    if (source.fullRange)
+        return hd ? Coefficients{256, 0, 403, -48, -120, 475}
+                  : Coefficients{256, 0, 359, -88, -183, 454};
+    return hd ? Coefficients{298, 16, 459, -55, -136, 541}
+              : Coefficients{298, 16, 409, -100, -208, 516};
+}
+
+inline std::uint32_t Clamp8(int v)
+{
+    return std::uint32_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+// Blends two source rows into one (weight of the second in 1/256), over `count` samples. Plain
+// loops over contiguous bytes: the compiler turns them into vector code.
+void BlendRows(const std::uint8_t *row0, const std::uint8_t *row1, int weight, int count,
+               std::uint8_t *out)
+{
+    if (weight == 0 || row0 == row1) {
+        std::memcpy(out, row0, std::size_t(count));
+        return;
+    }
+    if (weight == 256) {
+        std::memcpy(out, row1, std::size_t(count));
+        return;
+    }
+    const int keep = 256 - weight;
+    for (int i = 0; i < count; ++i)
+        out[i] = std::uint8_t((row0[i] * keep + row1[i] * weight + 128) >> 8);
+}
+
+// How an axis map samples: one source sample per output sample, two averaged per output sample
+// (exactly half the size), or anything else. The first two have vector-friendly loops.
+enum class AxisKind { Same, Half, Other };
+
+AxisKind KindOf(const AxisMap &map, int sourceLength)
+{
+    const int n = int(map.index.size());
+    if (n == sourceLength) {
+        bool same = true;
+        for (int x = 0; x < n && same; ++x)
+            same = map.index[x] + (map.weight[x] == 256 ? 1 : 0) == x &&
+                   (map.weight[x] == 0 || map.weight[x] == 256);
+        if (same)
+            return AxisKind::Same;
+    }
+    if (2 * n == sourceLength) {
+        bool half = true;
+        for (int x = 0; x < n && half; ++x)
+            half = map.index[x] == 2 * x && map.weight[x] == 128;
+        if (half)
+            return AxisKind::Half;
+    }
+    return AxisKind::Other;
+}
+
+// Picks (and blends) the samples of one blended row for every output column.
+void ScaleRow(const std::uint8_t *row, const AxisMap &map, AxisKind kind, int stride, int count,
+              std::int16_t *out)
+{
+    if (kind == AxisKind::Same) {
+        for (int x = 0; x < count; ++x)
+            out[x] = row[x];
+        return;
+    }
+    if (kind == AxisKind::Half) {
+        for (int x = 0; x < count; ++x)
+            out[x] = std::int16_t((row[2 * x] + row[2 * x + 1] + 1) >> 1);
+        return;
+    }
+    const int *index = map.index.data();
+    const int *weight = map.weight.data();
+    for (int x = 0; x < count; ++x) {
+        const int a = row[index[x]];
+        const int b = row[index[x] + stride];
+        out[x] = std::int16_t(((a << 8) + (b - a) * weight[x] + 128) >> 8);
+    }
+}
+
+} // namespace
+
+void ConvertYuv420(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPitch, int dstWidth,
+                   int dstHeight, bool turn180)
+{
+    if (!source.IsValid() || !dst || dstWidth <= 0 || dstHeight <= 0)
+        return;
+    const int chromaWidth = (source.width + 1) / 2;
+    const int chromaHeight = (source.height + 1) / 2;
+    const AxisMap lumaX = MapAxis(source.width, dstWidth, turn180);
+    const AxisMap lumaY = MapAxis(source.height, dstHeight, turn180);
+    // Chroma is scaled to half the output size (as 4:2:0 pictures keep it) and each sample
+    // then serves two by two output pixels: half the sampling work of full-size chroma.
+    const int chromaOutWidth = (dstWidth + 1) / 2;
+    const int chromaOutHeight = (dstHeight + 1) / 2;
+    const AxisMap chromaX = MapAxis(chromaWidth, chromaOutWidth, turn180);
+    const AxisMap chromaY = MapAxis(chromaHeight, chromaOutHeight, turn180);
+    // A single sample column has no right neighbour: read the same one twice.
+    const int lumaStride = source.width > 1 ? 1 : 0;
+    const int chromaStride = chromaWidth > 1 ? 1 : 0;
+    const AxisKind lumaKind = KindOf(lumaX, source.width);
+    const AxisKind chromaKind = KindOf(chromaX, chromaWidth);
+    const Coefficients k = CoefficientsFor(source);
+
+    // Row buffers: blended source rows, then the scaled samples of one output row.
+    std::vector<std::uint8_t> blended(std::size_t(source.width) + 2 * std::size_t(chromaWidth));
+    std::uint8_t *blendY = blended.data();
+    std::uint8_t *blendU = blendY + source.width;
+    std::uint8_t *blendV = blendU + chromaWidth;
+    std::vector<std::int16_t> scaled(3 * std::size_t(dstWidth) + 2 * std::size_t(chromaOutWidth) +
+                                     2);
+    std::int16_t *outY = scaled.data();
+    std::int16_t *outU = outY + dstWidth; // chroma widened to the output width
+    std::int16_t *outV = outU + dstWidth;
+    std::int16_t *halfU = outV + dstWidth; // chroma at half the output width
+    std::int16_t *halfV = halfU + chromaOutWidth + 1;
+    // Output rows that share their source rows and weights reuse the scaled samples.
+    int lastLuma = -1, lastLumaWeight = -1, lastChroma = -1, lastChromaWeight = -1;
+
+    for (int y = 0; y < dstHeight; ++y) {
+        const int ly = lumaY.index[y];
+        const int wly = lumaY.weight[y];
+        if (ly != lastLuma || wly != lastLumaWeight) {
+            const std::uint8_t *y0 = source.planes[0] + qsizetype(ly) * source.pitches[0];
+            const std::uint8_t *y1 = source.height > 1 ? y0 + source.pitches[0] : y0;
+            BlendRows(y0, y1, wly, source.width, blendY);
+            ScaleRow(blendY, lumaX, lumaKind, lumaStride, dstWidth, outY);
+            lastLuma = ly;
+            lastLumaWeight = wly;
+        }
+        const int cy = chromaY.index[y / 2];
+        const int wcy = chromaY.weight[y / 2];
+        if (cy != lastChroma || wcy != lastChromaWeight) {
+            const std::uint8_t *u0 = source.planes[1] + qsizetype(cy) * source.pitches[1];
+            const std::uint8_t *u1 = chromaHeight > 1 ? u0 + source.pitches[1] : u0;
+            const std::uint8_t *v0 = source.planes[2] + qsizetype(cy) * source.pitches[2];
+            const std::uint8_t *v1 = chromaHeight > 1 ? v0 + source.pitches[2] : v0;
+            BlendRows(u0, u1, wcy, chromaWidth, blendU);
+            BlendRows(v0, v1, wcy, chromaWidth, blendV);
+            ScaleRow(blendU, chromaX, chromaKind, chromaStride, chromaOutWidth, halfU);
+            ScaleRow(blendV, chromaX, chromaKind, chromaStride, chromaOutWidth, halfV);
+            for (int x = 0; x < dstWidth; ++x) {
+                outU[x] = halfU[x / 2];
+                outV[x] = halfV[x / 2];
+            }
+            lastChroma = cy;
+            lastChromaWeight = wcy;
+        }
+        auto *out = reinterpret_cast<std::uint32_t *>(dst + qsizetype(y) * dstPitch);
+        for (int x = 0; x < dstWidth; ++x) {
+            const int u = outU[x] - 128;
+            const int v = outV[x] - 128;
+            const int c = (outY[x] - k.yOffset) * k.yScale + 128;
+            const std::uint32_t r = Clamp8((c + k.rv * v) >> 8);
+            const std::uint32_t g = Clamp8((c + k.gu * u + k.gv * v) >> 8);
+            const std::uint32_t b = Clamp8((c + k.bu * u) >> 8);
+            out[x] = 0xff000000u | (r << 16) | (g << 8) | b;
+        }
+    }
+}
+
+QImage ConvertYuv420(const CYuvPicture &source, QSize size, bool turn180)
+{
+    if (size.isEmpty() || !source.IsValid())
+        return {};
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    ConvertYuv420(source, image.bits(), image.bytesPerLine(), size.width(), size.height(), turn180);
+    return image;
+}
+
+QRect FitVideoRect(QSize area, QSize video)
+{
+    if (area.isEmpty() || video.isEmpty())
+        return {};
+    QSize shown = video;
+    if (video.width() > area.width() || video.height() > area.height())
+        shown = video.scaled(area, Qt::KeepAspectRatio);
+    shown = shown.expandedTo(QSize(1, 1));
+    return QRect(QPoint((area.width() - shown.width()) / 2, (area.height() - shown.height()) / 2),
+                 shown);
+}

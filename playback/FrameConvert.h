@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+#include <cstdint>
+
+// One decoded picture in planar 4:2:0 YUV (I420 or J420), as the media engine hands it over.
+// Only the visible width x height is read; chroma planes are half size, rounded up.
+struct CYuvPicture
+{
+    const std::uint8_t *planes[3] = {nullptr, nullptr, nullptr};
+    int pitches[3] = {0, 0, 0};
+    int width = 0;
+    int height = 0;
+    bool fullRange = false; // J420 (full-range luma and chroma) instead of I420 (video range)
+
+    bool IsValid() const { return planes[0] && planes[1] && planes[2] && width > 0 && height > 0; }
+};
+
+// Converts and scales `source` into a 32-bit RGB picture of dstWidth x dstHeight at `dst` (one
+// row every dstPitch bytes, QImage::Format_RGB32 layout), bilinear in luma and chroma. With
+// turn180 the picture is turned upside down (rotated by 180 degrees) on the way.
+// Pictures taller than 576 lines use the BT.709 colours, smaller ones BT.601.
+void ConvertYuv420(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPitch, int dstWidth,
+                   int dstHeight, bool turn180);
+
+// The same into a new image of the given size (a null image when either side is empty).
+QImage ConvertYuv420(const CYuvPicture &source, QSize size, bool turn180);
+
+// Where a video of the given pixel size is drawn inside an area: at its own size and centred
+// when it fits, otherwise scaled down to fit keeping its aspect ratio, centred. Never enlarged.
+QRect FitVideoRect(QSize area, QSize video);

@@ -1,0 +1,291 @@
+#include "VideoFrames.h"
+
+#include <QPainter>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned Align(unsigned value, unsigned alignment)
+{
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+} // namespace
+
+struct CVideoFrameStore::Frame
+{
+    struct FreeMemory
+    {
+        void operator()(std::uint8_t *p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t, FreeMemory> memory;
+    std::uint8_t *planes[3] = {nullptr, nullptr, nullptr};
+    int pitches[3] = {0, 0, 0};
+    int lines[3] = {0, 0, 0};
+    int width = 0;  // buffer width in pixels
+    int height = 0; // buffer height in lines (may include padding)
+    bool fullRange = false;
+    int generation = 0;
+    quint64 serial = 0;
+};
+
+CVideoFrameStore::CVideoFrameStore() = default;
+
+CVideoFrameStore::~CVideoFrameStore() = default;
+
+unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *height,
+                                  unsigned *pitches, unsigned *lines)
+{
+    const bool fullRange = std::memcmp(chroma, "J420", 4) == 0;
+    if (!fullRange)
+        std::memcpy(chroma, "I420", 4);
+    QSize expected;
+    {
+        std::lock_guard lock(m_mutex);
+        expected = m_expected;
+    }
+    // The decoder's buffers are the visible picture plus padding (at the right and bottom).
+    const bool visibleKnown = !expected.isEmpty() && unsigned(expected.width()) <= *width &&
+                              unsigned(expected.height()) <= *height;
+    if (visibleKnown) {
+        *width = unsigned(expected.width());
+        *height = unsigned(expected.height());
+    }
+    const unsigned w = *width;
+    const unsigned h = *height;
+    if (w == 0 || h == 0 || w > 16384 || h > 16384)
+        return 0;
+    const unsigned cw = (w + 1) / 2;
+    const unsigned ch = (h + 1) / 2;
+    pitches[0] = Align(w, 64);
+    pitches[1] = pitches[2] = Align(cw, 64);
+    lines[0] = h;
+    lines[1] = lines[2] = ch;
+    const std::size_t sizes[3] = {std::size_t(pitches[0]) * h, std::size_t(pitches[1]) * ch,
+                                  std::size_t(pitches[2]) * ch};
+    const std::size_t total = sizes[0] + sizes[1] + sizes[2];
+
+    std::vector<std::shared_ptr<Frame>> pool;
+    for (int i = 0; i < PoolSize; ++i) {
+        auto frame = std::make_shared<Frame>();
+        // Rows are read a few bytes past the visible width: keep a little slack at the end.
+        frame->memory.reset(
+            static_cast<std::uint8_t *>(std::aligned_alloc(64, Align(total + 64, 64))));
+        if (!frame->memory)
+            return 0;
+        frame->planes[0] = frame->memory.get();
+        frame->planes[1] = frame->planes[0] + sizes[0];
+        frame->planes[2] = frame->planes[1] + sizes[1];
+        for (int p = 0; p < 3; ++p) {
+            frame->pitches[p] = int(pitches[p]);
+            frame->lines[p] = int(lines[p]);
+        }
+        frame->width = int(w);
+        frame->height = int(h);
+        frame->fullRange = fullRange;
+        pool.push_back(std::move(frame));
+    }
+
+    std::lock_guard lock(m_mutex);
+    m_pool = std::move(pool);
+    m_writing = nullptr;
+    m_ready.reset();
+    ++m_generation;
+    for (auto &frame : m_pool)
+        frame->generation = m_generation;
+    m_visible = visibleKnown ? QSize(int(w), int(h)) : QSize();
+    return PoolSize;
+}
+
+void CVideoFrameStore::Cleanup()
+{
+    std::lock_guard lock(m_mutex);
+    m_pool.clear();
+    m_writing = nullptr;
+    m_ready.reset();
+    m_front.reset();
+    m_visible = QSize();
+    wakeView();
+}
+
+void *CVideoFrameStore::Lock(void **planes)
+{
+    std::lock_guard lock(m_mutex);
+    // Any buffer but the one shown last and the one waiting to be shown: with three buffers
+    // there is always one.
+    for (auto &frame : m_pool) {
+        if (frame == m_ready || frame == m_front)
+            continue;
+        m_writing = frame.get();
+        for (int p = 0; p < 3; ++p)
+            planes[p] = frame->planes[p];
+        return frame.get();
+    }
+    return nullptr; // cannot happen with PoolSize >= 3
+}
+
+void CVideoFrameStore::Display(void *picture)
+{
+    std::lock_guard lock(m_mutex);
+    for (auto &frame : m_pool) {
+        if (frame.get() != picture)
+            continue;
+        if (m_ready)
+            ++m_statistics.replaced;
+        frame->serial = ++m_serial;
+        m_ready = frame;
+        ++m_statistics.delivered;
+        if (m_writing == picture)
+            m_writing = nullptr;
+        wakeView();
+        return;
+    }
+}
+
+void CVideoFrameStore::wakeView()
+{
+    // m_mutex is held: the view cannot go away while the call is queued.
+    if (!m_view || m_wakePending)
+        return;
+    m_wakePending = true;
+    QMetaObject::invokeMethod(m_view, &CVideoView::FrameArrived, Qt::QueuedConnection);
+}
+
+void CVideoFrameStore::SetView(CVideoView *view)
+{
+    std::lock_guard lock(m_mutex);
+    m_view = view;
+    m_wakePending = false;
+}
+
+void CVideoFrameStore::SetTurned(bool turned)
+{
+    m_turned = turned;
+    std::lock_guard lock(m_mutex);
+    if (m_view) {
+        m_wakePending = false;
+        wakeView();
+    }
+}
+
+void CVideoFrameStore::SetExpectedSize(QSize size)
+{
+    std::lock_guard lock(m_mutex);
+    m_expected = size;
+}
+
+void CVideoFrameStore::SetVisibleSizeQuery(std::function<QSize()> query)
+{
+    m_visibleQuery = std::move(query);
+}
+
+std::shared_ptr<CVideoFrameStore::Frame> CVideoFrameStore::takeNewest()
+{
+    std::lock_guard lock(m_mutex);
+    m_wakePending = false;
+    if (m_ready) {
+        m_front = std::move(m_ready);
+        m_ready.reset();
+        ++m_statistics.taken;
+    }
+    return m_front;
+}
+
+QSize CVideoFrameStore::visibleSize(Frame &frame)
+{
+    const QSize buffer(frame.width, frame.height);
+    {
+        std::lock_guard lock(m_mutex);
+        if (frame.generation == m_generation && m_visible.isValid())
+            return m_visible;
+    }
+    // Asked outside the lock: the engine may need its own threads to answer.
+    QSize visible = m_visibleQuery ? m_visibleQuery() : QSize();
+    if (visible.isEmpty())
+        return buffer; // not known yet: show the whole buffer for now
+    visible = visible.boundedTo(buffer);
+    std::lock_guard lock(m_mutex);
+    if (frame.generation == m_generation)
+        m_visible = visible;
+    return visible;
+}
+
+CYuvPicture CVideoFrameStore::pictureOf(const Frame &frame, QSize visible)
+{
+    CYuvPicture picture;
+    for (int p = 0; p < 3; ++p) {
+        picture.planes[p] = frame.planes[p];
+        picture.pitches[p] = frame.pitches[p];
+    }
+    picture.width = visible.width();
+    picture.height = visible.height();
+    picture.fullRange = frame.fullRange;
+    return picture;
+}
+
+quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
+{
+    const std::shared_ptr<Frame> frame = takeNewest();
+    if (!frame)
+        return 0;
+    const QSize video = visibleSize(*frame);
+    const QRect target = FitVideoRect(area.size(), video).translated(area.topLeft());
+    if (target.isEmpty())
+        return 0;
+    const bool turned = m_turned.load();
+    if (m_pictureSerial != frame->serial || m_picture.size() != target.size() ||
+        m_pictureTurned != turned) {
+        if (m_picture.size() != target.size())
+            m_picture = QImage(target.size(), QImage::Format_RGB32);
+        // The engine never writes into the front buffer, so it is read without the lock.
+        ConvertYuv420(pictureOf(*frame, video), m_picture.bits(), m_picture.bytesPerLine(),
+                      target.width(), target.height(), turned);
+        m_pictureSerial = frame->serial;
+        m_pictureTurned = turned;
+        std::lock_guard lock(m_mutex);
+        ++m_statistics.converted;
+    }
+    painter.drawImage(target.topLeft(), m_picture);
+    // Black bands beside or above and below the picture.
+    const QColor black(Qt::black);
+    painter.fillRect(QRect(area.left(), area.top(), area.width(), target.top() - area.top()),
+                     black);
+    painter.fillRect(
+        QRect(area.left(), target.bottom() + 1, area.width(), area.bottom() - target.bottom()),
+        black);
+    painter.fillRect(QRect(area.left(), target.top(), target.left() - area.left(), target.height()),
+                     black);
+    painter.fillRect(
+        QRect(target.right() + 1, target.top(), area.right() - target.right(), target.height()),
+        black);
+    return frame->serial;
+}
+
+QImage CVideoFrameStore::Snapshot()
+{
+    const std::shared_ptr<Frame> frame = takeNewest();
+    if (!frame)
+        return {};
+    const QSize video = visibleSize(*frame);
+    return ConvertYuv420(pictureOf(*frame, video), video, m_turned.load());
+}
+
+bool CVideoFrameStore::HasPicture() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_ready || m_front;
+}
+
+QSize CVideoFrameStore::PictureSize()
+{
+    const std::shared_ptr<Frame> frame = takeNewest();
+    return frame ? visibleSize(*frame) : QSize();
+}
+
+CVideoFrameStore::Statistics CVideoFrameStore::GetStatistics() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_statistics;
+}

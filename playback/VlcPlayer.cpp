@@ -1,0 +1,383 @@
+#include "VlcPlayer.h"
+
+#include "UserMessage.h"
+#include "VideoFrames.h"
+#include "VideoView.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <vlc/vlc.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The engine's picture callbacks: all of them run on engine threads and only reach the store.
+unsigned FormatCallback(void **opaque, char *chroma, unsigned *width, unsigned *height,
+                        unsigned *pitches, unsigned *lines)
+{
+    return static_cast<CVideoFrameStore *>(*opaque)->Format(chroma, width, height, pitches, lines);
+}
+
+void CleanupCallback(void *opaque)
+{
+    static_cast<CVideoFrameStore *>(opaque)->Cleanup();
+}
+
+void *LockCallback(void *opaque, void **planes)
+{
+    return static_cast<CVideoFrameStore *>(opaque)->Lock(planes);
+}
+
+void DisplayCallback(void *opaque, void *picture)
+{
+    static_cast<CVideoFrameStore *>(opaque)->Display(picture);
+}
+
+// The frame size of an AVI clip from its main header (chunk avih right after the RIFF and
+// hdrl list headers): 16-bit values at byte offsets 64 and 68. Outputs untouched on failure.
+void ReadAviFrameSizeOf(const QString &path, int &width, int &height)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray head = file.read(512);
+    if (head.size() < 70)
+        return;
+    const auto u16 = [&head](int at) {
+        return int(quint8(head[at])) | (int(quint8(head[at + 1])) << 8);
+    };
+    width = u16(64);
+    height = u16(68);
+}
+
+// The frame size of a clip whose header really is an AVI main header; invalid otherwise.
+QSize AviFrameSizeIfValid(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(72);
+    if (head.size() < 72 || !head.startsWith("RIFF") || head.mid(8, 4) != "AVI " ||
+        head.mid(24, 4) != "avih")
+        return {};
+    int width = 0;
+    int height = 0;
+    ReadAviFrameSizeOf(path, width, height);
+    return QSize(width, height);
+}
+
+} // namespace
+
+QStringList CVlcPlayer::StartArguments()
+{
+    return {QStringLiteral("-I"), QStringLiteral("--ignore-config"),
+            QStringLiteral("--plugin-path=plugins"), QStringLiteral("--file-caching=100"),
+            QStringLiteral("--no-video-title-show")};
+}
+
+QString CVlcPlayer::PluginFolder()
+{
+    if (!QCoreApplication::instance())
+        return {};
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/plugins");
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QByteArray CVlcPlayer::ToUtf8(const QString &text)
+{
+    return text.toUtf8();
+}
+
+CVlcPlayer::CVlcPlayer(const QStringList &extraArguments)
+    : m_frames(std::make_shared<CVideoFrameStore>())
+{
+    // libvlc 3 no longer knows --plugin-path (it warns and goes on); the plug-in folder is
+    // given through the environment, read when the first instance is made.
+    const QString plugins = PluginFolder();
+    if (!plugins.isEmpty())
+        qputenv("VLC_PLUGIN_PATH", QFile::encodeName(plugins));
+
+    QStringList arguments = StartArguments() + extraArguments;
+    const QString fromEnvironment = qEnvironmentVariable("RX9_ENGINE_ARGS");
+    arguments += fromEnvironment.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    std::vector<QByteArray> bytes;
+    std::vector<const char *> argv;
+    for (const QString &argument : arguments)
+        bytes.push_back(argument.toLocal8Bit());
+    for (const QByteArray &b : bytes)
+        argv.push_back(b.constData());
+
+    m_instance = libvlc_new(int(argv.size()), argv.data());
+    if (m_instance)
+        m_player = libvlc_media_player_new(m_instance);
+    if (m_player)
+        m_eventManager = libvlc_media_player_event_manager(m_player);
+    if (!m_player)
+        return;
+
+    libvlc_video_set_callbacks(m_player, LockCallback, nullptr, DisplayCallback, m_frames.get());
+    libvlc_video_set_format_callbacks(m_player, FormatCallback, CleanupCallback);
+    m_frames->SetVisibleSizeQuery([player = m_player]() {
+        unsigned width = 0;
+        unsigned height = 0;
+        if (libvlc_video_get_size(player, 0, &width, &height) != 0)
+            return QSize();
+        return QSize(int(width), int(height));
+    });
+}
+
+CVlcPlayer::~CVlcPlayer()
+{
+    CloseMedia();
+    if (m_videoWindow)
+        m_videoWindow->SetFrameSource(nullptr);
+    if (m_player) {
+        // Stopping joins the engine's threads: no callback runs after this.
+        libvlc_media_player_stop(m_player);
+        libvlc_media_player_release(m_player);
+    }
+    if (m_instance)
+        libvlc_release(m_instance);
+}
+
+void CVlcPlayer::AttachWindows(CVideoView *videoChild, QObject *mainWindow)
+{
+    if (m_videoWindow && m_videoWindow != videoChild)
+        m_videoWindow->SetFrameSource(nullptr);
+    m_videoWindow = videoChild;
+    m_notifyWindow = mainWindow;
+    if (m_videoWindow)
+        m_videoWindow->SetFrameSource(m_frames);
+}
+
+bool CVlcPlayer::OpenMedia(const QString &path)
+{
+    if (!m_instance || !m_player || HasMedia())
+        return false;
+    m_path = path;
+    // The engine makes a media of any path and fails only later, on its own thread: refuse
+    // a clip that cannot be read here, while the caller can still react.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile() || !info.isReadable())
+        return false;
+    const QByteArray utf8 = ToUtf8(path);
+    m_media = libvlc_media_new_path(m_instance, utf8.constData());
+    if (!m_media)
+        return false;
+    m_frames->SetExpectedSize(AviFrameSizeIfValid(path));
+    libvlc_media_player_set_media(m_player, m_media);
+    libvlc_event_attach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
+    libvlc_event_attach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);
+    return true;
+}
+
+bool CVlcPlayer::Play()
+{
+    if (!HasMedia())
+        return false;
+    // A clip that vanished since it was opened fails like an engine refusal.
+    if (!QFileInfo(m_path).isFile() || libvlc_media_player_play(m_player) == -1) {
+        CloseMedia();
+        return false;
+    }
+    return true;
+}
+
+void CVlcPlayer::CloseMedia()
+{
+    if (!HasMedia())
+        return;
+    // Detaching waits for a callback that is running, so none is left behind.
+    libvlc_event_detach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
+    libvlc_event_detach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);
+    libvlc_media_release(m_media);
+    m_media = nullptr;
+}
+
+bool CVlcPlayer::HasMedia() const
+{
+    return m_media && m_player;
+}
+
+bool CVlcPlayer::SeekTo(qint64 timeMs)
+{
+    if (!HasMedia())
+        return false;
+    const qint64 length = libvlc_media_player_get_length(m_player);
+    if (timeMs > length)
+        return false;
+    libvlc_media_player_set_time(m_player, timeMs);
+    return true;
+}
+
+bool CVlcPlayer::SeekBy(int seconds)
+{
+    if (!HasMedia())
+        return false;
+    const qint64 length = libvlc_media_player_get_length(m_player);
+    const qint64 now = libvlc_media_player_get_time(m_player);
+    qint64 target = now + qint64(seconds) * 1000;
+    // A length not known yet (-1) clamps only at the start.
+    if (length >= 0 && target > length)
+        target = length;
+    if (target < 0)
+        target = 0;
+    libvlc_media_player_set_time(m_player, target);
+    return true;
+}
+
+bool CVlcPlayer::ReadVideoSize(int &width, int &height) const
+{
+    if (!HasMedia())
+        return false;
+    ReadAviFrameSizeOf(m_path, width, height);
+    return true;
+}
+
+bool CVlcPlayer::TakeSnapshot(const QString &targetPath)
+{
+    if (!HasMedia() || targetPath.isEmpty())
+        return false;
+    // The picture shown now, from the player's own video output, at the video's own size: no
+    // file goes through the current folder.
+    const QImage picture = m_frames->Snapshot();
+    if (picture.isNull())
+        return false;
+    const QFileInfo target(targetPath);
+    if (!QDir().mkpath(target.absolutePath()))
+        return false;
+    QSaveFile file(targetPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!picture.save(&file, "PNG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool CVlcPlayer::RotateOn()
+{
+    if (!HasMedia())
+        return false;
+    m_frames->SetTurned(true);
+    return true;
+}
+
+bool CVlcPlayer::RotateOff()
+{
+    if (!HasMedia())
+        return false;
+    m_frames->SetTurned(false);
+    return true;
+}
+
+bool CVlcPlayer::IsRotated() const
+{
+    return m_frames->IsTurned();
+}
+
+bool CVlcPlayer::applyAdjust()
+{
+    // The adjust filter costs a pass over every picture: with both values neutral (1.0, the
+    // picture as recorded) it is switched off instead.
+    libvlc_video_set_adjust_float(m_player, libvlc_adjust_Contrast, m_contrast);
+    libvlc_video_set_adjust_float(m_player, libvlc_adjust_Brightness, m_brightness);
+    const bool neutral = m_contrast == 1.0f && m_brightness == 1.0f;
+    libvlc_video_set_adjust_int(m_player, libvlc_adjust_Enable, neutral ? 0 : 1);
+    return true;
+}
+
+bool CVlcPlayer::ApplyContrast(float value)
+{
+    if (!HasMedia())
+        return false;
+    m_contrast = value;
+    return applyAdjust();
+}
+
+bool CVlcPlayer::ApplyBrightness(float value)
+{
+    if (!HasMedia())
+        return false;
+    m_brightness = value;
+    return applyAdjust();
+}
+
+bool CVlcPlayer::TogglePause()
+{
+    if (!HasMedia())
+        return false;
+    libvlc_media_player_pause(m_player);
+    return true;
+}
+
+bool CVlcPlayer::Stop()
+{
+    if (!HasMedia())
+        return false;
+    libvlc_media_player_stop(m_player);
+    return true;
+}
+
+qint64 CVlcPlayer::GetLength() const
+{
+    return HasMedia() ? libvlc_media_player_get_length(m_player) : -1;
+}
+
+qint64 CVlcPlayer::GetTime() const
+{
+    return HasMedia() ? libvlc_media_player_get_time(m_player) : -1;
+}
+
+bool CVlcPlayer::SetRate(float rate)
+{
+    if (!HasMedia())
+        return false;
+    return libvlc_media_player_set_rate(m_player, rate) == 0;
+}
+
+bool CVlcPlayer::SetMute(bool mute)
+{
+    if (!HasMedia())
+        return false;
+    libvlc_audio_set_mute(m_player, mute ? 1 : 0);
+    return true;
+}
+
+bool CVlcPlayer::SetVolume(int volume)
+{
+    if (!HasMedia())
+        return false;
+    return libvlc_audio_set_volume(m_player, std::clamp(volume, 0, 100)) == 0;
+}
+
+bool CVlcPlayer::IsPlaying() const
+{
+    return HasMedia() && libvlc_media_player_is_playing(m_player) != 0;
+}
+
+void CVlcPlayer::OnEngineEvent(const libvlc_event_t *event, void *self)
+{
+    auto *player = static_cast<CVlcPlayer *>(self);
+    switch (event->type) {
+    case libvlc_MediaPlayerEndReached:
+        PostUserMessage(player->m_notifyWindow.load(), EndReachedCode, 0);
+        break;
+    case libvlc_MediaPlayerTimeChanged:
+        // The time the event carries: asking the player from here could deadlock with a stop
+        // on the user-interface thread (the engine holds its input lock while it waits for
+        // this callback to return).
+        PostUserMessage(player->m_notifyWindow.load(), TimeChangedCode,
+                        qint64(event->u.media_player_time_changed.new_time));
+        break;
+    default:
+        break;
+    }
+}

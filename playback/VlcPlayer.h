@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+struct libvlc_instance_t;
+struct libvlc_media_player_t;
+struct libvlc_media_t;
+struct libvlc_event_manager_t;
+struct libvlc_event_t;
+
+class CVideoFrameStore;
+class CVideoView;
+class QObject;
+
+// The player's single connection to the media engine (libvlc 3): one engine instance, one media
+// player and, while a clip is open, one media object. Every call is made on the user-interface
+// thread; only OnEngineEvent and the picture callbacks run on engine threads.
+//
+// The engine's pictures go to the player's own video output (CVideoFrameStore), which the video
+// view draws; rotation is done there. Two engine events become notifications to the main
+// window: 7 (end of the clip reached, value 0) and 8 (play time changed, value = time in ms).
+class CVlcPlayer
+{
+public:
+    enum Notification { EndReachedCode = 7, TimeChangedCode = 8 };
+
+    // extraArguments follow the five start arguments (tests add "--aout=dummy"). The
+    // environment variable RX9_ENGINE_ARGS adds more, separated by spaces.
+    explicit CVlcPlayer(const QStringList &extraArguments = {});
+    ~CVlcPlayer();
+    CVlcPlayer(const CVlcPlayer &) = delete;
+    CVlcPlayer &operator=(const CVlcPlayer &) = delete;
+
+    // The engine's start arguments, in order.
+    static QStringList StartArguments();
+    // The folder "plugins" beside the executable when it exists, else empty (system plug-ins).
+    static QString PluginFolder();
+    // UTF-8 bytes of a path, as the engine takes it.
+    static QByteArray ToUtf8(const QString &text);
+
+    // The video child the pictures are drawn in and the window notifications go to.
+    void AttachWindows(CVideoView *videoChild, QObject *mainWindow);
+
+    bool OpenMedia(const QString &path);
+    bool Play();
+    void CloseMedia();
+    bool HasMedia() const;
+    bool SeekTo(qint64 timeMs);
+    bool SeekBy(int seconds);
+    // The clip's frame size from its AVI header; width and height stay as they are when the
+    // file cannot be read. True whenever a clip is open.
+    bool ReadVideoSize(int &width, int &height) const;
+    // Saves the picture shown now at the video's own size as a PNG file under `targetPath`,
+    // creating its folder; true only when the file was written.
+    bool TakeSnapshot(const QString &targetPath);
+    // Turns the picture upside down (180 degrees, for a camera mounted upside down) and back.
+    bool RotateOn();
+    bool RotateOff();
+    bool IsRotated() const;
+    bool ApplyContrast(float value);
+    bool ApplyBrightness(float value);
+
+    // The engine calls the main window makes on the open clip; each does nothing (false, or
+    // -1 for times) when no clip is open.
+    bool TogglePause();
+    bool Stop();
+    qint64 GetLength() const;
+    qint64 GetTime() const;
+    bool SetRate(float rate);
+    bool SetMute(bool mute);
+    bool SetVolume(int volume);
+    bool IsPlaying() const;
+
+    // Whether the engine started (instance and player exist).
+    bool IsReady() const { return m_instance && m_player; }
+    QString Path() const { return m_path; }
+    libvlc_media_player_t *Player() const { return m_player; }
+    CVideoFrameStore &Frames() const { return *m_frames; }
+
+    static void OnEngineEvent(const libvlc_event_t *event, void *self);
+
+private:
+    bool applyAdjust();
+
+    libvlc_instance_t *m_instance = nullptr;
+    libvlc_media_player_t *m_player = nullptr;
+    libvlc_media_t *m_media = nullptr;
+    libvlc_event_manager_t *m_eventManager = nullptr;
+    CVideoView *m_videoWindow = nullptr;
+    std::atomic<QObject *> m_notifyWindow{nullptr};
+    QString m_path;
+    std::shared_ptr<CVideoFrameStore> m_frames;
+    float m_contrast = 1.0f;
+    float m_brightness = 1.0f;
+};

@@ -1,0 +1,199 @@
+// The player's video output driven the way the engine drives it (format, lock, display,
+// cleanup), without the engine: buffer hand-over, sizes, stills and turning.
+
+#include "VideoFrames.h"
+#include "VideoView.h"
+
+#include "TestSupport.h"
+
+#include <QImage>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Engine
+{
+    CVideoFrameStore &store;
+    unsigned width = 0, height = 0;
+    unsigned pitches[3] = {}, lines[3] = {};
+    char chroma[5] = "I420";
+
+    unsigned Format(const char *offered, unsigned w, unsigned h)
+    {
+        std::memcpy(chroma, offered, 4);
+        width = w;
+        height = h;
+        return store.Format(chroma, &width, &height, pitches, lines);
+    }
+    // Draws one picture: luma by a function of (x, y), neutral chroma; returns its id.
+    template <typename F> void *Show(F luma)
+    {
+        void *planes[3] = {};
+        void *id = store.Lock(planes);
+        if (!id)
+            return nullptr;
+        auto *y = static_cast<std::uint8_t *>(planes[0]);
+        for (unsigned r = 0; r < lines[0]; ++r)
+            for (unsigned c = 0; c < width; ++c)
+                y[r * pitches[0] + c] = std::uint8_t(luma(int(c), int(r)));
+        for (int p = 1; p < 3; ++p)
+            std::memset(planes[p], 128, std::size_t(pitches[p]) * lines[p]);
+        store.Display(id);
+        return id;
+    }
+};
+
+} // namespace
+
+TEST(VideoFrameStore, AsksForPlanarPicturesOfTheVisibleSize)
+{
+    CVideoFrameStore store;
+    Engine engine{store};
+    EXPECT_EQ(engine.Format("RV32", 64, 48), unsigned(CVideoFrameStore::PoolSize));
+    EXPECT_STREQ(engine.chroma, "I420");
+    EXPECT_GE(engine.pitches[0], 64u);
+    EXPECT_GE(engine.pitches[1], 32u);
+    EXPECT_EQ(engine.lines[0], 48u);
+    EXPECT_EQ(engine.lines[1], 24u);
+
+    engine.Format("J420", 64, 48); // full-range pictures are taken as they come
+    EXPECT_STREQ(engine.chroma, "J420");
+
+    // Padded decoder pictures: the known clip size is asked for instead.
+    store.SetExpectedSize(QSize(320, 240));
+    engine.Format("I420", 320, 258);
+    EXPECT_EQ(engine.width, 320u);
+    EXPECT_EQ(engine.height, 240u);
+    // An expected size larger than the pictures offered is not forced on the engine.
+    store.SetExpectedSize(QSize(640, 480));
+    engine.Format("I420", 320, 258);
+    EXPECT_EQ(engine.height, 258u);
+    engine.Show([](int, int) { return 16; });
+    EXPECT_EQ(store.Snapshot().size(), QSize(320, 258)); // nothing better known
+
+    EXPECT_EQ(engine.Format("I420", 0, 0), 0u);
+}
+
+TEST(VideoFrameStore, EngineNeverWritesThePictureShownOrWaiting)
+{
+    CVideoFrameStore store;
+    Engine engine{store};
+    engine.Format("I420", 16, 16);
+    EXPECT_FALSE(store.HasPicture());
+    void *first = engine.Show([](int, int) { return 100; });
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(store.HasPicture());
+    ASSERT_FALSE(store.Snapshot().isNull()); // takes the first picture as the shown one
+    void *second = engine.Show([](int, int) { return 120; });
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    // With one picture shown and one waiting, the next buffer is the third one.
+    for (int i = 0; i < 20; ++i) {
+        void *planes[3] = {};
+        void *id = store.Lock(planes);
+        ASSERT_NE(id, nullptr);
+        EXPECT_NE(id, first);
+        EXPECT_NE(id, second);
+    }
+}
+
+TEST(VideoFrameStore, CountsPicturesReplacedBeforeBeingTaken)
+{
+    CVideoFrameStore store;
+    Engine engine{store};
+    engine.Format("I420", 16, 16);
+    for (int i = 0; i < 5; ++i)
+        engine.Show([](int, int) { return 50; });
+    store.Snapshot();
+    engine.Show([](int, int) { return 60; });
+    store.Snapshot();
+    const auto stats = store.GetStatistics();
+    EXPECT_EQ(stats.delivered, 6u);
+    EXPECT_EQ(stats.replaced, 4u);
+    EXPECT_EQ(stats.taken, 2u);
+}
+
+TEST(VideoFrameStore, StillHasTheVisibleSizeAndTheNewestPicture)
+{
+    CVideoFrameStore store;
+    Engine engine{store};
+    engine.Format("I420", 40, 34); // padded: 30 visible lines, reported by the engine
+    store.SetVisibleSizeQuery([] { return QSize(40, 30); });
+    engine.Show([](int, int) { return 16; });
+    engine.Show([](int, int) { return 235; });
+    const QImage still = store.Snapshot();
+    EXPECT_EQ(still.size(), QSize(40, 30));
+    EXPECT_EQ(still.pixel(20, 29), qRgb(255, 255, 255));
+    EXPECT_EQ(store.PictureSize(), QSize(40, 30));
+
+    // Not known yet: the whole picture.
+    CVideoFrameStore unknown;
+    Engine other{unknown};
+    other.Format("I420", 40, 34);
+    other.Show([](int, int) { return 16; });
+    EXPECT_EQ(unknown.Snapshot().size(), QSize(40, 34));
+}
+
+TEST(VideoFrameStore, TurningMirrorsTheStillAndTheDrawing)
+{
+    CVideoFrameStore store;
+    Engine engine{store};
+    engine.Format("I420", 32, 24);
+    engine.Show([](int x, int y) { return 16 + x * 5 + y * 2; });
+    const QImage upright = store.Snapshot();
+    store.SetTurned(true);
+    EXPECT_TRUE(store.IsTurned());
+    const QImage turned = store.Snapshot();
+    EXPECT_EQ(turned, upright.mirrored(true, true));
+
+    // The view draws the same turned picture, centred at its own size.
+    CVideoView view;
+    view.resize(64, 48);
+    auto shared = std::shared_ptr<CVideoFrameStore>(&store, [](CVideoFrameStore *) {});
+    view.SetFrameSource(shared);
+    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.copy(16, 12, 32, 24), turned);
+    EXPECT_EQ(shown.pixel(2, 2), qRgb(0, 0, 0)); // black around it
+    EXPECT_EQ(view.PaintedFrames(), 1u);
+    store.SetTurned(false);
+    const QImage again = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(again.copy(16, 12, 32, 24), upright);
+    view.SetFrameSource(nullptr);
+}
+
+TEST(VideoFrameStore, ViewIsWokenOnNewPicturesAndForgottenWhenItGoes)
+{
+    auto store = std::make_shared<CVideoFrameStore>();
+    Engine engine{*store};
+    engine.Format("I420", 16, 16);
+    {
+        CVideoView view;
+        view.resize(16, 16);
+        view.show();
+        view.SetFrameSource(store);
+        for (int i = 0; i < 3; ++i) {
+            const quint64 before = view.PaintedFrames();
+            engine.Show([i](int, int) { return 40 + 20 * i; });
+            ASSERT_TRUE(WaitUntil([&] { return view.PaintedFrames() > before; }));
+        }
+    }
+    // The view is gone: pictures keep coming without anyone to wake.
+    engine.Show([](int, int) { return 90; });
+    EXPECT_TRUE(store->HasPicture());
+}
+
+TEST(VideoFrameStore, CleanupDropsThePictures)
+{
+    CVideoFrameStore store;
+    Engine engine{store};
+    engine.Format("I420", 16, 16);
+    engine.Show([](int, int) { return 90; });
+    store.Snapshot();
+    engine.Show([](int, int) { return 91; });
+    store.Cleanup();
+    EXPECT_FALSE(store.HasPicture());
+    EXPECT_TRUE(store.Snapshot().isNull());
+    void *planes[3] = {};
+    EXPECT_EQ(store.Lock(planes), nullptr);
+}
