@@ -65,6 +65,25 @@ TEST_F(ControlsTest, PauseAndResumeSwapTheButtonsAndSpaceToggles)
     ASSERT_TRUE(WaitUntil([&] { return p.Engine().IsPlaying(); }, kLong));
 }
 
+TEST_F(ControlsTest, TenSecondStepsWhilePlaying)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(p.WaitForTime(1500));
+
+    // Left: ten seconds back, which is the start of the clip.
+    QTest::keyClick(p.RecordingList(), Qt::Key_Left);
+    ASSERT_TRUE(WaitUntil([&] { return !p.times.isEmpty() && p.times.last() < 1000; }, kLong));
+    EXPECT_EQ(p.State().currentIndex, 0);
+
+    // FF: ten seconds on, past the end of a four-second clip: the next row follows.
+    p.Press(ids::kForward);
+    ASSERT_TRUE(WaitUntil([&] { return p.State().currentIndex == 1; }, kLong));
+    EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/2)"));
+}
+
 TEST_F(ControlsTest, PreviousOnTheFirstRowReopensOnlyWhilePaused)
 {
     CClipFolder folder({0, 1});
