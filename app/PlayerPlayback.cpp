@@ -208,11 +208,14 @@ void CRX9VantoraPCPlayerDlg::onClipReady()
 
 void CRX9VantoraPCPlayerDlg::OnPlayTime(qint64 timeMs)
 {
+    // A notification still queued from a clip that has been closed since (the last clip
+    // ended, a wrong file, the player cleared) would put a stale time into cleared read-outs.
+    if (!m_engine->HasMedia())
+        return;
     // Half a second is not always enough for the engine to know the clip's length (a slow or
     // busy computer): take it as soon as it is known, so that the length read-out and the
     // graph's time scale do not stay at zero for the whole clip.
-    if (State().clipLengthMs <= 0 && m_engine->HasMedia() &&
-        !m_timers[kClipReadyTimer].isActive()) {
+    if (State().clipLengthMs <= 0 && !m_timers[kClipReadyTimer].isActive()) {
         const qint64 length = m_engine->GetLength();
         if (length > 0) {
             State().clipLengthMs = length;
