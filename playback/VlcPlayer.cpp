@@ -1,5 +1,7 @@
 #include "VlcPlayer.h"
 
+#include "AviHeader.h"
+#include "DriveUtils.h"
 #include "UserMessage.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
@@ -39,36 +41,20 @@ void DisplayCallback(void *opaque, void *picture)
     static_cast<CVideoFrameStore *>(opaque)->Display(picture);
 }
 
-// The frame size of an AVI clip from its main header (chunk avih right after the RIFF and
-// hdrl list headers): 16-bit values at byte offsets 64 and 68. Outputs untouched on failure.
-void ReadAviFrameSizeOf(const QString &path, int &width, int &height)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray head = file.read(512);
-    if (head.size() < 70)
-        return;
-    const auto u16 = [&head](int at) {
-        return int(quint8(head[at])) | (int(quint8(head[at + 1])) << 8);
-    };
-    width = u16(64);
-    height = u16(68);
-}
-
-// The frame size of a clip whose header really is an AVI main header; invalid otherwise.
+// The frame size of a clip whose first bytes really are an AVI header; invalid otherwise.
 QSize AviFrameSizeIfValid(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray head = file.read(72);
-    if (head.size() < 72 || !head.startsWith("RIFF") || head.mid(8, 4) != "AVI " ||
-        head.mid(24, 4) != "avih")
-        return {};
+    const QByteArray head = file.read(kAviHeadBytes);
     int width = 0;
     int height = 0;
-    ReadAviFrameSizeOf(path, width, height);
+    // Only a main header right after the RIFF and "hdrl" list headers counts: a guessed size
+    // would make the engine scale every picture.
+    if (!IsAviHeader(head) || head.mid(24, 4) != "avih" ||
+        !AviFrameSizeFromHeader(head, width, height))
+        return {};
     return QSize(width, height);
 }
 
@@ -236,7 +222,7 @@ bool CVlcPlayer::ReadVideoSize(int &width, int &height) const
 {
     if (!HasMedia())
         return false;
-    ReadAviFrameSizeOf(m_path, width, height);
+    ReadAviFrameSize(m_path, width, height);
     return true;
 }
 

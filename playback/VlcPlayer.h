@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -91,7 +92,7 @@ private:
     libvlc_media_player_t *m_player = nullptr;
     libvlc_media_t *m_media = nullptr;
     libvlc_event_manager_t *m_eventManager = nullptr;
-    CVideoView *m_videoWindow = nullptr;
+    QPointer<CVideoView> m_videoWindow; // the view may go before the player
     std::atomic<QObject *> m_notifyWindow{nullptr};
     QString m_path;
     std::shared_ptr<CVideoFrameStore> m_frames;

@@ -39,18 +39,18 @@ QString FormatTableText(const QString &format, const QList<int> &numbers, const 
             out += c;
             continue;
         }
-        const QChar spec = format.at(i + 1);
-        if (spec == u'd') {
+        const QChar conversion = format.at(i + 1);
+        if (conversion == u'd') {
             if (nextNumber < numbers.size())
                 out += QString::number(numbers.at(nextNumber++));
-        } else if (spec == u's') {
+        } else if (conversion == u's') {
             if (nextText < texts.size())
                 out += texts.at(nextText++);
-        } else if (spec == u'%') {
+        } else if (conversion == u'%') {
             out += u'%';
         } else {
             out += c;
-            out += spec;
+            out += conversion;
         }
         ++i;
     }

@@ -398,3 +398,20 @@ TEST_F(VlcPlayerTest, StoppingWhileTimeNotificationsFlowNeverHangs)
         m_player->CloseMedia();
     }
 }
+
+TEST_F(VlcPlayerTest, VideoViewMayGoBeforeThePlayer)
+{
+    {
+        CPlayWnd window;
+        window.resize(320, 240);
+        window.show();
+        m_player->AttachWindows(window.VideoChild(), &m_receiver);
+        PlayUntilRunning();
+        ASSERT_TRUE(WaitUntil([&] { return window.VideoChild()->PaintedFrames() > 0; }));
+    }
+    // Pictures keep arriving with no view to draw them; stopping and closing still work.
+    ASSERT_TRUE(WaitUntil([&] { return m_receiver.times.size() >= 2 || m_receiver.ends; }));
+    EXPECT_TRUE(m_player->Stop());
+    m_player->CloseMedia();
+    m_player.reset(); // must not touch the view that is gone
+}
