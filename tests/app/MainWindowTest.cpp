@@ -12,8 +12,12 @@
 #include "UserMessage.h"
 #include "XListCtrl.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -466,4 +470,37 @@ TEST(MainWindow, ReadoutsShowTheirStatePictures)
     EXPECT_TRUE(ShowsImage(p, l.gpsIndicator, 3316));
     EXPECT_TRUE(ShowsImage(p, l.speedPanel, 3321));
     EXPECT_TRUE(ShowsImage(p, l.timeCells[1], 3310));
+}
+
+TEST(MainWindow, RightPressOpensTheMenuOnlyOverTheVideo)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.State().popupEnabled = 1;
+    p.activateWindow();
+    if (!WaitUntil([&] { return p.isActiveWindow(); }, std::chrono::seconds(5)))
+        GTEST_SKIP() << "this platform does not activate windows";
+
+    // Whether a right press at a point of a child opens the menu (closed again at once).
+    const auto opensMenu = [&](QWidget *child, QPoint at) {
+        QCursor::setPos(child->mapToGlobal(at));
+        if (QCursor::pos() != child->mapToGlobal(at))
+            return std::optional<bool>();
+        bool opened = false;
+        QTimer::singleShot(200, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                opened = !menu->actions().isEmpty();
+                menu->close();
+            }
+        });
+        QTest::mouseClick(child, Qt::RightButton, {}, at);
+        QCoreApplication::sendPostedEvents(&p);
+        QTest::qWait(400);
+        return std::optional<bool>(opened);
+    };
+    const std::optional<bool> overVideo = opensMenu(p.PlayWnd(), QPoint(50, 50));
+    if (!overVideo)
+        GTEST_SKIP() << "this platform does not move the cursor";
+    EXPECT_TRUE(*overVideo);
+    EXPECT_EQ(opensMenu(p.RecordingList(), QPoint(30, 30)), std::optional<bool>(false));
 }
