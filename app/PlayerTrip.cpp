@@ -7,6 +7,7 @@
 #include "GpxWriter.h"
 #include "HtmlMap.h"
 #include "RX9VantoraPCPlayerDlg.h"
+#include "Shocks.h"
 #include "UserMessage.h"
 #include "VlcPlayer.h"
 #include "XListCtrl.h"
@@ -152,11 +153,11 @@ void CPlayerTrip::OpenRoutePoint(int index)
     if (!target)
         return;
     int row = rowOf(target->fileName);
-    // A recording the kind filter hides: show all kinds first.
-    for (int tries = 0;
-         row < 0 && tries < 3 && m_player->Catalogue().KindFilterValue() != CCatalogue::FilterAll;
-         ++tries) {
-        m_player->CycleKindFilter();
+    // A recording the kind filter hides: show all kinds.
+    if (row < 0) {
+        for (int tries = 0;
+             tries < 3 && m_player->Catalogue().KindFilterValue() != CCatalogue::FilterAll; ++tries)
+            m_player->CycleKindFilter();
         row = rowOf(target->fileName);
     }
     if (row < 0)
