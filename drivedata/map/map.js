@@ -32,6 +32,7 @@
   var routePoints = [];   // [{lat, lon}] in that order
   var routeKey = '';      // tells a new trip from the same one handed again
   var routeLayer = null;
+  var routeRenderer = null;
   var legendBox = document.getElementById('legend');
   var player = null;      // the player's side, when the page runs inside it
   var lastPicked = -1;
@@ -257,6 +258,9 @@
     if (!routeData)
       return;
     routeLayer = L.layerGroup();
+    // Thousands of points: one canvas draws them faster than as many SVG paths.
+    if (!routeRenderer)
+      routeRenderer = L.canvas({pane: 'route', tolerance: 8});
     var colors = routeData.legend.map(function (l) { return l.color; });
     var onClick = function (e) {
       L.DomEvent.stopPropagation(e);
@@ -267,7 +271,7 @@
       if (latLngs.length === 1)
         latLngs.push(latLngs[0]);
       // A light casing keeps every colour readable on tiles and grid alike.
-      L.polyline(latLngs, {pane: 'route', color: '#ffffff', weight: 8, opacity: 0.75,
+      L.polyline(latLngs, {pane: 'route', renderer: routeRenderer, color: '#ffffff', weight: 8, opacity: 0.75,
                            interactive: false}).addTo(routeLayer);
       // Runs of one speed band; each run ends on the next one's first point so that they join.
       var start = 0;
@@ -277,13 +281,13 @@
         var run = latLngs.slice(start, Math.min(i + 1, latLngs.length));
         if (run.length === 1)
           run.push(run[0]);
-        L.polyline(run, {pane: 'route', color: colors[seg[start][2]] || '#ff9d21', weight: 5,
+        L.polyline(run, {pane: 'route', renderer: routeRenderer, color: colors[seg[start][2]] || '#ff9d21', weight: 5,
                          opacity: 1, interactive: false}).addTo(routeLayer);
         start = i;
       }
-      // A wide, unseen line over the route takes the clicks near it.
-      L.polyline(latLngs, {pane: 'route', color: '#000000', weight: 20, opacity: 0})
-        .on('click', onClick).addTo(routeLayer);
+      // An unseen line over the route takes the clicks near it.
+      L.polyline(latLngs, {pane: 'route', renderer: routeRenderer, color: '#000000', weight: 5,
+                           opacity: 0}).on('click', onClick).addTo(routeLayer);
     });
     routeLayer.addTo(map);
   }
@@ -333,6 +337,7 @@
       offline: document.body.classList.contains('offline'),
       trail: trail.length,
       route: routePoints.length,
+      routeLines: routeLayer ? routeLayer.getLayers().length : 0,
       picked: lastPicked,
       bridge: !!player,
       lat: current ? current.lat : null,

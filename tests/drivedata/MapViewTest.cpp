@@ -321,10 +321,11 @@ TEST_F(MapBrowser, RouteIsDrawnWithItsLegendAndClicksComeBackAsPointNumbers)
     // Offline, the route lies on the grid: two casings and one coloured line per speed band,
     // plus the click lines, in the route's own layer.
     Eval(&map, QStringLiteral("window.dispatchEvent(new Event('offline'));true"));
-    EXPECT_EQ(Eval(&map, QStringLiteral("document.querySelectorAll('.leaflet-route-pane path')"
-                                        ".length"))
-                  .toInt(),
-              6);
+    EXPECT_EQ(Eval(&map, QStringLiteral("mapState().routeLines")).toInt(), 6);
+    EXPECT_EQ(
+        Eval(&map, QStringLiteral("document.querySelectorAll('.leaflet-route-pane canvas').length"))
+            .toInt(),
+        1);
     const QString legend = Eval(&map, QStringLiteral("document.getElementById('legend')"
                                                      ".textContent"))
                                .toString();
@@ -343,6 +344,7 @@ TEST_F(MapBrowser, RouteIsDrawnWithItsLegendAndClicksComeBackAsPointNumbers)
 
     // No route: no lines, no legend.
     map.SetRoute(QByteArray());
+    EXPECT_EQ(Eval(&map, QStringLiteral("mapState().routeLines")).toInt(), 0);
     EXPECT_EQ(Eval(&map, QStringLiteral("mapState().route")).toInt(), 0);
     EXPECT_EQ(Eval(&map, QStringLiteral("getComputedStyle(document.getElementById('legend'))"
                                         ".display"))
