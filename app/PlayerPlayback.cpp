@@ -10,6 +10,7 @@
 #include "DropListWnd.h"
 #include "HtmlMap.h"
 #include "PlayWnd.h"
+#include "PlayerTrip.h"
 #include "SkinButton.h"
 #include "SkinSlider.h"
 #include "UserMessage.h"
@@ -156,6 +157,7 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
     m_timers[kClipReadyTimer].start(kClipReadyMs);
     SensorGraph()->SetClipOpen(true);
     UpdateMinimumSize();
+    m_trip->ClipOpened();
 }
 
 void CRX9VantoraPCPlayerDlg::ClearPlayer()

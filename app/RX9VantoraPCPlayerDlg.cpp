@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "DataParser.h"
 #include "DlgMessage.h"
+#include "PlayerTrip.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
 #include "StringTable.h"
@@ -50,6 +51,7 @@ CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringLis
     SensorGraph()->SetMessageHandler(
         [this](int stringId, const QString &text) { message(stringId, text); });
     setUpCatalogue();
+    m_trip = new CPlayerTrip(this);
 }
 
 CRX9VantoraPCPlayerDlg::~CRX9VantoraPCPlayerDlg()
@@ -170,6 +172,7 @@ void CRX9VantoraPCPlayerDlg::OnCommand(int commandId)
         EditSettings();
         break;
     default:
+        m_trip->OnCommand(commandId);
         break;
     }
 }
@@ -206,6 +209,8 @@ void CRX9VantoraPCPlayerDlg::ShowPopupMenu()
     item(sound, QStringLiteral("Vol up"), cmd::kVolUp);
     item(sound, QStringLiteral("Vol down"), cmd::kVolDown);
     item(sound, QStringLiteral("Mute"), cmd::kMute);
+    menu.addSeparator();
+    m_trip->AddMenuItems(&menu);
     menu.addSeparator();
     item(&menu, QStringLiteral("Save all Eventfiles"), cmd::kSaveEvents);
     item(&menu, QStringLiteral("Setting"), cmd::kSetting);
@@ -414,6 +419,6 @@ bool CRX9VantoraPCPlayerDlg::HandleKey(int key, Qt::KeyboardModifiers modifiers)
         SetWindowSizeMode(3);
         return true;
     default:
-        return false;
+        return m_trip->HandleKey(key);
     }
 }

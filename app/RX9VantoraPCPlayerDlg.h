@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class CPlayerTrip;
 class CUserMessage;
 class CVlcPlayer;
 
@@ -51,6 +52,8 @@ public:
     QString DesktopPath() const;
 
     CVlcPlayer &Engine() const { return *m_engine; }
+    // The trip's route, route clicks, shock jumps and the GPX export.
+    CPlayerTrip &Trip() const { return *m_trip; }
     CCatalogue &Catalogue() { return m_catalogue; }
     const CRotationControl &Rotation() const { return m_rotation; }
     bool IsClipOpen() const override;
@@ -126,6 +129,7 @@ protected:
     virtual void SeekTo(qint64 timeMs);
 
 private:
+    friend class CPlayerTrip;
     void setUpCatalogue();
     void syncCatalogueState();
     void message(int stringId);
@@ -155,4 +159,5 @@ private:
     int m_shownSpeed = 0;
     QString m_sentLongitude;
     QString m_sentLatitude;
+    CPlayerTrip *m_trip = nullptr; // a child object
 };

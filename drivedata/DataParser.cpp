@@ -1,6 +1,7 @@
 #include "DataParser.h"
 
 #include "SensorGraph.h"
+#include "Shocks.h"
 #include "StringTable.h"
 #include "UserMessage.h"
 
@@ -55,6 +56,7 @@ void CDataParser::ResetData()
     if (m_data.sensors.capacity() * sizeof(SensorSample) > size_t(kKeptBufferBytes))
         m_data.sensors.shrink_to_fit();
     m_data.scaleTop = m_data.scaleBottom = 0;
+    m_shocks.clear();
     InvalidateLines();
 }
 
@@ -97,9 +99,21 @@ bool CDataParser::LoadDriveData(const QString &clipPath)
         ResetData();
         return false;
     }
+    const int perSecond = m_data.gps.empty() ? 0 : int(m_data.sensors.size() / m_data.gps.size());
+    m_shocks = FindShocks(m_data.sensors, perSecond);
     InvalidateLines();
     update();
     return true;
+}
+
+QList<int> CDataParser::ShockTimesMs() const
+{
+    QList<int> times;
+    if (!m_data.loaded || m_durationMs <= 0)
+        return times;
+    for (const int reading : m_shocks)
+        times << ShockTimeMs(reading, SensorCount(), m_durationMs);
+    return times;
 }
 
 GpsReading CDataParser::GetGpsAt(int second) const
@@ -193,6 +207,12 @@ const QImage &CDataParser::Layer()
             painter.setPen(QPen(colors[c], 1));
             painter.drawLines(lines[c]);
         }
+        // Shock marks: a small triangle pointing down at the top edge.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ShockMarkColor());
+        for (const QPolygon &mark : ShockMarks(m_shocks, SensorCount(), w))
+            painter.drawPolygon(mark);
     }
     return m_layer;
 }

@@ -68,6 +68,12 @@ public:
     int ScaleTop() const { return m_data.scaleTop; }
     int ScaleBottom() const { return m_data.scaleBottom; }
 
+    // The readings at which shocks start (see Shocks.h), and their play times once the duration
+    // is known (empty before). Marked on the graph with a small triangle at the top.
+    const std::vector<int> &ShockReadings() const { return m_shocks; }
+    QList<int> ShockTimesMs() const;
+    static QColor ShockMarkColor() { return QColor(255, 255, 255); }
+
     void SetMessageHandler(MessageHandler handler);
 
     // --- window side ---
@@ -105,6 +111,7 @@ private:
     const QImage &Layer();
 
     DriveData m_data;
+    std::vector<int> m_shocks;
     QByteArray m_fileBuffer;
     bool m_clipOpen = false;
     int m_durationMs = 60000;

@@ -6,8 +6,26 @@
 #include <QJsonDocument>
 
 #ifdef RX9_WITH_WEBENGINE
+#include <QWebChannel>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+
+// What the map page may call in the player: only the route click.
+class CMapPageBridge : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CMapPageBridge(CHtmlMap *map)
+        : QObject(map)
+        , m_map(map)
+    {}
+
+public slots:
+    void routeClicked(int index) { emit m_map->RoutePointClicked(index); }
+
+private:
+    CHtmlMap *m_map;
+};
 #endif
 
 namespace {
@@ -26,6 +44,8 @@ CHtmlMap::CHtmlMap(QWidget *parent)
     connect(this, &CHtmlCtrl::NavigationComplete, this, [this](bool ok) {
         if (ok && !m_longitude.isEmpty())
             RunScript(MapPositionScript(m_longitude, m_latitude));
+        if (ok && !m_route.isEmpty())
+            SetRoute(m_route);
     });
 #ifdef RX9_WITH_WEBENGINE
     // The page comes from the player's resources and its tiles from the network.
@@ -35,6 +55,9 @@ CHtmlMap::CHtmlMap(QWidget *parent)
     const QString agent = profile->httpUserAgent();
     if (!agent.contains(QLatin1String("RX9Player")))
         profile->setHttpUserAgent(agent + QLatin1String(" RX9Player"));
+    auto *channel = new QWebChannel(this);
+    channel->registerObject(QStringLiteral("player"), new CMapPageBridge(this));
+    page()->setWebChannel(channel);
 #else
     SetPlaceholderText(tr("Map not available"));
 #endif
@@ -95,3 +118,16 @@ void CHtmlMap::SetMapPosition(const QString &longitude, const QString &latitude)
                        QLatin1String(", ") + longitude);
 #endif
 }
+
+void CHtmlMap::SetRoute(const QByteArray &routeJson)
+{
+    m_route = routeJson;
+    // The page may not have its route function (yet, or a page of another kind): then nothing.
+    RunScript(
+        QStringLiteral("if(window.setRoute)setRoute(%1);")
+            .arg(routeJson.isEmpty() ? QStringLiteral("null") : QString::fromUtf8(routeJson)));
+}
+
+#ifdef RX9_WITH_WEBENGINE
+#include "HtmlMap.moc"
+#endif

@@ -21,6 +21,11 @@ public:
     // them (127.025000, 37.502057). A page without such inputs is left as it is.
     void SetMapPosition(const QString &longitude, const QString &latitude);
 
+    // Shows a trip's route (RouteJson's text) under the marker, or none when empty. Kept and
+    // shown again when the page (re)loads.
+    void SetRoute(const QByteArray &routeJson);
+    QByteArray Route() const { return m_route; }
+
     // The texts of the last SetMapPosition.
     QString LastLongitude() const { return m_longitude; }
     QString LastLatitude() const { return m_latitude; }
@@ -36,7 +41,12 @@ public:
     // "/_mapapi/vantora/map_google_america.html"
     static QString DefaultMapPagePath();
 
+signals:
+    // The user clicked the route's point number `index` (counted over all its segments).
+    void RoutePointClicked(int index);
+
 private:
+    QByteArray m_route;
     bool m_pageRequested = false;
     QString m_longitude;
     QString m_latitude;

@@ -66,3 +66,21 @@ std::array<QList<QLine>, 3> SensorGraphLines(const std::vector<SensorSample> &sa
     }
     return lines;
 }
+
+int GraphXForReading(int reading, int count, int width)
+{
+    if (count <= 0 || width <= 0)
+        return 0;
+    // The smallest x with trunc(x * count / width) >= reading.
+    return int(std::ceil(double(reading) * double(width) / double(count)));
+}
+
+QList<QPolygon> ShockMarks(const std::vector<int> &readings, int count, int width)
+{
+    QList<QPolygon> marks;
+    for (const int reading : readings) {
+        const int x = GraphXForReading(reading, count, width);
+        marks << QPolygon({QPoint(x - 4, 0), QPoint(x + 4, 0), QPoint(x, 6)});
+    }
+    return marks;
+}

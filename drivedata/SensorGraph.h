@@ -4,6 +4,7 @@
 
 #include <QLine>
 #include <QList>
+#include <QPolygon>
 #include <QRect>
 
 #include <array>
@@ -33,3 +34,11 @@ QRect GraphCursorRect(int cursorX, int height);
 // from (1, centre). A scale top of 0 keeps every line on the centre line; no samples, no lines.
 std::array<QList<QLine>, 3> SensorGraphLines(const std::vector<SensorSample> &samples, int scaleTop,
                                              int scaleBottom, int width, int height);
+
+// The column of a reading: the first column that shows it (column x shows reading
+// trunc(x * count / width)).
+int GraphXForReading(int reading, int count, int width);
+
+// The shock marks for readings: a triangle 9 pixels wide and 6 high pointing down from the top
+// edge at each reading's column.
+QList<QPolygon> ShockMarks(const std::vector<int> &readings, int count, int width);

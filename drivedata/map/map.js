@@ -1,5 +1,7 @@
 // The player's map page. The player writes the vehicle's longitude into the text input named "X"
 // and its latitude into the one named "Y"; this page follows them with a marker and a short trail.
+// The player may also hand it the route of the whole trip (setRoute), drawn under the marker in
+// speed colours with a legend; a click on it tells the player which route point was meant.
 // With the network it draws OpenStreetMap tiles; without it (or when the tiles fail to load) a
 // plain grid that moves with the map. Without Leaflet at all it draws grid, trail and marker on
 // its own canvas.
@@ -23,6 +25,17 @@
 
   var map = null, marker = null, trailLine = null, tiles = null;
   var tileSeen = false;
+
+  // The trip's route, as the player hands it: {segments: [[[lat, lon, band], ...], ...],
+  // legend: [{label, color}, ...], unit}. Points are numbered in order over all segments.
+  var routeData = null;
+  var routePoints = [];   // [{lat, lon}] in that order
+  var routeKey = '';      // tells a new trip from the same one handed again
+  var routeLayer = null;
+  var routeRenderer = null;
+  var legendBox = document.getElementById('legend');
+  var player = null;      // the player's side, when the page runs inside it
+  var lastPicked = -1;
 
   function setOffline(offline) {
     document.body.classList.toggle('offline', offline);
@@ -128,6 +141,21 @@
       var dy = (p.lat - current.lat) * 110540;
       return [w / 2 + dx / 2, h / 2 - dy / 2];
     };
+    if (routeData) {
+      var colors = routeData.legend.map(function (l) { return l.color; });
+      g.lineWidth = 4;
+      routeData.segments.forEach(function (seg) {
+        for (var i = 1; i < seg.length; ++i) {
+          var a = toPoint({lat: seg[i - 1][0], lon: seg[i - 1][1]});
+          var b = toPoint({lat: seg[i][0], lon: seg[i][1]});
+          g.strokeStyle = colors[seg[i - 1][2]] || '#ff9d21';
+          g.beginPath();
+          g.moveTo(a[0], a[1]);
+          g.lineTo(b[0], b[1]);
+          g.stroke();
+        }
+      });
+    }
     g.strokeStyle = '#ff9d21';
     g.lineWidth = 3;
     g.beginPath();
@@ -163,6 +191,8 @@
       if (!tileSeen)
         setOffline(true);
     });
+    // The route lies under the trail and the marker.
+    map.createPane('route').style.zIndex = 390;
     trailLine = L.polyline([], {color: '#ff9d21', weight: 4, opacity: 0.85});
     marker = L.circleMarker([0, 0], {
       radius: 7, color: '#ffffff', weight: 2, fillColor: '#e0322a', fillOpacity: 1
@@ -177,12 +207,139 @@
     window.addEventListener('offline', function () { setOffline(true); });
   }
 
+  function showLegend() {
+    legendBox.textContent = '';
+    legendBox.style.display = routeData ? 'block' : 'none';
+    if (!routeData)
+      return;
+    var title = document.createElement('div');
+    title.textContent = routeData.unit || 'km/h';
+    legendBox.appendChild(title);
+    routeData.legend.forEach(function (band) {
+      var row = document.createElement('div');
+      var swatch = document.createElement('span');
+      swatch.className = 'swatch';
+      swatch.style.background = band.color;
+      row.appendChild(swatch);
+      row.appendChild(document.createTextNode(band.label));
+      legendBox.appendChild(row);
+    });
+  }
+
+  // The route point nearest to a place on the screen.
+  function nearestRoutePoint(containerPoint) {
+    var best = -1, bestDistance = Infinity;
+    for (var i = 0; i < routePoints.length; ++i) {
+      var p = map.latLngToContainerPoint([routePoints[i].lat, routePoints[i].lon]);
+      var d = p.distanceTo(containerPoint);
+      if (d < bestDistance) {
+        bestDistance = d;
+        best = i;
+      }
+    }
+    return best;
+  }
+
+  function pickRoutePoint(index) {
+    if (index < 0 || index >= routePoints.length)
+      return;
+    lastPicked = index;
+    if (player)
+      player.routeClicked(index);
+  }
+
+  function drawRoute() {
+    if (!map)
+      return;
+    if (routeLayer) {
+      routeLayer.remove();
+      routeLayer = null;
+    }
+    if (!routeData)
+      return;
+    routeLayer = L.layerGroup();
+    // Thousands of points: one canvas draws them faster than as many SVG paths.
+    if (!routeRenderer)
+      routeRenderer = L.canvas({pane: 'route', tolerance: 8});
+    var colors = routeData.legend.map(function (l) { return l.color; });
+    var onClick = function (e) {
+      L.DomEvent.stopPropagation(e);
+      pickRoutePoint(nearestRoutePoint(e.containerPoint));
+    };
+    routeData.segments.forEach(function (seg) {
+      var latLngs = seg.map(function (p) { return [p[0], p[1]]; });
+      if (latLngs.length === 1)
+        latLngs.push(latLngs[0]);
+      // A light casing keeps every colour readable on tiles and grid alike.
+      L.polyline(latLngs, {pane: 'route', renderer: routeRenderer, color: '#ffffff', weight: 8, opacity: 0.75,
+                           interactive: false}).addTo(routeLayer);
+      // Runs of one speed band; each run ends on the next one's first point so that they join.
+      var start = 0;
+      for (var i = 1; i <= seg.length; ++i) {
+        if (i < seg.length && seg[i][2] === seg[start][2])
+          continue;
+        var run = latLngs.slice(start, Math.min(i + 1, latLngs.length));
+        if (run.length === 1)
+          run.push(run[0]);
+        L.polyline(run, {pane: 'route', renderer: routeRenderer, color: colors[seg[start][2]] || '#ff9d21', weight: 5,
+                         opacity: 1, interactive: false}).addTo(routeLayer);
+        start = i;
+      }
+      // An unseen line over the route takes the clicks near it.
+      L.polyline(latLngs, {pane: 'route', renderer: routeRenderer, color: '#000000', weight: 5,
+                           opacity: 0}).on('click', onClick).addTo(routeLayer);
+    });
+    routeLayer.addTo(map);
+  }
+
+  window.setRoute = function (data) {
+    routeData = data && data.segments && data.segments.length ? data : null;
+    routePoints = [];
+    if (routeData) {
+      routeData.segments.forEach(function (seg) {
+        seg.forEach(function (p) { routePoints.push({lat: p[0], lon: p[1]}); });
+      });
+    }
+    drawRoute();
+    showLegend();
+    // A new trip: show all of it once; the marker then keeps the map's zoom.
+    var key = routePoints.length ? routePoints.length + ':' + routePoints[0].lat + ':' +
+      routePoints[0].lon : '';
+    if (map && key && key !== routeKey) {
+      var bounds = L.latLngBounds(routePoints.map(function (p) { return [p.lat, p.lon]; }));
+      map.fitBounds(bounds, {padding: [24, 24], maxZoom: ZOOM, animate: false});
+      if (current)
+        map.setView([current.lat, current.lon], map.getZoom(), {animate: false});
+    }
+    routeKey = key;
+    drawGrid();
+    return routePoints.length;
+  };
+
+  // Where a route point is on the screen (for checks from the player's side).
+  window.routeScreenPoint = function (index) {
+    if (!map || index < 0 || index >= routePoints.length)
+      return null;
+    var p = map.latLngToContainerPoint([routePoints[index].lat, routePoints[index].lon]);
+    return [p.x, p.y];
+  };
+
+  if (typeof QWebChannel !== 'undefined' && typeof qt !== 'undefined' && qt.webChannelTransport) {
+    new QWebChannel(qt.webChannelTransport, function (channel) {
+      player = channel.objects.player || null;
+    });
+  }
+
   // A read-only look at the page's state, for checks from the player's side.
   window.mapState = function () {
     return {
       leaflet: !!map,
       offline: document.body.classList.contains('offline'),
       trail: trail.length,
+      route: routePoints.length,
+      routeLines: routeLayer ? routeLayer.getLayers().length : 0,
+      picked: lastPicked,
+      bridge: !!player,
       lat: current ? current.lat : null,
       lon: current ? current.lon : null
     };

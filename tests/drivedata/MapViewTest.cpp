@@ -1,4 +1,5 @@
 #include "HtmlMap.h"
+#include "Trip.h"
 
 #include "TestSupport.h"
 
@@ -203,6 +204,7 @@ TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
     EXPECT_EQ(Eval(&map, QStringLiteral("typeof L")).toString(), QStringLiteral("object"));
     EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('X').length")).toInt(), 1);
     EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('Y').length")).toInt(), 1);
+    EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('x').length")).toInt(), 0);
 
     const QString coords = QStringLiteral("document.getElementById('coords').textContent");
     EXPECT_TRUE(WaitUntil([&] {
@@ -272,6 +274,82 @@ TEST_F(MapBrowser, MapPageWithoutLeafletDrawsItsOwnGrid)
     Eval(&map, QStringLiteral("true"));
     EXPECT_EQ(Eval(&map, coords).toString(),
               QStringLiteral("37.502057\u00b0 N, 127.025000\u00b0 E"));
+}
+
+namespace {
+
+// A route of two runs along latitude 37.5: 30 points at 10 km/h, a gap, 30 points at 110 km/h.
+TripRoute TwoRunRoute()
+{
+    TripClip clip;
+    clip.fileName = QStringLiteral("rec_20250523_081200.avi");
+    clip.start = ClipStartFromStem(QStringLiteral("20250523_081200"));
+    clip.readable = true;
+    for (int n = 0; n < 61; ++n) {
+        GpsSample g;
+        g.fix = n == 30 ? 0 : 1;
+        g.latitude = 37300000;             // 37.5 degrees
+        g.longitude = 127000000 + n * 100; // 127 degrees and a little east each second
+        g.speed = n < 30 ? 6 : 60;         // knots: 11 and 111 km/h
+        clip.gps.push_back(g);
+    }
+    return BuildTripRoute({clip});
+}
+
+} // namespace
+
+TEST_F(MapBrowser, RouteIsDrawnWithItsLegendAndClicksComeBackAsPointNumbers)
+{
+    CHtmlMap map;
+    map.resize(480, 360);
+    map.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&map));
+    const TripRoute route = TwoRunRoute();
+    ASSERT_EQ(route.PointCount(), 60);
+    // Handed before the page is there: shown once it is.
+    map.SetRoute(RouteJson(route));
+    map.SetMapPosition(QStringLiteral("127.000000"), QStringLiteral("37.500000"));
+    bool finished = false;
+    QObject::connect(&map, &CHtmlCtrl::NavigationComplete, &map, [&](bool) { finished = true; });
+    map.LoadMapPage();
+    ASSERT_TRUE(WaitUntil([&] { return finished; }, std::chrono::seconds(60)));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Eval(&map, QStringLiteral("mapState().route")).toInt() == 60; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Eval(&map, QStringLiteral("mapState().bridge")).toBool(); }));
+
+    // Offline, the route lies on the grid: two casings and one coloured line per speed band,
+    // plus the click lines, in the route's own layer.
+    Eval(&map, QStringLiteral("window.dispatchEvent(new Event('offline'));true"));
+    EXPECT_EQ(Eval(&map, QStringLiteral("mapState().routeLines")).toInt(), 6);
+    EXPECT_EQ(
+        Eval(&map, QStringLiteral("document.querySelectorAll('.leaflet-route-pane canvas').length"))
+            .toInt(),
+        1);
+    const QString legend = Eval(&map, QStringLiteral("document.getElementById('legend')"
+                                                     ".textContent"))
+                               .toString();
+    EXPECT_EQ(legend, QStringLiteral("km/h0-1920-3940-5960-7980-99100+"));
+
+    // A real click on the screen spot of point 44 comes back as its number.
+    QList<int> clicked;
+    QObject::connect(&map, &CHtmlMap::RoutePointClicked, &map, [&](int i) { clicked << i; });
+    const QVariantList xy = Eval(&map, QStringLiteral("routeScreenPoint(44)")).toList();
+    ASSERT_EQ(xy.size(), 2);
+    const QPoint at(qRound(xy[0].toDouble()), qRound(xy[1].toDouble()));
+    ASSERT_TRUE(map.rect().contains(at));
+    QTest::mouseClick(map.focusProxy(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(WaitUntil([&] { return !clicked.isEmpty(); }));
+    EXPECT_NEAR(clicked.first(), 44, 1);
+
+    // No route: no lines, no legend.
+    map.SetRoute(QByteArray());
+    EXPECT_EQ(Eval(&map, QStringLiteral("mapState().routeLines")).toInt(), 0);
+    EXPECT_EQ(Eval(&map, QStringLiteral("mapState().route")).toInt(), 0);
+    EXPECT_EQ(Eval(&map, QStringLiteral("getComputedStyle(document.getElementById('legend'))"
+                                        ".display"))
+                  .toString(),
+              QStringLiteral("none"));
 }
 
 #include "MapViewTest.moc"

@@ -1,0 +1,146 @@
+#include "TripRouteBuilder.h"
+
+#include "DataParserCore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
+
+TripClip CDriveDataCache::Load(const QString &folder, const QString &fileName)
+{
+    std::optional<TripClip> named = TripClipFromFileName(fileName);
+    TripClip clip = named ? *named : TripClip{};
+    clip.fileName = fileName;
+    const QString path = DriveDataPath(folder + fileName);
+    const QFileInfo info(path);
+    const qint64 size = info.isFile() ? info.size() : -1;
+    const qint64 changed = info.isFile() ? info.lastModified().toMSecsSinceEpoch() : 0;
+    {
+        QMutexLocker lock(&m_mutex);
+        auto card = std::find_if(m_cards.begin(), m_cards.end(),
+                                 [&](const Card &c) { return c.folder == folder; });
+        if (card != m_cards.end()) {
+            const auto entry = card->files.constFind(fileName);
+            if (entry != card->files.constEnd() && entry->size == size &&
+                entry->changedMs == changed)
+                return entry->clip;
+        }
+    }
+
+    if (size >= 0 && size <= kDriveDataMaxFileBytes) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const DriveData data = ParseDriveData(file.read(size));
+            if (data.loaded) {
+                clip.readable = true;
+                clip.gps = data.gps;
+            }
+        }
+    }
+
+    QMutexLocker lock(&m_mutex);
+    ++m_filesRead;
+    auto card = std::find_if(m_cards.begin(), m_cards.end(),
+                             [&](const Card &c) { return c.folder == folder; });
+    if (card == m_cards.end()) {
+        if (int(m_cards.size()) >= kCards)
+            m_cards.erase(m_cards.begin());
+        m_cards.push_back(Card{folder, {}});
+    } else if (card + 1 != m_cards.end()) {
+        Card moved = std::move(*card);
+        m_cards.erase(card);
+        m_cards.push_back(std::move(moved));
+    }
+    m_cards.back().files.insert(fileName, Entry{size, changed, clip});
+    return clip;
+}
+
+int CDriveDataCache::FilesRead() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_filesRead;
+}
+
+void CDriveDataCache::Clear()
+{
+    QMutexLocker lock(&m_mutex);
+    m_cards.clear();
+}
+
+CTripRouteBuilder::CTripRouteBuilder(QObject *parent)
+    : QObject(parent)
+    , m_cache(std::make_shared<CDriveDataCache>())
+{
+    connect(&m_watcher, &QFutureWatcher<TripRoute>::finished, this, [this] {
+        const int generation = m_watchedGeneration;
+        const QString current = m_pendingCurrent;
+        TripRoute route = m_watcher.result();
+        if (m_queued) {
+            const Queued next = *m_queued;
+            m_queued.reset();
+            start(next);
+            return; // a newer request replaces this one
+        }
+        if (generation == m_generation)
+            emit RouteReady(route, current);
+    });
+}
+
+CTripRouteBuilder::~CTripRouteBuilder()
+{
+    m_queued.reset();
+    m_watcher.waitForFinished();
+}
+
+void CTripRouteBuilder::Request(const QString &folder, const QStringList &fileNames,
+                                const QString &currentFile)
+{
+    ++m_generation;
+    const Queued request{folder, fileNames, currentFile};
+    if (m_watcher.isRunning()) {
+        m_queued = request;
+        return;
+    }
+    start(request);
+}
+
+void CTripRouteBuilder::start(const Queued &request)
+{
+    m_watchedGeneration = m_generation;
+    m_pendingCurrent = request.currentFile;
+    m_watcher.setFuture(QtConcurrent::run(&CTripRouteBuilder::Build, m_cache, request.folder,
+                                          request.fileNames, request.currentFile));
+}
+
+bool CTripRouteBuilder::IsBusy() const
+{
+    return m_watcher.isRunning() || m_queued.has_value();
+}
+
+void CTripRouteBuilder::Wait()
+{
+    m_queued.reset();
+    m_watcher.waitForFinished();
+}
+
+TripRoute CTripRouteBuilder::BuildNow(const QString &folder, const QStringList &fileNames,
+                                      const QString &currentFile)
+{
+    return Build(m_cache, folder, fileNames, currentFile);
+}
+
+TripRoute CTripRouteBuilder::Build(const std::shared_ptr<CDriveDataCache> &cache,
+                                   const QString &folder, const QStringList &fileNames,
+                                   const QString &currentFile)
+{
+    std::vector<TripClip> clips;
+    clips.reserve(size_t(fileNames.size()));
+    for (const QString &name : fileNames)
+        clips.push_back(cache->Load(folder, name));
+    std::vector<TripClip> trip;
+    for (const int index : TripHolding(clips, currentFile))
+        trip.push_back(std::move(clips[size_t(index)]));
+    TripRoute route = BuildTripRoute(std::move(trip));
+    route.folder = folder;
+    return route;
+}
