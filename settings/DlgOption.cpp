@@ -3,6 +3,7 @@
 #include "CircleChart.h"
 #include "DlgMessage.h"
 #include "DropList.h"
+#include "DropListMath.h"
 #include "SkinButton.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -147,10 +148,10 @@ CDlgOption::CDlgOption(QWidget *parent)
     ResizeClient(kClientSize);
 
     m_labelFont = QFont(QStringLiteral("Arial"));
-    m_labelFont.setPixelSize(15);
+    m_labelFont.setPixelSize(FontPixelSizeForCell(15));
     m_labelFont.setWeight(QFont::Medium);
     m_tabFont = QFont(QStringLiteral("Arial"));
-    m_tabFont.setPixelSize(17);
+    m_tabFont.setPixelSize(FontPixelSizeForCell(17));
     m_tabFont.setWeight(QFont::DemiBold);
 
     QWidget *client = Client();
@@ -422,10 +423,12 @@ void CDlgOption::paintLabels(QPainter &painter)
 {
     painter.setFont(m_labelFont);
     painter.setPen(Qt::white);
+    // Labels start at their span and are drawn whole: a text a little longer than its span
+    // runs on into the free room after it rather than being cut.
     const auto drawLine = [&painter](const QRect &r, const QString &text) {
-        const QString shown =
-            painter.fontMetrics().elidedText(text, Qt::ElideRight, qMax(0, r.width()));
-        painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine |
+                                Qt::TextDontClip,
+                         text);
     };
     for (const Caption &caption : kCaptions) {
         if (caption.page == m_page)

@@ -227,11 +227,15 @@ bool CDropButton::Create(const QFont *font, const QColor &boxColour, const QStri
 {
     setParent(parent);
     ::SetControlId(this, id);
+    int rowHeight = 0;
     if (font) {
         m_font = *font;
+        rowHeight = QFontMetrics(m_font).height();
     } else {
+        // "Arial" 15 pixels high (the cell), normal weight.
+        rowHeight = 15;
         m_font = QFont(QStringLiteral("Arial"));
-        m_font.setPixelSize(15);
+        m_font.setPixelSize(FontPixelSizeForCell(rowHeight));
         m_font.setWeight(QFont::Normal);
     }
     if (boxColour.isValid()) {
@@ -251,8 +255,7 @@ bool CDropButton::Create(const QFont *font, const QColor &boxColour, const QStri
     m_listWnd = new CListWnd(this);
     CDropList *list = m_listWnd->List();
     list->SetFonts(m_font);
-    const int pixels = m_font.pixelSize() > 0 ? m_font.pixelSize() : QFontMetrics(m_font).height();
-    list->SetRowHeight(pixels);
+    list->SetRowHeight(rowHeight);
     list->SetListColour(listColour.isValid() ? listColour : QColor(Qt::white));
     return true;
 }

@@ -1,5 +1,7 @@
 #include "DropListMath.h"
 
+#include <QtGlobal>
+
 int DropListHeight(int rowCount, int rowHeight, int limit)
 {
     const long long rows = static_cast<long long>(rowCount) * rowHeight;
@@ -39,4 +41,9 @@ QRect DropTextRect(const QRect &box, int mWidth)
 {
     const int right = box.x() + box.width() - mWidth - 10;
     return QRect(QPoint(box.x() + 5, box.y()), QPoint(right - 1, box.y() + box.height() - 1));
+}
+
+int FontPixelSizeForCell(int cellHeight)
+{
+    return qMax(1, qRound(cellHeight / 1.149));
 }

@@ -22,5 +22,9 @@ QString PrefixProcessed(const QString &text);
 // y = (box height - text height) / 2 + mHeight / 3; w is the width of "M".
 QPolygon DropArrow(const QRect &box, int mWidth, int mHeight, int textHeight);
 
+// The pixel size of a font whose cell (ascent + descent) is `cellHeight` pixels high: the
+// player's font heights are cell heights, and Arial's cell is 1.149 of its em.
+int FontPixelSizeForCell(int cellHeight);
+
 // Where the box's text goes: from x 5 to (right - w - 10), the box's full height.
 QRect DropTextRect(const QRect &box, int mWidth);

@@ -79,6 +79,11 @@ TEST(DropListMath, HeightRuleAndPrefixText)
     const QPolygon arrow = DropArrow(QRect(0, 0, 247, 24), 12, 11, 17);
     EXPECT_EQ(arrow, QPolygon({QPoint(230, 6), QPoint(241, 6), QPoint(236, 12)}));
     EXPECT_EQ(DropTextRect(QRect(0, 0, 247, 24), 12), QRect(5, 0, 220, 24));
+
+    // Font heights are cell heights: 15 is a 13-pixel em, 17 a 15-pixel one.
+    EXPECT_EQ(FontPixelSizeForCell(15), 13);
+    EXPECT_EQ(FontPixelSizeForCell(17), 15);
+    EXPECT_EQ(FontPixelSizeForCell(0), 1);
 }
 
 TEST(TimeZones, NinetyOneTextsWithSeoulAsDefault)
