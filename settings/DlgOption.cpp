@@ -63,8 +63,8 @@ struct Caption
     int y;
 };
 const Caption kCaptions[] = {
-    {0, 250, 50}, {0, 271, 150}, {0, 257, 189}, {0, 500, 227}, {1, 262, 50}, {1, 267, 119},
-    {1, 278, 157}, {2, 283, 50}, {2, 290, 89},  {2, 286, 199}, {2, 287, 238},
+    {0, 250, 50},  {0, 271, 150}, {0, 257, 189}, {0, 500, 227}, {1, 262, 50},  {1, 267, 119},
+    {1, 278, 157}, {2, 283, 50},  {2, 290, 89},  {2, 286, 199}, {2, 287, 238},
 };
 
 // The darker stripes behind some rows, per page (top and bottom y).
@@ -393,9 +393,9 @@ void CDlgOption::paintTabs(QPainter &painter)
         const int rightX = r.x() + r.width() - right.width;
         painter.drawPixmap(r.x(), r.y(), left.pixmap);
         if (!middle.isNull()) {
-            painter.drawPixmap(QRect(r.x() + left.width, r.y(), rightX - r.x() - left.width,
-                                     middle.height),
-                               middle.pixmap);
+            painter.drawPixmap(
+                QRect(r.x() + left.width, r.y(), rightX - r.x() - left.width, middle.height),
+                middle.pixmap);
         }
         painter.drawPixmap(rightX, r.y(), right.pixmap);
         painter.setPen(tab == m_page ? QColor(30, 30, 30) : QColor(200, 200, 200));
@@ -426,9 +426,8 @@ void CDlgOption::paintLabels(QPainter &painter)
     // Labels start at their span and are drawn whole: a text a little longer than its span
     // runs on into the free room after it rather than being cut.
     const auto drawLine = [&painter](const QRect &r, const QString &text) {
-        painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine |
-                                Qt::TextDontClip,
-                         text);
+        painter.drawText(
+            r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
     };
     for (const Caption &caption : kCaptions) {
         if (caption.page == m_page)
@@ -452,7 +451,7 @@ void CDlgOption::paintLabels(QPainter &painter)
     const QList<PercentLine> lines = m_rules.PercentLines();
     for (qsizetype i = 0; i < lines.size() && i < 3; ++i) {
         painter.setPen(lines.at(i).colour);
-        drawLine(kPercentLines[i], fillNumbers(LoadResString(lines.at(i).stringId),
-                                               {lines.at(i).value}));
+        drawLine(kPercentLines[i],
+                 fillNumbers(LoadResString(lines.at(i).stringId), {lines.at(i).value}));
     }
 }

@@ -20,8 +20,7 @@ public:
     explicit CDropRowDelegate(CDropList *list)
         : QStyledItemDelegate(list)
         , m_list(list)
-    {
-    }
+    {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
@@ -35,8 +34,7 @@ public:
         painter->setPen(selected ? record.selectedTextColour : record.textColour);
         const QFont &font = record.heading ? m_list->m_bold : m_list->m_normal;
         painter->setFont(font);
-        const QRect textRect(cell.left() + 4, cell.top(), qMax(0, cell.width() - 9),
-                             cell.height());
+        const QRect textRect(cell.left() + 4, cell.top(), qMax(0, cell.width() - 9), cell.height());
         const QString text = PrefixProcessed(m_list->ItemText(row));
         const QFontMetrics metrics(font);
         if (!record.heading) {

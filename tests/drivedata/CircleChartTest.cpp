@@ -73,9 +73,9 @@ TEST(CircleChartPoints, EdgePointsOfASquareControl)
 {
     const QSize s(75, 75); // hw = hh = 37
     EXPECT_EQ(ChartEdgePoint(0, s), QPoint(37, 0));
-    EXPECT_EQ(ChartEdgePoint(90, s), QPoint(75, 38));   // 75 - (0 * 37 + 37)
+    EXPECT_EQ(ChartEdgePoint(90, s), QPoint(75, 38)); // 75 - (0 * 37 + 37)
     EXPECT_EQ(ChartEdgePoint(180, s), QPoint(37, 75));
-    EXPECT_EQ(ChartEdgePoint(270, s), QPoint(0, 38));   // 75 - trunc(37 - 0)
+    EXPECT_EQ(ChartEdgePoint(270, s), QPoint(0, 38)); // 75 - trunc(37 - 0)
     // Just short of a full turn the slope is a huge negative number: 37 - 0.00... truncates to 36.
     EXPECT_EQ(ChartEdgePoint(360, s), QPoint(36, 0));
     // 45 degrees: top edge, x = 37 + (75 - 37) / tan(45) = 75.
@@ -112,7 +112,7 @@ TEST(CircleChartWidget, DrawsTheSplitInItsColours)
     chart.SetSegmentCount(2);
     chart.SetSegmentValues({50, 50});
     image = render(chart);
-    EXPECT_EQ(colourAt(image, 90, 25), QColor(255, 0, 0)); // right half red
+    EXPECT_EQ(colourAt(image, 90, 25), QColor(255, 0, 0));  // right half red
     EXPECT_EQ(colourAt(image, 270, 25), QColor(0, 255, 0)); // left half green
 }
 

@@ -1,5 +1,5 @@
-#include "CircleChart.h"
 #include "DlgOption.h"
+#include "CircleChart.h"
 #include "DropList.h"
 #include "SkinButton.h"
 #include "SkinRadioButton.h"
@@ -61,13 +61,12 @@ protected:
     {
         CSkinRadioButton *radio = dialog->Radio(radioId);
         ASSERT_NE(radio, nullptr);
-        const int page = radioId >= 1060 && radioId != 1063 && radioId != 1064 &&
-                                 radioId != 1066 && radioId != 1067
+        const int page = radioId >= 1060 && radioId != 1063 && radioId != 1064 && radioId != 1066 &&
+                                 radioId != 1067
                              ? 2
                          : (radioId >= 1051 && radioId <= 1059) || radioId == 1064 ? 1
-                                                                                  : 0;
-        QTest::mouseClick(dialog->Client(), Qt::LeftButton, {},
-                          CDlgOption::TabRect(page).center());
+                                                                                   : 0;
+        QTest::mouseClick(dialog->Client(), Qt::LeftButton, {}, CDlgOption::TabRect(page).center());
         ASSERT_EQ(dialog->CurrentPage(), page);
         ASSERT_TRUE(radio->isVisible()) << radioId;
         QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(7, 7));
@@ -149,26 +148,26 @@ TEST_F(OptionDialog, RepairsOutOfRangeCodesAndWritesThemBack)
     EXPECT_FALSE(Checked(1065));
     EXPECT_TRUE(Checked(1064));
     EXPECT_TRUE(Checked(1052));
-    EXPECT_TRUE(Checked(1039) && Checked(1042) && Checked(1048) && Checked(1055) &&
-                Checked(1044) && Checked(1058) && Checked(1061) && Checked(1066));
+    EXPECT_TRUE(Checked(1039) && Checked(1042) && Checked(1048) && Checked(1055) && Checked(1044) &&
+                Checked(1058) && Checked(1061) && Checked(1066));
 
     QTest::keyClick(dialog.get(), Qt::Key_Return);
     EXPECT_EQ(Finish(), CDlgOption::kSavedResult);
-    const QByteArray expected = QByteArray::fromHex("0207" // firmware, as read
-                                                    "00"   // frame rate 3 -> 0
-                                                    "4c"   // time zone 200 -> 76
-                                                    "a5"   // reserved, as read
-                                                    "02"   // shock sensing 4 -> Normal
-                                                    "02"   // parking 9 -> 2
-                                                    "00"   // quality 5 -> 0
-                                                    "01"   // parking shock 3 -> 1
-                                                    "00"   // brightness 2 -> 0
-                                                    "5a"   // reserved, as read
-                                                    "01"   // motion 3 -> 1
-                                                    "01"   // alarm 2 -> 1
-                                                    "01"   // deletion 7 -> time order
+    const QByteArray expected = QByteArray::fromHex("0207"   // firmware, as read
+                                                    "00"     // frame rate 3 -> 0
+                                                    "4c"     // time zone 200 -> 76
+                                                    "a5"     // reserved, as read
+                                                    "02"     // shock sensing 4 -> Normal
+                                                    "02"     // parking 9 -> 2
+                                                    "00"     // quality 5 -> 0
+                                                    "01"     // parking shock 3 -> 1
+                                                    "00"     // brightness 2 -> 0
+                                                    "5a"     // reserved, as read
+                                                    "01"     // motion 3 -> 1
+                                                    "01"     // alarm 2 -> 1
+                                                    "01"     // deletion 7 -> time order
                                                     "281e1e" // ratios as read
-                                                    "00"); // speed display 2 -> ON
+                                                    "00");   // speed display 2 -> ON
     EXPECT_EQ(FileBytes().toHex(), expected.toHex());
     EXPECT_TRUE(messages.isEmpty()); // time order: no notice
 }
@@ -384,7 +383,7 @@ TEST_F(OptionDialog, SliderIsIgnoredWhileDeletingByTimeOrder)
     QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(target, 12));
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(target, 12));
     QCoreApplication::processEvents();
-    EXPECT_EQ(slider->Model().FirstStep(), 6); // the knob moves ...
+    EXPECT_EQ(slider->Model().FirstStep(), 6);  // the knob moves ...
     EXPECT_EQ(Ratios(), (QList<int>{0, 0, 0})); // ... the record does not
     dialog->Save();
     EXPECT_TRUE(messages.isEmpty());
@@ -433,9 +432,9 @@ TEST_F(OptionDialog, NothingLoadedMeansNothingSaved)
     // No card or folder: the defaults, and OK refuses to write.
     Open(QString());
     EXPECT_FALSE(dialog->Rules().IsLoaded());
-    EXPECT_TRUE(Checked(1039) && Checked(1042) && Checked(1044) && Checked(1048) &&
-                Checked(1064) && Checked(1052) && Checked(1055) && Checked(1058) &&
-                Checked(1060) && Checked(1062) && Checked(1066));
+    EXPECT_TRUE(Checked(1039) && Checked(1042) && Checked(1044) && Checked(1048) && Checked(1064) &&
+                Checked(1052) && Checked(1055) && Checked(1058) && Checked(1060) && Checked(1062) &&
+                Checked(1066));
     EXPECT_EQ(dialog->TimeZoneBox()->text(), QStringLiteral("(GMT+09:00) Seoul"));
     EXPECT_EQ(dialog->Chart()->EndAngles(), (QList<int>{144, 252, 360}));
     QTest::keyClick(dialog.get(), Qt::Key_Return);

@@ -1,5 +1,5 @@
-#include "DlgOption.h"
 #include "DropList.h"
+#include "DlgOption.h"
 #include "DropListMath.h"
 #include "OptionRules.h"
 #include "UserMessage.h"
