@@ -216,7 +216,13 @@ CDropButton::CDropButton(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-CDropButton::~CDropButton() = default;
+CDropButton::~CDropButton()
+{
+    // The pop-up hides while it is destroyed; it must find the box whole and without a list.
+    CListWnd *list = m_listWnd;
+    m_listWnd = nullptr;
+    delete list;
+}
 
 bool CDropButton::Create(const QFont *font, const QColor &boxColour, const QString &text,
                          QWidget *parent, int id, const QColor &hotBoxColour,
