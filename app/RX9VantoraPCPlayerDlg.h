@@ -111,12 +111,13 @@ protected:
     virtual void VolumeDown();
     virtual void OpenCard();
     virtual void OpenFolder();
-    // Copy, export, delete and the options dialog come with the card-maintenance work; until
-    // then these commands do nothing.
+    // Copy, export and delete come with the card-maintenance work; until then these commands
+    // do nothing.
     virtual void DeleteSelected() {}
     virtual void CopySelected() {}
     virtual void ExportEvents() {}
-    virtual void EditSettings() {}
+    // The options dialog on the settings file of the current card or folder.
+    virtual void EditSettings();
     virtual void OpenSelectedRow();
     virtual void SelectRowAbove();
     virtual void SelectRowBelow();

@@ -9,6 +9,10 @@
 
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Opens the settings file the way the camera's card expects it: read and write access, existing
@@ -101,6 +105,12 @@ bool SaveCameraSettings(const QString &path, const CameraSettings &record)
         return false;
     if (!file.flush())
         return false;
+#ifdef Q_OS_UNIX
+    // Cards are often pulled out right after OK: the record must be on the card, not in the
+    // page cache, before the save reports success.
+    if (::fsync(file.handle()) != 0)
+        return false;
+#endif
     file.close();
     return file.error() == QFileDevice::NoError;
 }

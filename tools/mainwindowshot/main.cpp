@@ -2,17 +2,57 @@
 // that the layout can be looked at without a display.
 // Usage: rx9mainshot <out.png> [client width] [client height] [list|nolist] [map|nomap]
 //        [card=<folder>]
+//        rx9mainshot <out.png> option=<page 0-2> [card=<folder>] [zonelist]
 // With a card folder its recordings fill the list and the first one plays for two seconds
 // before the picture is taken, so that the list, graph, read-outs and video show real data.
+// option=<page> renders the options dialog on that page instead, with the card's settings file
+// when a card folder is given (its defaults otherwise); zonelist draws the time-zone list open.
 
+#include "CameraSettings.h"
+#include "DlgOption.h"
+#include "DropList.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SkinImages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QPixmap>
 
 #include <cstdio>
+
+namespace {
+
+int renderOptions(const QString &out, int page, const QString &card, bool zoneList)
+{
+    CDlgOption dialog;
+    dialog.showMessage = [](int id) { std::fprintf(stderr, "message %d\n", id); };
+    dialog.SetPath(card.isEmpty() ? QString() : CameraSettingsPath(card + u'/'));
+    dialog.SetPage(page);
+    dialog.show();
+    QApplication::processEvents();
+    QPixmap shot = dialog.grab();
+    if (zoneList && page == 2) {
+        CDropButton *box = dialog.TimeZoneBox();
+        box->Open();
+        QApplication::processEvents();
+        // The list is a window of its own: drawn onto the shot where it opens.
+        const QPoint at = box->ListWindow()->pos() - dialog.pos();
+        const QPixmap list = box->ListWindow()->grab();
+        shot = shot.copy(0, 0, shot.width(), qMax(shot.height(), at.y() + list.height()));
+        QPainter painter(&shot);
+        painter.drawPixmap(at, list);
+    }
+    if (!shot.save(out, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
+        return 1;
+    }
+    std::printf("%s: %d x %d (options page %d)\n", qPrintable(out), shot.width(), shot.height(),
+                page);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -27,15 +67,20 @@ int main(int argc, char **argv)
     if (!CSkinImages::Load())
         std::fprintf(stderr, "no skin pack found: drawing without images\n");
 
-    QSize client(1600, 900);
-    if (args.size() >= 4)
-        client = QSize(args.at(2).toInt(), args.at(3).toInt());
-
     QString card;
     for (const QString &arg : args) {
         if (arg.startsWith(QStringLiteral("card=")))
             card = arg.mid(5);
     }
+    for (const QString &arg : args) {
+        if (arg.startsWith(QStringLiteral("option=")))
+            return renderOptions(args.at(1), arg.mid(7).toInt(), card,
+                                 args.contains(QStringLiteral("zonelist")));
+    }
+
+    QSize client(1600, 900);
+    if (args.size() >= 4 && !args.at(2).contains(u'='))
+        client = QSize(args.at(2).toInt(), args.at(3).toInt());
 
     CRX9VantoraPCPlayerDlg window(nullptr, {QStringLiteral("--aout=dummy")});
     window.SetTitleShown(true);
