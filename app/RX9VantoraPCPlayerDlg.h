@@ -29,6 +29,8 @@ public:
 
     // Computer check, engine, first card, card notice, maximised window, first row.
     void RunStartSequence();
+    // A folder the start sequence opens in place of the first card (the command line's).
+    void SetStartFolder(const QString &folder) { m_startFolder = folder; }
 
     // Shows the performance advice when this computer is too small for Full HD clips.
     void CheckSystem();
@@ -155,4 +157,5 @@ private:
     int m_shownSpeed = 0;
     QString m_sentLongitude;
     QString m_sentLatitude;
+    QString m_startFolder;
 };
