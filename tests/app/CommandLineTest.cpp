@@ -3,10 +3,12 @@
 #include "PlayerInfo.h"
 #include "PlayerTestSupport.h"
 #include "TestSupport.h"
+#include "VlcPlayer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {

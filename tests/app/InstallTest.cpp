@@ -9,28 +9,30 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Run
+struct ProcessRun
 {
     int exitCode = -1;
     QString output;
 };
 
-Run run(const QString &program, const QStringList &args,
-        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
-        int timeoutMs = 600000)
+ProcessRun run(const QString &program, const QStringList &args,
+               const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
+               int timeoutMs = 600000)
 {
     QProcess process;
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, args);
-    Run result;
+    ProcessRun result;
     if (!process.waitForStarted(60000)) {
         result.output = program + QStringLiteral(": ") + process.errorString();
         return result;
@@ -63,10 +65,10 @@ TEST(Install, InstalledPlayerFindsItsDataAndPlaysTheCard)
     ASSERT_TRUE(stage.isValid());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DESTDIR"), stage.path());
-    const Run install = run(QStringLiteral(RX9_CMAKE_COMMAND),
-                            {QStringLiteral("--install"), QStringLiteral(RX9_BUILD_DIR),
-                             QStringLiteral("--prefix"), QStringLiteral("/usr")},
-                            env);
+    const ProcessRun install = run(QStringLiteral(RX9_CMAKE_COMMAND),
+                                   {QStringLiteral("--install"), QStringLiteral(RX9_BUILD_DIR),
+                                    QStringLiteral("--prefix"), QStringLiteral("/usr")},
+                                   env);
     ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
     const QString prefix = stage.path() + QStringLiteral("/usr/");
 
@@ -80,7 +82,7 @@ TEST(Install, InstalledPlayerFindsItsDataAndPlaysTheCard)
 
     // The desktop's own checks of the desktop entry and the AppStream description.
     const QString desktop = prefix + QStringLiteral("share/applications/" RX9_APP_ID ".desktop");
-    const Run entry = run(QStringLiteral("desktop-file-validate"), {desktop});
+    const ProcessRun entry = run(QStringLiteral("desktop-file-validate"), {desktop});
     EXPECT_EQ(entry.exitCode, 0) << entry.output.toStdString();
     EXPECT_TRUE(entry.output.isEmpty()) << entry.output.toStdString();
     QFile entryFile(desktop);
@@ -89,11 +91,21 @@ TEST(Install, InstalledPlayerFindsItsDataAndPlaysTheCard)
     for (const char *line : {"Exec=rx9player %f", "Icon=rx9player", "Terminal=false",
                              "Categories=AudioVideo;Video;Player;"})
         EXPECT_TRUE(entryText.contains(QLatin1String(line) + QLatin1Char('\n'))) << line;
-    const Run metainfo =
+    const ProcessRun metainfo =
         run(QStringLiteral("appstreamcli"),
             {QStringLiteral("validate"), QStringLiteral("--no-net"),
              prefix + QStringLiteral("share/metainfo/" RX9_APP_ID ".metainfo.xml")});
     EXPECT_EQ(metainfo.exitCode, 0) << metainfo.output.toStdString();
+    // The screenshot it names is the one kept with the sources, at the size it states.
+    QFile metaFile(prefix + QStringLiteral("share/metainfo/" RX9_APP_ID ".metainfo.xml"));
+    ASSERT_TRUE(metaFile.open(QIODevice::ReadOnly));
+    const QString meta = QString::fromUtf8(metaFile.readAll());
+    const QImage shot(QStringLiteral(RX9_SOURCE_DIR "/desktop/screenshot-main.png"));
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(meta.contains(
+        QStringLiteral("width=\"%1\" height=\"%2\"").arg(shot.width()).arg(shot.height())))
+        << shot.width() << " x " << shot.height();
+    EXPECT_TRUE(meta.contains(QStringLiteral("/screenshot-main.png</image>")));
 
     // The installed program answers on the command line without a display.
     const QString player = prefix + QStringLiteral("bin/rx9player");
@@ -101,13 +113,13 @@ TEST(Install, InstalledPlayerFindsItsDataAndPlaysTheCard)
     bare.remove(QStringLiteral("QT_QPA_PLATFORM"));
     bare.remove(QStringLiteral("DISPLAY"));
     bare.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    const Run version = run(player, {QStringLiteral("--version")}, bare);
+    const ProcessRun version = run(player, {QStringLiteral("--version")}, bare);
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.output, QStringLiteral("rx9player " RX9_VERSION "\n"));
-    const Run help = run(player, {QStringLiteral("--help")}, bare);
+    const ProcessRun help = run(player, {QStringLiteral("--help")}, bare);
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.output.contains(QStringLiteral("RX9_EXTRA_DRIVES")));
-    const Run wrong = run(player, {QStringLiteral("--no-such-option")}, bare);
+    const ProcessRun wrong = run(player, {QStringLiteral("--no-such-option")}, bare);
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_TRUE(wrong.output.contains(QStringLiteral("no-such-option")));
 
@@ -160,7 +172,7 @@ TEST(Install, DebianPackageHoldsEveryFileAndItsDependencies)
 {
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
-    const Run cpack =
+    const ProcessRun cpack =
         run(QStringLiteral(RX9_CPACK_COMMAND),
             {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
              QStringLiteral(RX9_BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-B"), out.path()});
@@ -168,11 +180,12 @@ TEST(Install, DebianPackageHoldsEveryFileAndItsDependencies)
     const QStringList debs = QDir(out.path()).entryList({QStringLiteral("*.deb")}, QDir::Files);
     ASSERT_EQ(debs.size(), 1) << cpack.output.toStdString();
     const QString deb = out.filePath(debs.first());
-    const Run arch = run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")});
+    const ProcessRun arch = run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")});
     EXPECT_EQ(debs.first(), QStringLiteral("rx9player_" RX9_VERSION "_") + arch.output.trimmed() +
                                 QStringLiteral(".deb"));
 
-    const Run contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb});
+    const ProcessRun contents =
+        run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb});
     ASSERT_EQ(contents.exitCode, 0) << contents.output.toStdString();
     // "-rw-r--r-- root/root  123 2026-01-01 00:00 ./usr/bin/rx9player" (links: "... -> target")
     QStringList paths;
@@ -190,10 +203,11 @@ TEST(Install, DebianPackageHoldsEveryFileAndItsDependencies)
     }
     const bool withLeaflet = expectedFiles().contains(
         QStringLiteral("share/rx9player/_mapapi/vantora/leaflet/leaflet.js"));
-    if (withLeaflet)
+    if (withLeaflet) {
         EXPECT_TRUE(contents.output.contains(QStringLiteral(
             "./usr/share/rx9player/_mapapi/vantora/leaflet -> /usr/share/javascript/leaflet")))
             << contents.output.toStdString();
+    }
 
     auto field = [&](const char *name) {
         return run(QStringLiteral("dpkg-deb"),
@@ -212,8 +226,9 @@ TEST(Install, DebianPackageHoldsEveryFileAndItsDependencies)
         EXPECT_TRUE(depends.contains(QLatin1String(package)))
             << package << " in " << depends.toStdString();
     }
-    if (withLeaflet)
+    if (withLeaflet) {
         EXPECT_TRUE(depends.contains(QStringLiteral("libjs-leaflet"))) << depends.toStdString();
+    }
     EXPECT_TRUE(field("Maintainer").contains(QLatin1Char('<')));
     EXPECT_FALSE(field("Description").isEmpty());
 }
