@@ -1,5 +1,6 @@
 #include "AboutDlg.h"
 
+#include "PlayerInfo.h"
 #include "SkinImages.h"
 #include "StringTable.h"
 
@@ -39,10 +40,7 @@ CAboutDlg::CAboutDlg(QWidget *parent)
 
 QString CAboutDlg::FirstLine()
 {
-    QString version = LoadResString(289);
-    if (version.isEmpty())
-        version = QStringLiteral("1.0.0");
-    return QStringLiteral("RX-9 Vantora PC Player, Version %1").arg(version);
+    return QStringLiteral("RX-9 Vantora PC Player, Version %1").arg(PlayerVersion());
 }
 
 QString CAboutDlg::SecondLine()

@@ -14,6 +14,8 @@
 
 #include <QDir>
 
+#include <utility>
+
 namespace {
 constexpr int kNameColumn = 1;
 constexpr int kCardInfoMessage = 210;
@@ -57,7 +59,17 @@ void CRX9VantoraPCPlayerDlg::AttachEngine()
 
 void CRX9VantoraPCPlayerDlg::AutoLoadCard()
 {
-    m_catalogue.AutoLoadCard();
+    if (m_startFolder.isEmpty()) {
+        m_catalogue.AutoLoadCard();
+    } else {
+        // The folder asked for at start stands in for the removable drives, so it is loaded
+        // exactly as a card would be.
+        CCatalogue::Hooks &hooks = m_catalogue.GetHooks();
+        const auto drives = std::exchange(hooks.listDrives,
+                                          [folder = m_startFolder] { return QStringList{folder}; });
+        m_catalogue.AutoLoadCard();
+        hooks.listDrives = drives;
+    }
     syncCatalogueState();
 }
 

@@ -30,6 +30,8 @@ public:
 
     // Computer check, engine, first card, card notice, maximised window, first row.
     void RunStartSequence();
+    // A folder the start sequence opens in place of the first card (the command line's).
+    void SetStartFolder(const QString &folder) { m_startFolder = folder; }
 
     // Shows the performance advice when this computer is too small for Full HD clips.
     void CheckSystem();
@@ -161,4 +163,5 @@ private:
     QString m_sentLongitude;
     QString m_sentLatitude;
     CPlayerTrip *m_trip = nullptr; // a child object
+    QString m_startFolder;
 };

@@ -1,15 +1,31 @@
 // rx9player: the dashboard-camera card player.
 
+#include "CommandLine.h"
 #include "HtmlCtrl.h"
 #include "RX9VantoraPCPlayerApp.h"
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
+    // The command line is read before the window system is opened, so --help, --version and a
+    // wrong option work without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const PlayerCommandLine command = ParsePlayerCommandLine(arguments, QDir::currentPath());
+    if (command.action != PlayerCommandLine::Action::Run) {
+        std::FILE *out = command.action == PlayerCommandLine::Action::Error ? stderr : stdout;
+        std::fputs(command.text.toLocal8Bit().constData(), out);
+        return command.ExitCode();
+    }
+
     // The map's browser shares the application's OpenGL contexts.
     CHtmlCtrl::PrepareApplication();
     QApplication app(argc, argv);
     CRX9VantoraPCPlayerApp player;
-    return player.InitInstance();
+    return player.InitInstance(command.folder);
 }

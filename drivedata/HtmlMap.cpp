@@ -1,9 +1,12 @@
 #include "HtmlMap.h"
 
+#include "DataFolder.h"
 #include "StringTable.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 
 #ifdef RX9_WITH_WEBENGINE
 #include <QWebChannel>
@@ -30,7 +33,9 @@ private:
 
 namespace {
 constexpr int kMapPageString = 103;
-}
+// Silent unless asked for (QT_LOGGING_RULES="rx9.*.info=true").
+Q_LOGGING_CATEGORY(lcMap, "rx9.map", QtWarningMsg)
+} // namespace
 
 CHtmlMap::CHtmlMap(QWidget *parent)
     : CHtmlCtrl(parent)
@@ -42,13 +47,15 @@ CHtmlMap::CHtmlMap(QWidget *parent)
     // A position written while the page was still loading reaches the page once it is there
     // (playback may be paused, so no further position need come).
     connect(this, &CHtmlCtrl::NavigationComplete, this, [this](bool ok) {
+        qCInfo(lcMap, "map page %s: %s", ok ? "loaded" : "failed",
+               qUtf8Printable(MapPageUrl(LoadResString(kMapPageString)).toString()));
         if (ok && !m_longitude.isEmpty())
             RunScript(MapPositionScript(m_longitude, m_latitude));
         if (ok && !m_route.isEmpty())
             SetRoute(m_route);
     });
 #ifdef RX9_WITH_WEBENGINE
-    // The page comes from the player's resources and its tiles from the network.
+    // The page comes from the player's data folder and its tiles from the network.
     settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     // Tile servers ask applications to name themselves.
     QWebEngineProfile *profile = page()->profile();
@@ -68,20 +75,26 @@ QString CHtmlMap::DefaultMapPagePath()
     return QStringLiteral("/_mapapi/vantora/map_google_america.html");
 }
 
+QUrl CHtmlMap::MapPageUrl(const QString &configured, const QString &dataFolder)
+{
+    QString path = DefaultMapPagePath();
+    const QUrl url(configured.trimmed());
+    if (!configured.trimmed().isEmpty() && url.isValid()) {
+        const QString scheme = url.scheme().toLower();
+        if (scheme == QLatin1String("qrc") || scheme == QLatin1String("file"))
+            return url;
+        // No step out of the data folder: "/../x" stays inside it.
+        const QString inside = QDir::cleanPath(url.path());
+        if (inside.startsWith(QLatin1Char('/')) && inside.size() > 1 &&
+            !inside.startsWith(QLatin1String("/..")))
+            path = inside;
+    }
+    return QUrl::fromLocalFile(QDir::cleanPath(dataFolder) + path);
+}
+
 QUrl CHtmlMap::MapPageUrl(const QString &configured)
 {
-    QUrl page;
-    page.setScheme(QStringLiteral("qrc"));
-    page.setPath(DefaultMapPagePath());
-    const QUrl url(configured.trimmed());
-    if (configured.trimmed().isEmpty() || !url.isValid())
-        return page;
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("qrc") || scheme == QLatin1String("file"))
-        return url;
-    if (url.path().startsWith(QLatin1Char('/')) && url.path().size() > 1)
-        page.setPath(url.path());
-    return page;
+    return MapPageUrl(configured, PlayerDataFolder());
 }
 
 void CHtmlMap::LoadMapPage()

@@ -34,8 +34,10 @@ public:
     static QString MapPositionScript(const QString &longitude, const QString &latitude);
 
     // Where the map page is. `configured` is the address of string 103: its path names the page
-    // inside the player's resources (an http(s) address keeps its path only; qrc: and file:
+    // inside the player's data folder (an http(s) address keeps its path only; qrc: and file:
     // addresses are used as they are). Empty: the page's standard path.
+    static QUrl MapPageUrl(const QString &configured, const QString &dataFolder);
+    // The same in this player's data folder (PlayerDataFolder()).
     static QUrl MapPageUrl(const QString &configured);
 
     // "/_mapapi/vantora/map_google_america.html"

@@ -1,12 +1,11 @@
 #include "SkinImages.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include "DataFolder.h"
+
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QResource>
-#include <QStandardPaths>
 
 // The application icon's resource, compiled into this library (see CMakeLists.txt).
 static void initAppIconResource()
@@ -70,15 +69,8 @@ const QList<int> &CSkinImages::ThreeFrameStripIds()
 QStringList CSkinImages::PackSearchPaths()
 {
     QStringList paths;
-    const QString appDir = QCoreApplication::applicationDirPath();
-    if (!appDir.isEmpty())
-        paths << QDir(appDir).filePath(QStringLiteral("Resource.rcc"));
-    const QStringList dataDirs = QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
-    for (const QString &dir : dataDirs)
-        paths << QDir(dir).filePath(QStringLiteral("Resource.rcc"));
-    if (!appDir.isEmpty())
-        paths << QDir(appDir).filePath(QStringLiteral("../share/rx9player/Resource.rcc"));
-    paths << QStringLiteral("/usr/share/rx9player/Resource.rcc");
+    for (const QString &folder : PlayerDataFolderCandidates())
+        paths << folder + QLatin1Char('/') + DataFolderMarker();
     return paths;
 }
 
@@ -138,6 +130,11 @@ void CSkinImages::Unload()
 bool CSkinImages::IsLoaded()
 {
     return state().loaded;
+}
+
+QString CSkinImages::PackPath()
+{
+    return state().registeredPack;
 }
 
 const SkinImage &CSkinImages::Get(int id)

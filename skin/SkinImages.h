@@ -32,6 +32,8 @@ public:
     static void Unload();
 
     static bool IsLoaded();
+    // The pack in use; empty when none is loaded.
+    static QString PackPath();
 
     static const SkinImage &Get(int id);
     static const QPixmap &Pixmap(int id) { return Get(id).pixmap; }
@@ -54,7 +56,8 @@ public:
     static const QList<int> &ThreeFrameStripIds();
     static bool IsThreeFrameStrip(int id) { return ThreeFrameStripIds().contains(id); }
 
-    // Where Load() looks when given no path: beside the executable, then the data folder.
+    // Where Load() looks when given no path: beside the executable, then the installed data
+    // folder (see DataFolder.h).
     static QStringList PackSearchPaths();
 
     // Replaces exact magenta pixels with transparent ones.

@@ -441,13 +441,15 @@ QImage PaintDialogImage(int id)
     }
 }
 
-QImage PaintAppIcon()
+QImage PaintAppIcon(int size)
 {
+    // Drawn on a kAppIcon grid and scaled, so every size is a rendering of the same picture.
     const int s = kAppIcon;
-    QImage image(s, s, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     Smooth(p);
+    p.scale(qreal(size) / s, qreal(size) / s);
     const QRectF tile(4, 4, s - 8, s - 8);
     QLinearGradient g(tile.topLeft(), tile.bottomLeft());
     g.setColorAt(0, QColor(62, 62, 68));

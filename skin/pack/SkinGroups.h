@@ -12,4 +12,4 @@ QImage PaintListImage(int id);    // 3400-3417, 3500-3502: list header, captions
 QImage PaintDialogImage(int id);  // 3014-3027, 3200-3206, 3300-3302, 3318-3320: dialog pieces
 
 // The application's own icon (id 128), with a real alpha channel.
-QImage PaintAppIcon();
+QImage PaintAppIcon(int size);

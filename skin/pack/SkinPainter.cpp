@@ -26,7 +26,7 @@ QImage PaintSkinImage(int id)
     return {};
 }
 
-QImage PaintApplicationIcon()
+QImage PaintApplicationIcon(int size)
 {
-    return PaintAppIcon();
+    return PaintAppIcon(size);
 }

@@ -11,5 +11,5 @@ QImage PaintSkinImage(int id);
 // Every id the pack holds: the five bitmap ranges, then the kind icons 3500-3502.
 QList<int> SkinPackIds();
 
-// The application's own icon (id 128), 128 x 128 with alpha.
-QImage PaintApplicationIcon();
+// The application's own icon (id 128) with alpha, size x size (128 by default).
+QImage PaintApplicationIcon(int size = 128);

@@ -1,6 +1,6 @@
 // Writes the skin pack's pictures as PNG files and the resource collections that list them:
 // skin.qrc (the pack, compiled into Resource.rcc) and appicon.qrc (the application icon,
-// compiled into the skin library), plus the icon as a plain PNG for a desktop entry.
+// compiled into the skin library), plus the icon at 48, 128 and 256 px for the desktop.
 // Usage: rx9skingen <output folder>
 
 #include "SkinPainter.h"
@@ -66,6 +66,12 @@ int main(int argc, char **argv)
     const QString iconName = QStringLiteral("appicon/128.png");
     if (!writeImage(out, iconName, PaintApplicationIcon()))
         return 1;
+    // The same picture at the other sizes of the desktop's icon theme.
+    for (int size : {48, 256}) {
+        if (!writeImage(out, QStringLiteral("appicon/%1.png").arg(size),
+                        PaintApplicationIcon(size)))
+            return 1;
+    }
     if (!writeQrc(out, QStringLiteral("skin.qrc"), skinFiles) ||
         !writeQrc(out, QStringLiteral("appicon.qrc"), {iconName}))
         return 1;

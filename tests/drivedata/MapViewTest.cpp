@@ -12,23 +12,35 @@
 
 // --- what does not need a browser ---
 
-TEST(MapPageUrl, ServesThePathOfString103FromTheResources)
+TEST(MapPageUrl, ServesThePathOfString103FromTheDataFolder)
 {
-    const QUrl standard(QStringLiteral("qrc:/_mapapi/vantora/map_google_america.html"));
-    EXPECT_EQ(CHtmlMap::MapPageUrl(QString()), standard);
-    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("/_mapapi/vantora/map_google_america.html")),
+    const QString data = QStringLiteral("/opt/rx9/share/rx9player");
+    const QUrl standard(
+        QStringLiteral("file:///opt/rx9/share/rx9player/_mapapi/vantora/map_google_america.html"));
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QString(), data), standard);
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("/_mapapi/vantora/map_google_america.html"),
+                                   data + QLatin1Char('/')),
               standard);
-    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral(
-                  "http://maps.example.net/_mapapi/vantora/map_google_america.html")),
+    EXPECT_EQ(CHtmlMap::MapPageUrl(
+                  QStringLiteral("http://maps.example.net/_mapapi/vantora/map_google_america.html"),
+                  data),
               standard);
-    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("https://example.net/other/page.html")),
-              QUrl(QStringLiteral("qrc:/other/page.html")));
-    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("http://example.net")), standard);
-    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("file:///opt/map/page.html")),
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("https://example.net/other/page.html"), data),
+              QUrl(QStringLiteral("file:///opt/rx9/share/rx9player/other/page.html")));
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("http://example.net"), data), standard);
+    // A path never leads out of the data folder.
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("http://example.net/../../etc/passwd"), data),
+              standard);
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("file:///opt/map/page.html"), data),
               QUrl(QStringLiteral("file:///opt/map/page.html")));
-    // The page and the library it draws with are part of the player.
-    EXPECT_TRUE(QFile::exists(QStringLiteral(":/_mapapi/vantora/map_google_america.html")));
-    EXPECT_TRUE(QFile::exists(QStringLiteral(":/_mapapi/vantora/map.js")));
+    EXPECT_EQ(CHtmlMap::MapPageUrl(QStringLiteral("qrc:/map/page.html"), data),
+              QUrl(QStringLiteral("qrc:/map/page.html")));
+
+    // The page and the library it draws with lie in the data folder of the build.
+    const QUrl page = CHtmlMap::MapPageUrl(QString());
+    ASSERT_TRUE(page.isLocalFile());
+    EXPECT_TRUE(QFile::exists(page.toLocalFile()));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(RX9_BIN_DIR "/_mapapi/vantora/map.js")));
 }
 
 TEST(HtmlCtrl, AppLinksAreRecognisedInAnyCase)
@@ -200,7 +212,8 @@ TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
     map.LoadMapPage();
     ASSERT_TRUE(WaitUntil([&] { return finished; }, std::chrono::seconds(60)));
     ASSERT_TRUE(ok);
-    EXPECT_EQ(map.url(), QUrl(QStringLiteral("qrc:/_mapapi/vantora/map_google_america.html")));
+    EXPECT_EQ(map.url(), QUrl::fromLocalFile(QStringLiteral(
+                             RX9_BIN_DIR "/_mapapi/vantora/map_google_america.html")));
     EXPECT_EQ(Eval(&map, QStringLiteral("typeof L")).toString(), QStringLiteral("object"));
     EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('X').length")).toInt(), 1);
     EXPECT_EQ(Eval(&map, QStringLiteral("document.getElementsByName('Y').length")).toInt(), 1);
@@ -242,7 +255,7 @@ TEST_F(MapBrowser, MapPageWithoutLeafletDrawsItsOwnGrid)
 {
     // The page alone, without the library beside it.
     for (const char *name : {"map_google_america.html", "map.js", "map.css"}) {
-        const QString from = QStringLiteral(":/_mapapi/vantora/") + QLatin1String(name);
+        const QString from = QStringLiteral(RX9_BIN_DIR "/_mapapi/vantora/") + QLatin1String(name);
         ASSERT_TRUE(QFile::copy(from, dir.filePath(QLatin1String(name)))) << name;
     }
     CHtmlMap map;

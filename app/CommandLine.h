@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The player's command line:
+//   rx9player [--help] [--version] [FOLDER]
+// FOLDER (a folder, or a file in it, as a file manager's "Open with" passes it) is opened as the
+// recordings root instead of the first card. Qt's own window options (-platform, -style ...) are
+// let through for QApplication.
+struct PlayerCommandLine
+{
+    enum class Action { Run, Help, Version, Error };
+
+    Action action = Action::Run;
+    // Run: the recordings root asked for (absolute, no trailing '/'); empty: the first card.
+    QString folder;
+    // Help and Version: what to print on standard output; Error: the message for standard error.
+    QString text;
+
+    // The process's exit code for Help, Version and Error.
+    int ExitCode() const { return action == Action::Error ? 2 : 0; }
+};
+
+// Parses the arguments (the program's name first). Relative paths are taken from currentDir.
+PlayerCommandLine ParsePlayerCommandLine(const QStringList &arguments, const QString &currentDir);
+
+// "rx9player 1.0.0"
+QString PlayerVersionText();
+
+// The --help text: usage, options, the argument and the environment variables the player reads.
+QString PlayerHelpText();
