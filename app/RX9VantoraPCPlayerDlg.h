@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class CDlgCopy;
 class CUserMessage;
 class CVlcPlayer;
 
@@ -44,6 +45,9 @@ public:
     // Shows a message of the player (string id and its text) with one OK button and waits
     // for it to be closed. Default: the skinned message box. Tests record the messages.
     std::function<void(int stringId, const QString &text)> showMessage;
+    // Asks a Yes / No question of the player; gives the answer (6 is Yes). Default: the
+    // skinned message box. Tests answer it.
+    std::function<int(const QString &text)> askQuestion;
 
     // The folder that stands for the desktop (captures go below it); empty: the user's
     // desktop.
@@ -108,11 +112,11 @@ protected:
     virtual void VolumeDown();
     virtual void OpenCard();
     virtual void OpenFolder();
-    // Copy, export, delete and the options dialog come with the card-maintenance work; until
-    // then these commands do nothing.
-    virtual void DeleteSelected() {}
-    virtual void CopySelected() {}
-    virtual void ExportEvents() {}
+    // Copy, export and delete (PlayerCopyDelete.cpp).
+    virtual void DeleteSelected();
+    virtual void CopySelected();
+    virtual void ExportEvents();
+    // The options dialog comes with the card-maintenance work; until then it does nothing.
     virtual void EditSettings() {}
     virtual void OpenSelectedRow();
     virtual void SelectRowAbove();
@@ -130,6 +134,11 @@ private:
     void syncCatalogueState();
     void message(int stringId);
     void message(int stringId, const QString &text);
+
+    // Pieces of copy, export and delete.
+    int ask(const QString &text);
+    void pauseForCopy();
+    void runCopy(CDlgCopy &dialog);
 
     // Pieces of clip playback.
     void clearGraph();

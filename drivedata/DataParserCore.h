@@ -54,9 +54,6 @@ bool ParseDriveDataInto(QByteArrayView bytes, DriveData &into);
 // without members does not take part; 0 without samples. Saturates at INT_MAX.
 int SensorScaleTop(const std::vector<SensorSample> &sensors);
 
-// The drive-data file's name for a clip: every ".avi" (lower case only) becomes ".dat".
-QString DriveDataFileForClip(const QString &clipPath);
-
 // One GPS look-up.
 struct GpsReading
 {
