@@ -75,7 +75,8 @@ bool CDataParser::LoadDriveData(const QString &clipPath)
     if (path.isEmpty())
         path = clipPath;
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(FileSystemPath(path), error);
+    const std::filesystem::file_status status =
+        std::filesystem::status(FileSystemPath(path), error);
     if (!std::filesystem::exists(status))
         return false;
     // A folder, pipe or device named like the drive-data file has no size to read; reading a

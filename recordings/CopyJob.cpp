@@ -132,10 +132,10 @@ bool CopyFileDurably(const QString &source, const QString &destination,
     if (out.get() < 0)
         return false;
     const timespec times[2] = {status.st_atim, status.st_mtim};
-    const bool ok = copyData(in.get(), out.get(), progress) && ::fsync(out.get()) == 0 &&
-                    ::futimens(out.get(), times) == 0 && out.close() &&
-                    ::rename(partialBytes.constData(), EncodeFileName(destination).constData()) ==
-                        0;
+    const bool ok =
+        copyData(in.get(), out.get(), progress) && ::fsync(out.get()) == 0 &&
+        ::futimens(out.get(), times) == 0 && out.close() &&
+        ::rename(partialBytes.constData(), EncodeFileName(destination).constData()) == 0;
     if (!ok) {
         out.close();
         ::unlink(partialBytes.constData());

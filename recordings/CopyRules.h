@@ -67,8 +67,8 @@ int CopyProgressPosition(int videosDone, int videoCount, qint64 currentBytes, qi
 // What deleting the selected rows does to the list and the current row.
 struct DeletePlan
 {
-    QList<int> removals;        // the row index to remove, one after the other
-    int currentIndex = 0;       // the current row afterwards (may equal the new row count)
+    QList<int> removals;         // the row index to remove, one after the other
+    int currentIndex = 0;        // the current row afterwards (may equal the new row count)
     bool currentDeleted = false; // the current row was among the selected ones
     int rowsAfter = 0;
 };

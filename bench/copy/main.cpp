@@ -209,8 +209,8 @@ int main(int argc, char **argv)
         const double mb = double(source.bytes) / 1e6;
         std::printf("%s cache:\n", cold ? "cold" : "warm");
         std::printf("  copy job (flushed)  %7.2f s  %8.1f MB/s\n", job, mb / job);
-        std::printf("  cp                  %7.2f s  %8.1f MB/s   job/cp      %.2fx\n", cp,
-                    mb / cp, cp / job);
+        std::printf("  cp                  %7.2f s  %8.1f MB/s   job/cp      %.2fx\n", cp, mb / cp,
+                    cp / job);
         std::printf("  cp + sync of files  %7.2f s  %8.1f MB/s   job/cp+sync %.2fx\n", cpSync,
                     mb / cpSync, cpSync / job);
         if (!ok)

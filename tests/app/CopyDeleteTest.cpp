@@ -70,14 +70,11 @@ protected:
     {
         QFile fa(a);
         QFile fb(b);
-        return fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) &&
-               fa.size() > 0 && fa.readAll() == fb.readAll();
+        return fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) && fa.size() > 0 &&
+               fa.readAll() == fb.readAll();
     }
 
-    static QString DataName(const QString &clipName)
-    {
-        return DriveDataPath(clipName);
-    }
+    static QString DataName(const QString &clipName) { return DriveDataPath(clipName); }
 };
 
 } // namespace
@@ -111,9 +108,11 @@ TEST_F(CopyDeleteTest, CopyTwoRowsPausesAndWritesByteIdenticalFiles)
     // Two rows: the count, then the copy.
     Answer(p, asked, kYes);
     Select(p, {1, 3});
-    const QString before = ExportFolder(p.desktop.path(), ExportKind::Copy, QDateTime::currentDateTime());
+    const QString before =
+        ExportFolder(p.desktop.path(), ExportKind::Copy, QDateTime::currentDateTime());
     p.Press(ids::kCopy);
-    const QString after = ExportFolder(p.desktop.path(), ExportKind::Copy, QDateTime::currentDateTime());
+    const QString after =
+        ExportFolder(p.desktop.path(), ExportKind::Copy, QDateTime::currentDateTime());
     ASSERT_EQ(asked.size(), 2);
     EXPECT_TRUE(asked[1].startsWith(QStringLiteral("Do you want to copy 2 files?")));
     EXPECT_TRUE(p.messages.isEmpty()); // a clean copy says nothing
@@ -265,8 +264,8 @@ TEST_F(CopyDeleteTest, DeletingThePlayingRowPlaysTheNextAndTheLastRowStops)
     Select(p, {1});
     p.Press(ids::kDelete);
     ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked[0],
-              QStringLiteral("Do you want to delete\n") + folder.Stem(1) + QStringLiteral(" file?"));
+    EXPECT_EQ(asked[0], QStringLiteral("Do you want to delete\n") + folder.Stem(1) +
+                            QStringLiteral(" file?"));
     EXPECT_FALSE(QFileInfo::exists(folder.Path() + folder.FileName(1)));
     EXPECT_EQ(p.RecordingList()->RowCount(), 2);
     EXPECT_EQ(p.State().currentIndex, 1);
@@ -336,13 +335,13 @@ TEST_F(CopyDeleteTest, ANameThatIsNotUtf8OpensCopiesAndDeletes)
     CClipFolder folder({0});
     ASSERT_TRUE(folder.ok());
     const QByteArray base = QFile::encodeName(folder.Path());
-    const QByteArray stem("20110523_1422\xff" "3");
+    const QByteArray stem("20110523_1422\xff"
+                          "3");
     for (const char *extension : {".avi", ".dat"}) {
         const QString from = folder.Path() + folder.FileName(0);
         const QByteArray source =
             QFile::encodeName(QString(extension) == ".avi" ? from : DriveDataPath(from));
-        ASSERT_EQ(std::rename(source.constData(),
-                              (base + "rec_" + stem + extension).constData()),
+        ASSERT_EQ(std::rename(source.constData(), (base + "rec_" + stem + extension).constData()),
                   0);
     }
     const QString clip = DecodeFileName(base + "rec_" + stem + ".avi");

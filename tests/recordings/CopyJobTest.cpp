@@ -114,7 +114,8 @@ TEST_F(CopyFiles, FailuresLeaveNoTemporaryFileAndKeepTheOldDestination)
 
 TEST_F(CopyFiles, NameThatIsNotUtf8IsCopiedByItsBytes)
 {
-    const QByteArray raw = QFile::encodeName(card()) + QByteArray("rec_20110523_1422\xff" "3.avi");
+    const QByteArray raw = QFile::encodeName(card()) + QByteArray("rec_20110523_1422\xff"
+                                                                  "3.avi");
     const QByteArray data = Pattern(1000, 3);
     ASSERT_TRUE(WriteTestFile(card() + QStringLiteral("placeholder"), data));
     ASSERT_EQ(::rename(QFile::encodeName(card() + QStringLiteral("placeholder")).constData(),
@@ -126,7 +127,9 @@ TEST_F(CopyFiles, NameThatIsNotUtf8IsCopiedByItsBytes)
     QFile copy;
     ASSERT_TRUE(OpenFileForReading(copy, destination));
     EXPECT_EQ(copy.readAll(), data);
-    EXPECT_TRUE(EncodeFileName(destination).endsWith(QByteArray("1422\xff" "3.avi")));
+    EXPECT_TRUE(EncodeFileName(destination)
+                    .endsWith(QByteArray("1422\xff"
+                                         "3.avi")));
 }
 
 TEST_F(CopyFiles, JobCountsClipsByTheirExactExtension)

@@ -101,7 +101,8 @@ TEST(CopyRules, DeletePlanFollowsTheRowsAboveTheCurrentOne)
 
 TEST(FileNameBytes, NamesThatAreNotUtf8KeepEveryByte)
 {
-    const QByteArray odd("rec_20110523_1422\xff" "3.avi");
+    const QByteArray odd("rec_20110523_1422\xff"
+                         "3.avi");
     const QString name = DecodeFileName(odd);
     EXPECT_TRUE(name.startsWith(QStringLiteral("rec_20110523_1422")));
     EXPECT_TRUE(name.endsWith(QStringLiteral("3.avi")));
@@ -110,8 +111,8 @@ TEST(FileNameBytes, NamesThatAreNotUtf8KeepEveryByte)
 
     // Valid UTF-8 reads as usual, Hangul and characters beyond the basic plane included (the
     // second half of U+10080 looks like an escaped byte but belongs to its pair).
-    const QString valid = QStringLiteral("evt_바탕_") + QString::fromUcs4(U"\U00010080") +
-                          QStringLiteral(".avi");
+    const QString valid =
+        QStringLiteral("evt_바탕_") + QString::fromUcs4(U"\U00010080") + QStringLiteral(".avi");
     EXPECT_EQ(DecodeFileName(valid.toUtf8()), valid);
     EXPECT_EQ(EncodeFileName(valid), valid.toUtf8());
 
