@@ -13,8 +13,8 @@
 // be tested and fuzzed without files or windows.
 
 // A drive-data file is read into memory whole. Real files hold a few thousand 20-byte records per
-// minute of video (well under 1 MB); anything larger is not a drive-data file (typically a clip
-// whose name ends in an upper-case ".AVI", which is its own "drive-data file") and is not read.
+// minute of video (well under 1 MB); anything larger is not a drive-data file (a clip put in
+// its place, say) and is not read.
 constexpr qint64 kDriveDataMaxFileBytes = 16 * 1024 * 1024;
 
 // Why a buffer did or did not give drive data.
