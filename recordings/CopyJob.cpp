@@ -89,6 +89,8 @@ bool copyData(int in, int out, const std::function<void(qint64)> &progress)
             return false;
         if (n == 0)
             return true;
+        // Start writing this chunk back now, so that the flush at the end finds little to do.
+        ::sync_file_range(out, copied, n, SYNC_FILE_RANGE_WRITE);
         copied += n;
         if (progress)
             progress(copied);
@@ -133,20 +135,13 @@ bool CopyFileDurably(const QString &source, const QString &destination,
         return false;
     const timespec times[2] = {status.st_atim, status.st_mtim};
     const bool ok =
-        copyData(in.get(), out.get(), progress) && ::fsync(out.get()) == 0 &&
+        copyData(in.get(), out.get(), progress) && ::fdatasync(out.get()) == 0 &&
         ::futimens(out.get(), times) == 0 && out.close() &&
         ::rename(partialBytes.constData(), EncodeFileName(destination).constData()) == 0;
     if (!ok) {
         out.close();
         ::unlink(partialBytes.constData());
         return false;
-    }
-    // The new name itself reaches the disk with the folder.
-    if (slash > 0) {
-        CFd folder(::open(EncodeFileName(destination.left(slash)).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.get() >= 0)
-            ::fsync(folder.get());
     }
     return true;
 #else
