@@ -70,7 +70,7 @@ void CRX9VantoraPCPlayerDlg::runCopy(CDlgCopy &dialog)
     dialog.exec();
     const int failed = dialog.Job().FailedCount();
     if (failed > 0)
-        message(copymsg::kNotCopied, NotCopiedText(failed));
+        message(copymsg::kOwnText, NotCopiedText(failed));
 }
 
 void CRX9VantoraPCPlayerDlg::CopySelected()
@@ -179,5 +179,5 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
     }
     syncCatalogueState();
     if (left > 0)
-        message(copymsg::kNotDeleted, NotDeletedText(left));
+        message(copymsg::kOwnText, NotDeletedText(left));
 }

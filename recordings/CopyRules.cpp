@@ -34,12 +34,13 @@ QString DeleteQuestionText(int count, const QString &stem)
 
 QString NotCopiedText(int count)
 {
-    return fill(copymsg::kNotCopied, QLatin1String("%d"), QString::number(count));
+    return QStringLiteral("%1 files could not be copied.").arg(count);
 }
 
 QString NotDeletedText(int count)
 {
-    return fill(copymsg::kNotDeleted, QLatin1String("%d"), QString::number(count));
+    return QStringLiteral("%1 files could not be deleted.\nThe card may be write-protected.")
+        .arg(count);
 }
 
 CopyDialogLayout MakeCopyDialogLayout(QSize sourcePicture, QSize strip, QSize targetPicture)

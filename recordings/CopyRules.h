@@ -18,8 +18,9 @@ constexpr int kNothingToCopy = 206;   // notice
 constexpr int kCopyMany = 207;        // question, %d the count
 constexpr int kCopyOne = 208;         // question, %s the stem
 constexpr int kNoEventFiles = 209;    // notice
-constexpr int kNotCopied = 230;       // notice after a copy, %d files not copied
-constexpr int kNotDeleted = 231;      // notice after a deletion, %d files left
+// The notices after a copy or deletion that did not fully succeed are texts of their own, not
+// in the string table; they go to the message box under this id.
+constexpr int kOwnText = 0;
 } // namespace copymsg
 
 // The question before copying `count` selected rows: 208 with the stem for one, 207 with the
