@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class CDlgCopy;
 class CPlayerTrip;
 class CUserMessage;
 class CVlcPlayer;
@@ -47,6 +48,9 @@ public:
     // Shows a message of the player (string id and its text) with one OK button and waits
     // for it to be closed. Default: the skinned message box. Tests record the messages.
     std::function<void(int stringId, const QString &text)> showMessage;
+    // Asks a Yes / No question of the player; gives the answer (6 is Yes). Default: the
+    // skinned message box. Tests answer it.
+    std::function<int(const QString &text)> askQuestion;
 
     // The folder that stands for the desktop (captures go below it); empty: the user's
     // desktop.
@@ -113,11 +117,10 @@ protected:
     virtual void VolumeDown();
     virtual void OpenCard();
     virtual void OpenFolder();
-    // Copy, export and delete come with the card-maintenance work; until then these commands
-    // do nothing.
-    virtual void DeleteSelected() {}
-    virtual void CopySelected() {}
-    virtual void ExportEvents() {}
+    // Copy, export and delete (PlayerCopyDelete.cpp).
+    virtual void DeleteSelected();
+    virtual void CopySelected();
+    virtual void ExportEvents();
     // The options dialog on the settings file of the current card or folder.
     virtual void EditSettings();
     virtual void OpenSelectedRow();
@@ -137,6 +140,11 @@ private:
     void syncCatalogueState();
     void message(int stringId);
     void message(int stringId, const QString &text);
+
+    // Pieces of copy, export and delete.
+    int ask(const QString &text);
+    void pauseForCopy();
+    void runCopy(CDlgCopy &dialog);
 
     // Pieces of clip playback.
     void clearGraph();

@@ -1,5 +1,7 @@
 #include "DataParser.h"
 
+#include "FileNameBytes.h"
+#include "RecordingNames.h"
 #include "SensorGraph.h"
 #include "Shocks.h"
 #include "StringTable.h"
@@ -7,10 +9,12 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -68,19 +72,24 @@ bool CDataParser::LoadDriveData(const QString &clipPath)
     m_cursorX = 0;
     update();
 
-    const QString path = DriveDataFileForClip(clipPath);
-    const QFileInfo info(path);
-    if (!info.exists())
+    // A path that is no clip (no ".avi" extension) is taken as the drive-data file itself.
+    QString path = DriveDataPath(clipPath);
+    if (path.isEmpty())
+        path = clipPath;
+    std::error_code error;
+    const std::filesystem::file_status status =
+        std::filesystem::status(FileSystemPath(path), error);
+    if (!std::filesystem::exists(status))
         return false;
     // A folder, pipe or device named like the drive-data file has no size to read; reading a
     // pipe could block the player for good.
-    if (!info.isFile()) {
+    if (!std::filesystem::is_regular_file(status)) {
         if (m_messageHandler)
             m_messageHandler(kDamagedDataMessage, LoadResString(kDamagedDataMessage));
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenFileForReading(file, path))
         return false;
     const qint64 size = file.size();
     if (size > kDriveDataMaxFileBytes)

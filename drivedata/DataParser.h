@@ -37,10 +37,10 @@ public:
 
     // --- data side ---
 
-    // Loads the drive-data file of a clip (every ".avi" in the path becomes ".dat"; a path already
-    // naming the ".dat" file is used as it is). True when both blocks were read. Clears the
-    // previous data, the duration and the position first. A missing, unreadable, too large
-    // (over kDriveDataMaxFileBytes) or foreign file is passed over silently; one whose size
+    // Loads the drive-data file of a clip (DriveDataPath: the clip's ".avi" extension becomes
+    // ".dat"; a path without that extension is used as it is). True when both blocks were read.
+    // Clears the previous data, the duration and the position first. A missing, unreadable, too
+    // large (over kDriveDataMaxFileBytes) or foreign file is passed over silently; one whose size
     // cannot be read (it is no regular file) shows message 301.
     bool LoadDriveData(const QString &clipPath);
 

@@ -131,13 +131,6 @@ bool ParseDriveDataInto(QByteArrayView bytes, DriveData &data)
     return true;
 }
 
-QString DriveDataFileForClip(const QString &clipPath)
-{
-    QString path = clipPath;
-    path.replace(QStringLiteral(".avi"), QStringLiteral(".dat"), Qt::CaseSensitive);
-    return path;
-}
-
 double DegreesFromDegreesMinutes(std::int32_t value)
 {
     const double c = double(value) / 10000.0 / 100.0;

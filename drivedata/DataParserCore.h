@@ -13,8 +13,8 @@
 // be tested and fuzzed without files or windows.
 
 // A drive-data file is read into memory whole. Real files hold a few thousand 20-byte records per
-// minute of video (well under 1 MB); anything larger is not a drive-data file (typically a clip
-// whose name ends in an upper-case ".AVI", which is its own "drive-data file") and is not read.
+// minute of video (well under 1 MB); anything larger is not a drive-data file (a clip put in
+// its place, say) and is not read.
 constexpr qint64 kDriveDataMaxFileBytes = 16 * 1024 * 1024;
 
 // Why a buffer did or did not give drive data.
@@ -53,9 +53,6 @@ bool ParseDriveDataInto(QByteArrayView bytes, DriveData &into);
 // and the magnitude of the mean of the values <= 0 (each mean truncated toward zero); a group
 // without members does not take part; 0 without samples. Saturates at INT_MAX.
 int SensorScaleTop(const std::vector<SensorSample> &sensors);
-
-// The drive-data file's name for a clip: every ".avi" (lower case only) becomes ".dat".
-QString DriveDataFileForClip(const QString &clipPath);
 
 // One GPS look-up.
 struct GpsReading

@@ -2,6 +2,7 @@
 
 #include "AviHeader.h"
 #include "DriveUtils.h"
+#include "FileNameBytes.h"
 #include "UserMessage.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
@@ -44,8 +45,8 @@ void DisplayCallback(void *opaque, void *picture)
 // The frame size of a clip whose first bytes really are an AVI header; invalid otherwise.
 QSize AviFrameSizeIfValid(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenFileForReading(file, path))
         return {};
     const QByteArray head = file.read(kAviHeadBytes);
     int width = 0;
@@ -149,11 +150,11 @@ bool CVlcPlayer::OpenMedia(const QString &path)
     m_path = path;
     // The engine makes a media of any path and fails only later, on its own thread: refuse
     // a clip that cannot be read here, while the caller can still react.
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile() || !info.isReadable())
+    if (!IsReadableFile(path))
         return false;
-    const QByteArray utf8 = ToUtf8(path);
-    m_media = libvlc_media_new_path(m_instance, utf8.constData());
+    // By the bytes of the real name: a name that is not UTF-8 must still open.
+    const QByteArray bytes = EncodeFileName(path);
+    m_media = libvlc_media_new_path(m_instance, bytes.constData());
     if (!m_media)
         return false;
     m_frames->SetExpectedSize(AviFrameSizeIfValid(path));
@@ -168,7 +169,7 @@ bool CVlcPlayer::Play()
     if (!HasMedia())
         return false;
     // A clip that vanished since it was opened fails like an engine refusal.
-    if (!QFileInfo(m_path).isFile() || libvlc_media_player_play(m_player) == -1) {
+    if (!IsReadableFile(m_path) || libvlc_media_player_play(m_player) == -1) {
         CloseMedia();
         return false;
     }

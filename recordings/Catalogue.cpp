@@ -1,6 +1,7 @@
 #include "Catalogue.h"
 
 #include "DriveUtils.h"
+#include "FileNameBytes.h"
 #include "StringTable.h"
 
 #include <QDir>
@@ -27,7 +28,7 @@ QString fileNameOf(const std::filesystem::path &path)
 #ifdef _WIN32
     return QString::fromStdWString(path.filename().native());
 #else
-    return QFile::decodeName(path.filename().native().c_str());
+    return DecodeFileName(QByteArray(path.filename().native().c_str()));
 #endif
 }
 
@@ -36,7 +37,7 @@ std::filesystem::path toFsPath(const QString &path)
 #ifdef _WIN32
     return std::filesystem::path(path.toStdWString());
 #else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    return FileSystemPath(path);
 #endif
 }
 #endif
@@ -121,7 +122,7 @@ bool CCatalogue::ScanFolder(QString &path)
 
     // One pass in directory order; each kind keeps the order in which its names came.
 #ifdef Q_OS_UNIX
-    DIR *folder = opendir(QFile::encodeName(path).constData());
+    DIR *folder = opendir(EncodeFileName(path).constData());
     if (!folder)
         return false;
     const int folderFd = dirfd(folder);
@@ -131,7 +132,8 @@ bool CCatalogue::ScanFolder(QString &path)
         const size_t length = std::strlen(raw);
         if (length < 8 || !looksLikeClip(raw, length))
             continue;
-        const QString name = QFile::decodeName(QByteArray::fromRawData(raw, qsizetype(length)));
+        // Every byte of the name is kept, so that a name that is not UTF-8 still reaches its file.
+        const QString name = DecodeFileName(QByteArray::fromRawData(raw, qsizetype(length)));
         const auto kind = ClassifyRecordingName(name);
         if (!kind || !isRegularFile(folderFd, entry))
             continue;

@@ -1,6 +1,7 @@
 #include "DriveUtils.h"
 
 #include "AviHeader.h"
+#include "FileNameBytes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,11 +19,7 @@ namespace {
 
 std::filesystem::path toFsPath(const QString &path)
 {
-#ifdef _WIN32
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
+    return FileSystemPath(path);
 }
 
 // Decodes the octal escapes (\040 for a space ...) of a mount-table field.
@@ -68,8 +65,8 @@ QString folderRoot(const QString &folder)
 // Up to `maxBytes` bytes from the start of a file; false when it cannot be opened or read.
 bool readHead(const QString &path, qint64 maxBytes, QByteArray &data)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenFileForReading(file, path))
         return false;
     data.resize(maxBytes);
     const qint64 got = file.read(data.data(), maxBytes);
@@ -311,15 +308,17 @@ QString GetDesktopPath()
 
 bool FileExists(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo::exists(path);
+    std::error_code error;
+    return !path.isEmpty() && std::filesystem::exists(toFsPath(path), error);
 }
 
 bool DeleteFileAt(const QString &path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || info.isDir())
+    std::error_code error;
+    const std::filesystem::path target = toFsPath(path);
+    if (path.isEmpty() || std::filesystem::is_directory(target, error))
         return false;
-    return QFile::remove(path);
+    return std::filesystem::remove(target, error) && !error;
 }
 
 bool CopyFileInto(const QString &source, const QString &destination)
@@ -327,14 +326,17 @@ bool CopyFileInto(const QString &source, const QString &destination)
     const qsizetype slash = destination.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash > 0 ? destination.left(slash) : QString();
     const QString name = destination.mid(slash + 1);
-    if (name.isEmpty() || !QFileInfo(source).isFile())
+    std::error_code error;
+    if (name.isEmpty() || !std::filesystem::is_regular_file(toFsPath(source), error))
         return false;
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        return false;
+    if (!folder.isEmpty() && !std::filesystem::is_directory(toFsPath(folder), error)) {
+        std::filesystem::create_directories(toFsPath(folder), error);
+        if (error)
+            return false;
+    }
 
     const QString partial = (slash >= 0 ? destination.left(slash + 1) : QString()) +
                             QLatin1Char('.') + name + QStringLiteral(".part");
-    std::error_code error;
     std::filesystem::copy_file(toFsPath(source), toFsPath(partial),
                                std::filesystem::copy_options::overwrite_existing, error);
     if (!error)

@@ -117,9 +117,7 @@ QString DriveDataPath(const QString &clipPath)
     const QString extension = PathExtension(clipPath);
     if (extension.compare(kAviExtension, Qt::CaseInsensitive) != 0)
         return QString();
-    const QString dataExtension =
-        extension == QLatin1String(".AVI") ? QStringLiteral(".DAT") : QStringLiteral(".dat");
-    return clipPath.left(clipPath.size() - extension.size()) + dataExtension;
+    return clipPath.left(clipPath.size() - extension.size()) + QStringLiteral(".dat");
 }
 
 QString ExportFolder(const QString &desktopPath, ExportKind kind, const QDateTime &localTime)

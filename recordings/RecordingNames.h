@@ -46,8 +46,9 @@ std::optional<RecordingEntry> MakeRecordingEntry(const QString &fileName);
 // kind name), the stem with spaces turned into "_", then ".avi".
 QString RecordingFileName(const QString &kindName, const QString &stem);
 
-// The drive-data file beside a clip: the clip's ".avi" extension replaced by ".dat" (".AVI" by
-// ".DAT"). Folder names are left alone. A path without an AVI extension has no drive-data file
+// The drive-data file beside a clip, the one rule for every user (parser, copy, export, delete):
+// the clip's ".avi" extension, in any letter case, replaced by ".dat". Folder names are left
+// alone. A path without an AVI extension has no drive-data file
 // and gives an empty text.
 QString DriveDataPath(const QString &clipPath);
 

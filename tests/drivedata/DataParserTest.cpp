@@ -316,18 +316,6 @@ TEST(GpsLookUp, ImplausibleSpeedClearsTheFixButKeepsTheValues)
     EXPECT_FALSE(GpsReadingAt(data, 3).fix);
 }
 
-TEST(DriveDataFileForClip, ReplacesEveryLowerCaseAviOnly)
-{
-    EXPECT_EQ(DriveDataFileForClip(QStringLiteral("/card/evt_20110523_142233.avi")),
-              QStringLiteral("/card/evt_20110523_142233.dat"));
-    EXPECT_EQ(DriveDataFileForClip(QStringLiteral("/a.avi.d/rec_1.avi")),
-              QStringLiteral("/a.dat.d/rec_1.dat"));
-    EXPECT_EQ(DriveDataFileForClip(QStringLiteral("/card/rec_1.AVI")),
-              QStringLiteral("/card/rec_1.AVI"));
-    EXPECT_EQ(DriveDataFileForClip(QStringLiteral("/card/rec_1.dat")),
-              QStringLiteral("/card/rec_1.dat"));
-}
-
 // --- loading files ---
 
 TEST_F(DataParserFiles, LoadsTheDrivedataFileBesideTheClip)
@@ -357,7 +345,7 @@ TEST_F(DataParserFiles, SilentFailuresLeaveNothingLoaded)
 {
     // Missing file.
     EXPECT_FALSE(parser.LoadDriveData(dir.filePath(QStringLiteral("gone.avi"))));
-    // A clip named .AVI is its own "drive-data file" and fails the magic check.
+    // A clip named .AVI has its drive-data file under .dat; there is none here.
     const QString upper = Write(QStringLiteral("rec_1.AVI"), QByteArray("RIFF\0\0\0\0AVI ", 12));
     EXPECT_FALSE(parser.LoadDriveData(upper));
     // Sensor block but no GPS block: nothing to show.

@@ -81,7 +81,8 @@ TEST(RecordingNames, DriveDataPathChangesOnlyTheClipsExtension)
               QStringLiteral("/media/CAM/evt_20110523_142233.dat"));
     EXPECT_EQ(DriveDataPath(QStringLiteral("/home/u/trip.avi/rec_1.avi")),
               QStringLiteral("/home/u/trip.avi/rec_1.dat"));
-    EXPECT_EQ(DriveDataPath(QStringLiteral("/card/evt_1.AVI")), QStringLiteral("/card/evt_1.DAT"));
+    EXPECT_EQ(DriveDataPath(QStringLiteral("/card/evt_1.AVI")), QStringLiteral("/card/evt_1.dat"));
+    EXPECT_EQ(DriveDataPath(QStringLiteral("/card/evt_1.Avi")), QStringLiteral("/card/evt_1.dat"));
     // A file that is not a clip has no drive-data file (never the file itself).
     EXPECT_EQ(DriveDataPath(QStringLiteral("/card/evt_1.mp4")), QString());
     EXPECT_EQ(DriveDataPath(QStringLiteral("/card/evt_1.dat")), QString());

@@ -1,0 +1,183 @@
+// The main player window's copy, event export and delete commands. The files always come from
+// the rows themselves (the real name of each row's recording on the card), never from names
+// rebuilt out of the texts the list shows.
+
+#include "RX9VantoraPCPlayerDlg.h"
+
+#include "CopyRules.h"
+#include "DlgCopy.h"
+#include "DlgMessage.h"
+#include "DriveUtils.h"
+#include "FileNameBytes.h"
+#include "RecordingNames.h"
+#include "VlcPlayer.h"
+#include "XListCtrl.h"
+
+#include <QDateTime>
+
+#include <filesystem>
+#include <system_error>
+
+#include <vlc/vlc.h>
+
+namespace {
+
+constexpr int kKindColumn = 0;
+
+QString fileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Queues a clip and its drive-data file, each when it exists.
+void queueRecording(CDlgCopy &dialog, const QString &clipPath, const QString &folder)
+{
+    if (FileExists(clipPath))
+        dialog.AddCopyPair(clipPath, folder + fileNameOf(clipPath));
+    const QString dataPath = DriveDataPath(clipPath);
+    if (!dataPath.isEmpty() && FileExists(dataPath))
+        dialog.AddCopyPair(dataPath, folder + fileNameOf(dataPath));
+}
+
+// Sets the engine's pause state explicitly (a toggle would depend on the engine's own idea of
+// whether it plays, which is wrong while a clip is still opening).
+void setEnginePaused(CVlcPlayer &engine, bool paused)
+{
+    if (engine.HasMedia())
+        libvlc_media_player_set_pause(engine.Player(), paused ? 1 : 0);
+}
+
+} // namespace
+
+int CRX9VantoraPCPlayerDlg::ask(const QString &text)
+{
+    if (askQuestion)
+        return askQuestion(text);
+    return ShowMessage(kMessageYesNo, text, QString(), this);
+}
+
+void CRX9VantoraPCPlayerDlg::pauseForCopy()
+{
+    if (!State().playing)
+        return;
+    setEnginePaused(*m_engine, true);
+    State().playing = 0;
+    showPlaying(false);
+}
+
+void CRX9VantoraPCPlayerDlg::runCopy(CDlgCopy &dialog)
+{
+    dialog.exec();
+    const int failed = dialog.Job().FailedCount();
+    if (failed > 0)
+        message(copymsg::kOwnText, NotCopiedText(failed));
+}
+
+void CRX9VantoraPCPlayerDlg::CopySelected()
+{
+    const QList<CXListCtrl::SelectedRow> rows = RecordingList()->GetSelectedRows();
+    if (rows.isEmpty()) {
+        message(copymsg::kNothingToCopy);
+        return;
+    }
+    if (ask(CopyQuestionText(int(rows.size()), rows.first().stem)) != kResultYes)
+        return;
+    pauseForCopy();
+
+    const QString folder =
+        ExportFolder(DesktopPath(), ExportKind::Copy, QDateTime::currentDateTime());
+    CDlgCopy dialog(this);
+    for (const CXListCtrl::SelectedRow &row : rows)
+        queueRecording(dialog, m_catalogue.ClipPathAt(row.row), folder);
+    // The copy creates the folder when it writes its first file.
+    runCopy(dialog);
+}
+
+void CRX9VantoraPCPlayerDlg::ExportEvents()
+{
+    if (m_catalogue.EventNames().isEmpty()) {
+        message(copymsg::kNoEventFiles);
+        return;
+    }
+    pauseForCopy();
+
+    const QString folder =
+        ExportFolder(DesktopPath(), ExportKind::Events, QDateTime::currentDateTime());
+    std::error_code error;
+    std::filesystem::create_directories(FileSystemPath(folder), error);
+    CDlgCopy dialog(this);
+    // Directory order, whatever the list shows or has selected.
+    for (const QString &name : m_catalogue.EventNames())
+        queueRecording(dialog, m_catalogue.FolderPath() + name, folder);
+    runCopy(dialog);
+}
+
+void CRX9VantoraPCPlayerDlg::DeleteSelected()
+{
+    CXListCtrl *list = RecordingList();
+    // The clip holds still while the user answers; the buttons stay as they are.
+    const bool paused = State().playing && m_engine->HasMedia();
+    if (paused)
+        setEnginePaused(*m_engine, true);
+    const auto resume = [&] {
+        if (paused)
+            setEnginePaused(*m_engine, false);
+    };
+
+    const QList<CXListCtrl::SelectedRow> rows = list->GetSelectedRows();
+    if (rows.isEmpty()) {
+        message(copymsg::kNothingToDelete);
+        resume();
+        return;
+    }
+    if (ask(DeleteQuestionText(int(rows.size()), rows.first().stem)) != kResultYes) {
+        resume();
+        return;
+    }
+
+    QList<int> selected;
+    for (const CXListCtrl::SelectedRow &row : rows)
+        selected.append(row.row);
+    const DeletePlan plan = PlanDelete(selected, m_catalogue.CurrentIndex(), list->RowCount());
+    if (plan.currentDeleted)
+        stopAndClose();
+
+    QStringList doomed;
+    for (int row : selected) {
+        const QString path = m_catalogue.ClipPathAt(row);
+        const auto kind = RecordingKindFromName(list->GetCellText(row, kKindColumn));
+        if (path.isEmpty() || !FileExists(path))
+            continue;
+        doomed.append(path);
+        if (kind)
+            m_catalogue.RemoveName(*kind, path);
+    }
+
+    for (int row : plan.removals)
+        list->DeleteRow(row);
+    m_catalogue.SetCurrentIndex(plan.currentIndex);
+    if (plan.currentIndex >= 0 && plan.currentIndex < list->RowCount())
+        m_catalogue.MakeCurrent(plan.currentIndex); // the title "stem(i/n)"
+    syncCatalogueState();
+
+    int left = 0;
+    for (const QString &path : doomed) {
+        const QString dataPath = DriveDataPath(path);
+        for (const QString &file : {path, dataPath}) {
+            if (file.isEmpty() || !FileExists(file))
+                continue;
+            if (!DeleteFileAt(file) && FileExists(file))
+                ++left;
+        }
+    }
+
+    if (plan.currentDeleted) {
+        OpenRecordingAt(plan.currentIndex);
+    } else {
+        list->SelectOnly(plan.currentIndex);
+        resume();
+    }
+    syncCatalogueState();
+    if (left > 0)
+        message(copymsg::kOwnText, NotDeletedText(left));
+}

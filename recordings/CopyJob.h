@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+// Copies `source` to `destination` so that no half-written file ever carries the real name: the
+// data goes to a hidden temporary file in the destination's folder (created with all missing
+// parents), in large chunks through the kernel's in-place copy, is flushed to the disk, and only
+// then renamed over the destination (an existing file of that name is replaced). The copy keeps
+// the source's modification time. A failure removes the temporary file and leaves an existing
+// destination as it was. `progress`, when given, hears the bytes copied so far after each chunk.
+bool CopyFileDurably(const QString &source, const QString &destination,
+                     const std::function<void(qint64 copied)> &progress = {});
+
+// The temporary name a copy to `destination` is written under.
+QString PartialCopyPath(const QString &destination);
+
+// The files one copy or export writes, and the worker thread that writes them. The user-interface
+// thread queues the pairs, starts the worker and then only reads the progress fields and sets the
+// cancel request; the worker only writes the progress fields.
+class CCopyJob
+{
+public:
+    struct Pair
+    {
+        QString source;
+        QString destination;
+        qint64 size = 0;
+        bool video = false; // the source's extension is ".avi" exactly
+    };
+
+    CCopyJob() = default;
+    ~CCopyJob(); // waits for the worker
+    CCopyJob(const CCopyJob &) = delete;
+    CCopyJob &operator=(const CCopyJob &) = delete;
+
+    // Queues one file; only before Start.
+    void AddCopyPair(const QString &source, const QString &destination);
+    const QList<Pair> &Pairs() const { return m_pairs; }
+    int VideoCount() const { return m_videoCount; }
+
+    // Runs the copy on a worker thread. Once only.
+    void Start();
+    // Waits until the worker has ended (nothing when it never started).
+    void Wait();
+    // The worker's loop, on the calling thread.
+    void Run();
+
+    // Asks the worker to stop after the file under way.
+    void RequestCancel() { m_cancelRequested = true; }
+    bool CancelRequested() const { return m_cancelRequested; }
+    bool WorkerDone() const { return m_workerDone; }
+    int VideosDone() const { return m_videosDone; }
+    // Pairs whose copy failed.
+    int FailedCount() const { return m_failed; }
+    // The progress bar's position, in CopyProgressPosition's steps.
+    int ProgressPosition() const { return m_progress; }
+    int ProgressMaximum() const;
+
+    // Called on the worker after each pair with its index (tests hold the worker there).
+    std::function<void(int index)> pairFinished;
+
+private:
+    QList<Pair> m_pairs;
+    int m_videoCount = 0;
+    std::thread m_worker;
+    std::atomic<bool> m_cancelRequested{false};
+    std::atomic<bool> m_workerDone{false};
+    std::atomic<int> m_videosDone{0};
+    std::atomic<int> m_failed{0};
+    std::atomic<int> m_progress{0};
+};

@@ -1,0 +1,241 @@
+#include "CopyJob.h"
+#include "DlgCopy.h"
+#include "FileNameBytes.h"
+#include "RecordingsTestUtil.h"
+#include "SkinSlider.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <semaphore>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray Pattern(qsizetype size, int seed)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    quint32 x = quint32(seed) * 2654435761u + 1;
+    for (qsizetype i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        data[i] = char(x >> 24);
+    }
+    return data;
+}
+
+// Files left under a folder whose names mark an unfinished copy.
+QStringList PartialFiles(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.part")},
+                                  QDir::Files | QDir::Hidden | QDir::System);
+}
+
+class CopyFiles : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString card() const { return dir.path() + QStringLiteral("/card/"); }
+    QString target() const { return dir.path() + QStringLiteral("/desk/HD-VANTORA/x/"); }
+    QString Write(const QString &name, const QByteArray &data)
+    {
+        const QString path = card() + name;
+        EXPECT_TRUE(WriteTestFile(path, data));
+        return path;
+    }
+};
+
+} // namespace
+
+TEST_F(CopyFiles, CopiesBytesExactlyIntoNewFoldersAndKeepsTheTime)
+{
+    const QByteArray data = Pattern(40 * 1024 * 1024 + 7, 1); // more than two chunks
+    const QString source = Write(QStringLiteral("rec_1.avi"), data);
+    const QDateTime old(QDate(2011, 5, 23), QTime(14, 22, 33), Qt::UTC);
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    QList<qint64> heard;
+    ASSERT_TRUE(CopyFileDurably(source, target() + QStringLiteral("rec_1.avi"),
+                                [&](qint64 copied) { heard << copied; }));
+    EXPECT_EQ(ReadTestFile(target() + QStringLiteral("rec_1.avi")), data);
+    EXPECT_EQ(QFileInfo(target() + QStringLiteral("rec_1.avi")).lastModified().toUTC(), old);
+    ASSERT_GE(heard.size(), 2); // the progress is heard within the file
+    EXPECT_EQ(heard.last(), data.size());
+    EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+    EXPECT_TRUE(PartialFiles(target()).isEmpty());
+
+    // A second copy replaces the file of the same name; an empty file copies too.
+    const QString empty = Write(QStringLiteral("rec_2.avi"), QByteArray());
+    ASSERT_TRUE(CopyFileDurably(empty, target() + QStringLiteral("rec_1.avi")));
+    EXPECT_EQ(QFileInfo(target() + QStringLiteral("rec_1.avi")).size(), 0);
+}
+
+TEST_F(CopyFiles, FailuresLeaveNoTemporaryFileAndKeepTheOldDestination)
+{
+    const QString source = Write(QStringLiteral("rec_1.avi"), Pattern(3 * 1024 * 1024, 2));
+    // Missing source, folder as source, a destination folder that is a file.
+    EXPECT_FALSE(CopyFileDurably(card() + QStringLiteral("gone.avi"), target() + "gone.avi"));
+    EXPECT_FALSE(CopyFileDurably(card(), target() + "card"));
+    ASSERT_TRUE(WriteTestFile(dir.path() + QStringLiteral("/blocked"), "x"));
+    EXPECT_FALSE(CopyFileDurably(source, dir.path() + QStringLiteral("/blocked/rec_1.avi")));
+
+    // The destination name is taken by a folder: the data is written, the rename fails, and
+    // the temporary file goes again.
+    QDir().mkpath(target() + QStringLiteral("rec_1.avi/inner"));
+    EXPECT_FALSE(CopyFileDurably(source, target() + QStringLiteral("rec_1.avi")));
+    EXPECT_TRUE(PartialFiles(target()).isEmpty());
+
+    // A full destination (here: the file-size limit of this process) fails part-way through
+    // the data: no temporary file stays and the old destination is untouched.
+    const QByteArray old("the old copy");
+    ASSERT_TRUE(WriteTestFile(target() + QStringLiteral("rec_2.avi"), old));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1024 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool copied = CopyFileDurably(source, target() + QStringLiteral("rec_2.avi"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(ReadTestFile(target() + QStringLiteral("rec_2.avi")), old);
+    EXPECT_TRUE(PartialFiles(target()).isEmpty());
+}
+
+TEST_F(CopyFiles, NameThatIsNotUtf8IsCopiedByItsBytes)
+{
+    const QByteArray raw = QFile::encodeName(card()) + QByteArray("rec_20110523_1422\xff"
+                                                                  "3.avi");
+    const QByteArray data = Pattern(1000, 3);
+    ASSERT_TRUE(WriteTestFile(card() + QStringLiteral("placeholder"), data));
+    ASSERT_EQ(::rename(QFile::encodeName(card() + QStringLiteral("placeholder")).constData(),
+                       raw.constData()),
+              0);
+    const QString source = DecodeFileName(raw);
+    const QString destination = target() + source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
+    ASSERT_TRUE(CopyFileDurably(source, destination));
+    QFile copy;
+    ASSERT_TRUE(OpenFileForReading(copy, destination));
+    EXPECT_EQ(copy.readAll(), data);
+    EXPECT_TRUE(EncodeFileName(destination)
+                    .endsWith(QByteArray("1422\xff"
+                                         "3.avi")));
+}
+
+TEST_F(CopyFiles, JobCountsClipsByTheirExactExtension)
+{
+    CCopyJob job;
+    job.AddCopyPair(Write(QStringLiteral("rec_1.avi"), "a"), target() + "rec_1.avi");
+    job.AddCopyPair(Write(QStringLiteral("rec_1.dat"), "b"), target() + "rec_1.dat");
+    job.AddCopyPair(Write(QStringLiteral("rec_2.AVI"), "c"), target() + "rec_2.AVI");
+    job.AddCopyPair(card() + QStringLiteral("gone.avi"), target() + "gone.avi");
+    EXPECT_EQ(job.VideoCount(), 2);
+    EXPECT_EQ(job.ProgressMaximum(), 2 * kProgressSteps);
+    job.Run();
+    EXPECT_TRUE(job.WorkerDone());
+    EXPECT_EQ(job.VideosDone(), 2);
+    EXPECT_EQ(job.FailedCount(), 1); // the clip that vanished after queuing
+    EXPECT_EQ(job.ProgressPosition(), job.ProgressMaximum());
+    EXPECT_EQ(ReadTestFile(target() + "rec_2.AVI"), QByteArray("c"));
+}
+
+// --- the dialog ---
+
+TEST_F(CopyFiles, DialogWithNothingQueuedClosesAfterThreeTicks)
+{
+    CDlgCopy dialog;
+    EXPECT_EQ(dialog.size(), CDlgCopy::kWindowSize);
+    EXPECT_FALSE(dialog.CaptionButtonsEnabled());
+    EXPECT_EQ(dialog.exec(), 0);
+    EXPECT_EQ(dialog.Progress()->Model().Minimum(), 0);
+    EXPECT_EQ(dialog.Progress()->Model().Maximum(), 0);
+    EXPECT_TRUE(dialog.Job().WorkerDone());
+    EXPECT_EQ(dialog.TicksAfterDone(), 3);
+    EXPECT_FALSE(dialog.Progress()->accessibleName().isEmpty());
+}
+
+TEST_F(CopyFiles, EscStopsAfterTheFileUnderWayAndEnterDoesNothing)
+{
+    CDlgCopy dialog;
+    QList<QByteArray> data;
+    for (int i = 0; i < 10; ++i) {
+        data << Pattern(256 * 1024, 10 + i);
+        const QString name = QStringLiteral("rec_%1.avi").arg(i);
+        dialog.AddCopyPair(Write(name, data.last()), target() + name);
+    }
+    // The worker waits after its third file until Enter and then Esc have been pressed.
+    std::binary_semaphore reached(0);
+    std::binary_semaphore pressed(0);
+    dialog.Job().pairFinished = [&](int index) {
+        if (index == 2) {
+            reached.release();
+            pressed.acquire();
+        }
+    };
+    bool stillOpenAfterEnter = false;
+    bool workerReached = false;
+    // Nothing in here may return early: the worker must always be let go.
+    QTimer::singleShot(0, &dialog, [&] {
+        workerReached = WaitUntil([&] { return reached.try_acquire(); }, std::chrono::seconds(60));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(&dialog, &enter);
+        stillOpenAfterEnter = dialog.isVisible();
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&dialog, &esc);
+        pressed.release();
+    });
+    dialog.exec();
+    ASSERT_TRUE(workerReached);
+    EXPECT_TRUE(stillOpenAfterEnter);
+    EXPECT_TRUE(dialog.Job().CancelRequested());
+    for (int i = 0; i < 10; ++i) {
+        const QString copy = target() + QStringLiteral("rec_%1.avi").arg(i);
+        if (i < 3)
+            EXPECT_EQ(ReadTestFile(copy), data[i]) << i;
+        else
+            EXPECT_FALSE(QFileInfo::exists(copy)) << i;
+    }
+    EXPECT_EQ(dialog.Job().VideosDone(), 3);
+    EXPECT_EQ(dialog.Progress()->Pos(), 3 * kProgressSteps);
+    EXPECT_TRUE(PartialFiles(target()).isEmpty());
+}
+
+TEST_F(CopyFiles, CloseRequestActsLikeEsc)
+{
+    CDlgCopy dialog;
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QStringLiteral("rec_%1.avi").arg(i);
+        dialog.AddCopyPair(Write(name, Pattern(1024, i)), target() + name);
+    }
+    std::binary_semaphore reached(0);
+    std::binary_semaphore pressed(0);
+    dialog.Job().pairFinished = [&](int index) {
+        if (index == 0) {
+            reached.release();
+            pressed.acquire();
+        }
+    };
+    bool stayedOpen = false;
+    bool workerReached = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        workerReached = WaitUntil([&] { return reached.try_acquire(); }, std::chrono::seconds(60));
+        dialog.close();
+        stayedOpen = dialog.isVisible();
+        pressed.release();
+    });
+    dialog.exec();
+    ASSERT_TRUE(workerReached);
+    EXPECT_TRUE(stayedOpen); // it closes only once the worker has ended
+    EXPECT_TRUE(QFileInfo::exists(target() + QStringLiteral("rec_0.avi")));
+    EXPECT_FALSE(QFileInfo::exists(target() + QStringLiteral("rec_1.avi")));
+}
