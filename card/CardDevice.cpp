@@ -91,55 +91,36 @@ CardDeviceOps DirectDeviceOps()
     return ops;
 }
 
-CardDeviceOps SystemDeviceOps()
+CardDeviceOps UDisksDeviceOps(const QDBusConnection &bus)
 {
-    if (::geteuid() == 0)
-        return DirectDeviceOps();
-
     CardDeviceOps ops;
     ops.runTool = runFormatTool;
-    if (!CUDisksClient().IsAvailable()) {
-        const QString why = QStringLiteral(
-            "This user may not write to the card, and the system's disk service (udisks2) "
-            "that could ask for permission is not running.");
-        ops.unmount = [why](const CardTarget &, QString *error) {
-            if (error)
-                *error = why;
-            return false;
-        };
-        ops.openExclusive = [why](const CardTarget &, QString *error) {
-            if (error)
-                *error = why;
-            return -1;
-        };
-        ops.mount = [why](const CardTarget &, QString *error) -> std::optional<QString> {
-            if (error)
-                *error = why;
-            return std::nullopt;
-        };
-        return ops;
-    }
-    ops.unmount = [](const CardTarget &target, QString *error) {
-        const CUDisksClient disks;
+    ops.unmount = [bus](const CardTarget &target, QString *error) {
+        const CUDisksClient disks(bus);
         const std::optional<QString> object = disks.BlockObject(target.device, error);
         return object && disks.Unmount(*object, error);
     };
-    ops.openExclusive = [](const CardTarget &target, QString *error) {
-        const CUDisksClient disks;
+    ops.openExclusive = [bus](const CardTarget &target, QString *error) {
+        const CUDisksClient disks(bus);
         const std::optional<QString> object = disks.BlockObject(target.device, error);
         return object ? disks.OpenForRestore(*object, error) : -1;
     };
-    ops.mount = [](const CardTarget &target, QString *error) -> std::optional<QString> {
-        const CUDisksClient disks;
+    ops.mount = [bus](const CardTarget &target, QString *error) -> std::optional<QString> {
+        const CUDisksClient disks(bus);
         const std::optional<QString> object = disks.BlockObject(target.device, error);
         if (!object)
             return std::nullopt;
         const std::optional<QString> point = disks.Mount(*object, error);
         if (!point)
             return std::nullopt;
-        QString root = *point;
-        EnsureTrailingBackslash(root);
-        return root;
+        return DriveRoot(*point);
     };
     return ops;
+}
+
+CardDeviceOps SystemDeviceOps()
+{
+    if (::geteuid() == 0)
+        return DirectDeviceOps();
+    return UDisksDeviceOps(QDBusConnection::systemBus());
 }

@@ -3,6 +3,7 @@
 #include "CardTarget.h"
 
 #include <QByteArray>
+#include <QDBusConnection>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,10 @@ std::optional<QByteArray> RunProgram(const QString &program, const QStringList &
 
 // The direct steps of a root user: umount2, open(O_RDWR | O_EXCL), mount(2).
 CardDeviceOps DirectDeviceOps();
+
+// The steps through the udisks2 disk service on `bus`; each failure says why in plain words
+// (not allowed, card unknown, service not running).
+CardDeviceOps UDisksDeviceOps(const QDBusConnection &bus);
 
 // The system's steps: direct as root; through udisks2 where the user may not open the device;
 // steps that fail with an explanation when neither is possible.

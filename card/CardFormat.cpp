@@ -80,6 +80,7 @@ FormatOutcome FormatCard(const QString &root, FormatEnvironment &env)
 
     outcome.answer = env.message(kMessageFormatChoice, LoadResString(kQuestionString));
     QString why;
+    QString mountError;
     if (outcome.answer == kNormalAnswer || outcome.answer == kRecoveryAnswer) {
         // The card is checked again now: the list may be old and a disk may have changed.
         const std::optional<CardTarget> target = ResolveCardTarget(env.probe, root, &why);
@@ -109,7 +110,6 @@ FormatOutcome FormatCard(const QString &root, FormatEnvironment &env)
                     }
                 }
                 // Mounted again, whatever happened, so that the settings file can go back.
-                QString mountError;
                 if (const std::optional<QString> mounted = env.ops.mount(*target, &mountError))
                     outcome.root = DriveRoot(*mounted);
                 else if (why.isEmpty())
@@ -120,6 +120,10 @@ FormatOutcome FormatCard(const QString &root, FormatEnvironment &env)
         if (!outcome.succeeded && !why.isEmpty())
             text += QLatin1Char('\n') + why;
         env.message(kMessageOk, text);
+        if (outcome.succeeded && outcome.root.isEmpty() && !backedUp)
+            env.message(
+                kMessageOk,
+                QStringLiteral("The card is formatted but not mounted again.\n%1").arg(mountError));
     }
 
     if (backedUp) {
@@ -129,9 +133,11 @@ FormatOutcome FormatCard(const QString &root, FormatEnvironment &env)
         if (outcome.settingsRestored)
             DeleteFileAt(backup);
         else
-            env.message(kMessageOk, QStringLiteral("The camera's settings file could not go back "
-                                                   "to the card; it is kept in %1.")
-                                        .arg(backup));
+            env.message(kMessageOk,
+                        QStringLiteral("The camera's settings file could not go back to the "
+                                       "card; it is kept in %1.%2")
+                            .arg(backup, mountError.isEmpty() ? QString()
+                                                              : QLatin1Char('\n') + mountError));
     }
     return outcome;
 }

@@ -69,7 +69,8 @@ bool formatTarget(const FormatToolRequest &request, const QString &target, QStri
                 // A desktop user: the system's disk service formats on the user's behalf.
                 const CUDisksClient disks;
                 const std::optional<QString> object = disks.BlockObject(target, why);
-                return object && disks.FormatVfat(*object, SanitiseFatLabel(request.label), why);
+                return object && disks.FormatVfat(*object, SanitiseFatLabel(request.label),
+                                                  request.sectorsPerCluster, why);
             }
             *why = QStringLiteral("%1 cannot be opened (%2); is it still mounted?")
                        .arg(target, QString::fromLocal8Bit(std::strerror(error)));
