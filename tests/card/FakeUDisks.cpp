@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 CPrivateBus::CPrivateBus()
@@ -41,6 +43,8 @@ CPrivateBus::CPrivateBus()
                    .toUtf8());
     file.close();
 
+    // The bus ends with the test program, even when it is killed.
+    m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_daemon.start(daemon, {QStringLiteral("--config-file=") + config,
                             QStringLiteral("--print-address"), QStringLiteral("--nofork")});
     if (!m_daemon.waitForStarted(30000)) {
