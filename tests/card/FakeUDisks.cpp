@@ -189,8 +189,8 @@ void CFakeUDisks::Handle(const QDBusMessage &message, const QDBusConnection &con
 
     if (path == QLatin1String("/org/freedesktop/UDisks2/Manager") &&
         member == QLatin1String("ResolveDevice")) {
-        const QVariantMap spec = qdbus_cast<QVariantMap>(message.arguments().value(0));
-        const QString device = spec.value(QStringLiteral("path")).toString();
+        const QVariantMap wanted = qdbus_cast<QVariantMap>(message.arguments().value(0));
+        const QString device = wanted.value(QStringLiteral("path")).toString();
         QList<QDBusObjectPath> objects;
         if (m_devices.contains(device))
             objects << QDBusObjectPath(m_objects.key(device));
