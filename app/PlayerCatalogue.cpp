@@ -40,8 +40,7 @@ void CRX9VantoraPCPlayerDlg::setUpCatalogue()
         Client()->update(CurrentLayout().gpsIndicator);
         Client()->update(CurrentLayout().timeReadout);
     };
-    // The card-selection dialog is not part of the player yet: the SD button then does nothing
-    // (the folder chooser reaches a card as well).
+    hooks.chooseCard = [this](const QString &shown) { return ChooseCard(shown); };
 }
 
 void CRX9VantoraPCPlayerDlg::syncCatalogueState()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "Catalogue.h"
 #include "DlgAdjustment.h"
 #include "DlgMain.h"
@@ -70,6 +72,8 @@ public:
     // Playback (clip opening, controls and still capture).
     virtual void OpenRecordingAt(int row);
     void ClearPlayer();
+    // Runs the card dialog (its Format button formats through it); the chosen card's root.
+    std::optional<QString> ChooseCard(const QString &shown);
 
     // Timers 0 (clip ready), 1 (deferred rotation) and 2 (rotation settle).
     QTimer &Timer(int id) { return m_timers[id]; }

@@ -127,8 +127,8 @@ QList<MountEntry> ParseMountInfo(const QByteArray &text)
     return entries;
 }
 
-bool IsRemovableBlockDevice(const QString &sysfsRoot, const QString &deviceName,
-                            const QString &majorMinor)
+std::optional<BlockDisk> FindBlockDisk(const QString &sysfsRoot, const QString &deviceName,
+                                       const QString &majorMinor)
 {
     QString node;
     if (!deviceName.isEmpty() && !deviceName.contains(QLatin1Char('/'))) {
@@ -142,55 +142,145 @@ bool IsRemovableBlockDevice(const QString &sysfsRoot, const QString &deviceName,
             node = byNumber;
     }
     if (node.isEmpty())
-        return false;
+        return std::nullopt;
 
-    const QString devicePath = QFileInfo(node).canonicalFilePath();
-    if (devicePath.isEmpty())
-        return false;
+    BlockDisk disk;
+    disk.devicePath = QFileInfo(node).canonicalFilePath();
+    if (disk.devicePath.isEmpty())
+        return std::nullopt;
+    disk.deviceName = QFileInfo(disk.devicePath).fileName();
+    // A partition's disk is the folder above it.
+    disk.partition = QFileInfo::exists(disk.devicePath + QStringLiteral("/partition"));
+    disk.diskPath = disk.partition ? QFileInfo(disk.devicePath).path() : disk.devicePath;
+    disk.diskName = QFileInfo(disk.diskPath).fileName();
+    return disk;
+}
 
-    // A partition's flags are those of its disk, the folder above it.
-    QString diskPath = devicePath;
-    if (QFileInfo::exists(devicePath + QStringLiteral("/partition")))
-        diskPath = QFileInfo(devicePath).path();
-    if (readSmallFile(diskPath + QStringLiteral("/removable")) == QLatin1String("1"))
+bool IsRemovableDisk(const QString &sysfsRoot, const BlockDisk &disk)
+{
+    if (readSmallFile(disk.diskPath + QStringLiteral("/removable")) == QLatin1String("1"))
         return true;
 
     // Card readers on USB and SD slots often report fixed media: look at the bus instead.
-    QString relative = devicePath;
+    QString relative = disk.diskPath;
     const QString rootPath = QFileInfo(sysfsRoot).canonicalFilePath();
     if (!rootPath.isEmpty() && relative.startsWith(rootPath + QLatin1Char('/')))
         relative = relative.mid(rootPath.size());
     const QStringList parts = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    return std::any_of(parts.cbegin(), parts.cend(), [](const QString &part) {
-        return part.startsWith(QLatin1String("usb")) || part.startsWith(QLatin1String("mmc"));
+    const bool onMmc = std::any_of(parts.cbegin(), parts.cend(), [](const QString &part) {
+        return part.startsWith(QLatin1String("mmc"));
     });
+    if (onMmc) {
+        // Only an SD card: the same bus carries the soldered-in eMMC of many laptops. The MMC
+        // device is the folder that holds the disk's "block" folder.
+        QString type = readSmallFile(disk.diskPath + QStringLiteral("/device/type"));
+        const QFileInfo blockFolder(QFileInfo(disk.diskPath).path());
+        if (type.isEmpty() && blockFolder.fileName() == QLatin1String("block"))
+            type = readSmallFile(blockFolder.path() + QStringLiteral("/type"));
+        return type == QLatin1String("SD");
+    }
+    return std::any_of(parts.cbegin(), parts.cend(),
+                       [](const QString &part) { return part.startsWith(QLatin1String("usb")); });
+}
+
+namespace {
+
+bool folderHasEntries(const QString &folder)
+{
+    return !QDir(folder)
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)
+                .isEmpty();
+}
+
+} // namespace
+
+bool IsStackedDisk(const BlockDisk &disk)
+{
+    if (disk.diskName.startsWith(QLatin1String("dm-")) ||
+        disk.diskName.startsWith(QLatin1String("md")) ||
+        folderHasEntries(disk.diskPath + QStringLiteral("/slaves")) ||
+        folderHasEntries(disk.diskPath + QStringLiteral("/holders")))
+        return true;
+    const QFileInfoList children =
+        QDir(disk.diskPath).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return std::any_of(children.cbegin(), children.cend(), [](const QFileInfo &child) {
+        return QFileInfo::exists(child.filePath() + QStringLiteral("/partition")) &&
+               folderHasEntries(child.filePath() + QStringLiteral("/holders"));
+    });
+}
+
+QList<MountEntry> ReadMountTable(const DriveProbe &probe)
+{
+    QFile table(probe.mountInfoPath);
+    // /proc files report size 0: read them to the end.
+    if (!table.open(QIODevice::ReadOnly))
+        return {};
+    return ParseMountInfo(table.readAll());
+}
+
+QSet<QString> SystemDiskPaths(const DriveProbe &probe, const QList<MountEntry> &mounts)
+{
+    static const QStringList systemPaths = {
+        QStringLiteral("/"),    QStringLiteral("/boot"), QStringLiteral("/boot/efi"),
+        QStringLiteral("/usr"), QStringLiteral("/var"),  QStringLiteral("/home"),
+    };
+    QSet<QString> disks;
+    auto addDisk = [&](const QString &source, const QString &majorMinor) {
+        const QString name = source.startsWith(QLatin1String("/dev/")) ? source.mid(5) : QString();
+        if (const std::optional<BlockDisk> disk = FindBlockDisk(probe.sysfsRoot, name, majorMinor))
+            disks.insert(disk->diskPath);
+    };
+    for (const MountEntry &entry : mounts) {
+        if (systemPaths.contains(entry.mountPoint))
+            addDisk(entry.source, entry.majorMinor);
+    }
+    QFile swaps(probe.swapsPath);
+    if (swaps.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = swaps.readAll().split('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const QList<QByteArray> fields = lines[i].simplified().split(' ');
+            if (fields.size() >= 2 && fields[1] == "partition")
+                addDisk(decodeMountField(fields[0]), QString());
+        }
+    }
+    return disks;
+}
+
+bool IsCardCandidate(const DriveProbe &probe, const QSet<QString> &systemDisks,
+                     const MountEntry &entry)
+{
+    // Only whole file systems of real block devices; never the system's own root.
+    if (entry.majorMinor.startsWith(QLatin1String("0:")) || entry.root != QLatin1String("/") ||
+        entry.mountPoint == QLatin1String("/"))
+        return false;
+    const QString deviceName =
+        entry.source.startsWith(QLatin1String("/dev/")) ? entry.source.mid(5) : QString();
+    const std::optional<BlockDisk> disk =
+        FindBlockDisk(probe.sysfsRoot, deviceName, entry.majorMinor);
+    return disk && IsRemovableDisk(probe.sysfsRoot, *disk) && !IsStackedDisk(*disk) &&
+           !systemDisks.contains(disk->diskPath);
+}
+
+bool IsRemovableBlockDevice(const QString &sysfsRoot, const QString &deviceName,
+                            const QString &majorMinor)
+{
+    const std::optional<BlockDisk> disk = FindBlockDisk(sysfsRoot, deviceName, majorMinor);
+    return disk && IsRemovableDisk(sysfsRoot, *disk);
 }
 
 QStringList RemovableDriveRoots(const DriveProbe &probe)
 {
-    QList<MountEntry> mounts;
-    {
-        QFile table(probe.mountInfoPath);
-        // /proc files report size 0: read them to the end.
-        if (table.open(QIODevice::ReadOnly))
-            mounts = ParseMountInfo(table.readAll());
-    }
+    const QList<MountEntry> mounts = ReadMountTable(probe);
+    const QSet<QString> systemDisks = SystemDiskPaths(probe, mounts);
 
     // A later mount on the same point hides the earlier one.
     QMap<QString, MountEntry> byMountPoint;
-    for (const MountEntry &entry : std::as_const(mounts))
+    for (const MountEntry &entry : mounts)
         byMountPoint.insert(entry.mountPoint, entry);
 
     QStringList roots;
     for (const MountEntry &entry : std::as_const(byMountPoint)) {
-        // Only whole file systems of real block devices; never the system's own root.
-        if (entry.majorMinor.startsWith(QLatin1String("0:")) || entry.root != QLatin1String("/") ||
-            entry.mountPoint == QLatin1String("/"))
-            continue;
-        QString deviceName;
-        if (entry.source.startsWith(QLatin1String("/dev/")))
-            deviceName = entry.source.mid(5);
-        if (!IsRemovableBlockDevice(probe.sysfsRoot, deviceName, entry.majorMinor))
+        if (!IsCardCandidate(probe, systemDisks, entry))
             continue;
         QString root = entry.mountPoint;
         EnsureTrailingBackslash(root);

@@ -3,7 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <QList>
+#include <QSet>
+
 #include <cstdint>
+#include <optional>
 
 // Drive and file helpers. Paths use '/' separators; a drive is a mounted volume named by its
 // root path (the mount point with a trailing '/'). None of these functions shows a message.
@@ -31,6 +35,7 @@ struct DriveProbe
 {
     QString sysfsRoot = QStringLiteral("/sys");
     QString mountInfoPath = QStringLiteral("/proc/self/mountinfo");
+    QString swapsPath = QStringLiteral("/proc/swaps");
     // ':'-separated folders that count as removable drives, after the real ones.
     QString extraDrives = qEnvironmentVariable("RX9_EXTRA_DRIVES");
 };
@@ -48,13 +53,48 @@ struct MountEntry
 // Parses /proc/self/mountinfo text (octal escapes such as \040 decoded).
 QList<MountEntry> ParseMountInfo(const QByteArray &text);
 
-// Whether the block device (by its sysfs name such as "sdb1", or else its "major:minor") is
-// removable: its disk's "removable" flag is 1, or its sysfs device path runs through a USB or
-// MMC/SD bus.
+// A block device as sysfs shows it: its own folder and the folder of its disk (the same for a
+// disk without partitions).
+struct BlockDisk
+{
+    QString deviceName; // "sdb1"
+    QString devicePath; // canonical sysfs folder of the device
+    QString diskName;   // "sdb"
+    QString diskPath;   // canonical sysfs folder of its disk
+    bool partition = false;
+};
+
+// Finds a block device by its sysfs name ("sdb1"), or else by its "major:minor".
+std::optional<BlockDisk> FindBlockDisk(const QString &sysfsRoot, const QString &deviceName,
+                                       const QString &majorMinor);
+
+// Whether a disk is removable media: its "removable" flag is 1, or it is an SD card on an MMC
+// bus (the MMC device's type is "SD"; eMMC is soldered in), or a disk on a USB bus.
+bool IsRemovableDisk(const QString &sysfsRoot, const BlockDisk &disk);
+
+// Whether the disk belongs to a RAID, LVM or crypt stack: it is itself a mapped or RAID device,
+// or it or one of its partitions is held by another block device.
+bool IsStackedDisk(const BlockDisk &disk);
+
+// The sysfs folders of the disks that carry the running system: a partition mounted at /,
+// /boot, /boot/efi, /usr, /var or /home, or used as swap.
+QSet<QString> SystemDiskPaths(const DriveProbe &probe, const QList<MountEntry> &mounts);
+
+// The mount table of the probe (empty when it cannot be read).
+QList<MountEntry> ReadMountTable(const DriveProbe &probe);
+
+// Whether a mounted file system may be offered as a card: a whole file system (not a bind mount)
+// of a block device on a removable disk that carries no part of the system and is not part of
+// a RAID, LVM or crypt stack.
+bool IsCardCandidate(const DriveProbe &probe, const QSet<QString> &systemDisks,
+                     const MountEntry &entry);
+
+// Whether the block device (by its sysfs name such as "sdb1", or else its "major:minor") lies on
+// removable media (IsRemovableDisk of its disk).
 bool IsRemovableBlockDevice(const QString &sysfsRoot, const QString &deviceName,
                             const QString &majorMinor);
 
-// The removable drives' root paths: mounted removable volumes in mount-point order, then the
+// The removable drives' root paths: mounted card candidates in mount-point order, then the
 // existing folders of `extraDrives` in their order (duplicates dropped).
 QStringList RemovableDriveRoots(const DriveProbe &probe = DriveProbe());
 

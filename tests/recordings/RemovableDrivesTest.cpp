@@ -17,6 +17,7 @@ public:
     {
         probe.sysfsRoot = dir.filePath(QStringLiteral("sys"));
         probe.mountInfoPath = dir.filePath(QStringLiteral("mountinfo"));
+        probe.swapsPath = dir.filePath(QStringLiteral("swaps"));
         probe.extraDrives.clear();
     }
 
@@ -46,6 +47,31 @@ public:
     }
 
     void SetMounts(const QByteArray &text) { WriteTestFile(probe.mountInfoPath, text); }
+    void SetSwaps(const QByteArray &lines)
+    {
+        WriteTestFile(probe.swapsPath, "Filename\tType\tSize\tUsed\tPriority\n" + lines);
+    }
+
+    // The type file of the MMC device a card or eMMC sits on ("SD" or "MMC").
+    void SetMmcType(const QString &busPath, const QByteArray &type)
+    {
+        WriteTestFile(probe.sysfsRoot + QStringLiteral("/devices/") + busPath +
+                          QStringLiteral("/type"),
+                      type + '\n');
+    }
+
+    // Marks `device` (a disk or partition on `busPath`) as held by another block device.
+    void AddHolder(const QString &busPath, const QString &device, const QString &holder)
+    {
+        QString folder =
+            probe.sysfsRoot + QStringLiteral("/devices/") + busPath + QStringLiteral("/block/");
+        const QString disk = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
+        folder += disk;
+        if (device != disk)
+            folder += QLatin1Char('/') + device;
+        QDir().mkpath(folder + QStringLiteral("/holders"));
+        QFile::link(folder, folder + QStringLiteral("/holders/") + holder);
+    }
 
     QTemporaryDir dir;
     DriveProbe probe;
@@ -104,6 +130,12 @@ TEST(RemovableDrives, FlagOrBusMakesADeviceRemovable)
     fake.AddDisk(QStringLiteral("pci0000:00/0000:00:1a.0/mmc_host/mmc0/mmc0:aaaa"),
                  QStringLiteral("mmcblk0"), QStringLiteral("0"), {QStringLiteral("mmcblk0p1")},
                  179);
+    fake.SetMmcType(QStringLiteral("pci0000:00/0000:00:1a.0/mmc_host/mmc0/mmc0:aaaa"), "SD");
+    // A laptop's soldered-in eMMC sits on the same kind of bus but is no card.
+    fake.AddDisk(QStringLiteral("pci0000:00/0000:00:1b.0/mmc_host/mmc1/mmc1:0001"),
+                 QStringLiteral("mmcblk1"), QStringLiteral("0"), {QStringLiteral("mmcblk1p1")},
+                 180);
+    fake.SetMmcType(QStringLiteral("pci0000:00/0000:00:1b.0/mmc_host/mmc1/mmc1:0001"), "MMC");
     fake.AddDisk(QStringLiteral("virtual"), QStringLiteral("dm-0"), QStringLiteral("0"), {}, 254);
 
     const QString root = fake.probe.sysfsRoot;
@@ -112,6 +144,7 @@ TEST(RemovableDrives, FlagOrBusMakesADeviceRemovable)
     EXPECT_TRUE(IsRemovableBlockDevice(root, QStringLiteral("sdb"), QString()));
     EXPECT_TRUE(IsRemovableBlockDevice(root, QStringLiteral("sdc1"), QString()));
     EXPECT_TRUE(IsRemovableBlockDevice(root, QStringLiteral("mmcblk0p1"), QString()));
+    EXPECT_FALSE(IsRemovableBlockDevice(root, QStringLiteral("mmcblk1p1"), QString()));
     EXPECT_FALSE(IsRemovableBlockDevice(root, QStringLiteral("dm-0"), QString()));
     // A source not named in class/block is found by its device numbers.
     EXPECT_TRUE(
@@ -128,6 +161,7 @@ TEST(RemovableDrives, MountedRemovableVolumesInMountPointOrder)
                  QStringLiteral("1"), {QStringLiteral("sdb1")}, 9);
     fake.AddDisk(QStringLiteral("pci0000:00/mmc_host/mmc0/mmc0:0001"), QStringLiteral("mmcblk0"),
                  QStringLiteral("0"), {QStringLiteral("mmcblk0p1")}, 179);
+    fake.SetMmcType(QStringLiteral("pci0000:00/mmc_host/mmc0/mmc0:0001"), "SD");
     fake.AddDisk(QStringLiteral("pci0000:00/usb1/1-2/host7"), QStringLiteral("sdd"),
                  QStringLiteral("1"), {QStringLiteral("sdd1")}, 11);
 
@@ -217,4 +251,115 @@ TEST(RemovableDrives, EnvironmentFoldersCountAsRemovableDrives)
         qunsetenv("RX9_EXTRA_DRIVES");
     else
         qputenv("RX9_EXTRA_DRIVES", saved);
+}
+
+TEST(RemovableDrives, LaptopOffersOnlyItsCardSlotAndCardReader)
+{
+    FakeSystem fake;
+    const QString emmcBus = QStringLiteral("pci0000:00/0000:00:1a.0/mmc_host/mmc0/mmc0:0001");
+    const QString sdBus = QStringLiteral("pci0000:00/0000:00:1b.0/mmc_host/mmc1/mmc1:aaaa");
+    fake.AddDisk(
+        emmcBus, QStringLiteral("mmcblk0"), QStringLiteral("0"),
+        {QStringLiteral("mmcblk0p1"), QStringLiteral("mmcblk0p2"), QStringLiteral("mmcblk0p3")},
+        179);
+    fake.SetMmcType(emmcBus, "MMC");
+    fake.AddDisk(sdBus, QStringLiteral("mmcblk1"), QStringLiteral("0"),
+                 {QStringLiteral("mmcblk1p1")}, 180);
+    fake.SetMmcType(sdBus, "SD");
+    // A USB card reader that reports fixed media, holding a card without a partition table.
+    fake.AddDisk(QStringLiteral("pci0000:00/usb1/1-1/1-1:1.0/host6/target6:0:0/6:0:0:0"),
+                 QStringLiteral("sdb"), QStringLiteral("0"), {}, 8);
+    fake.AddDisk(QStringLiteral("virtual"), QStringLiteral("loop0"), QStringLiteral("0"), {}, 7);
+
+    const QString efi = fake.MountPoint(QStringLiteral("efi"));
+    const QString data = fake.MountPoint(QStringLiteral("data"));
+    const QString card = fake.MountPoint(QStringLiteral("CAM"));
+    const QString reader = fake.MountPoint(QStringLiteral("READER"));
+    const QString snap = fake.MountPoint(QStringLiteral("snap"));
+    fake.SetMounts(mountLine(1, QStringLiteral("179:2"), QStringLiteral("/"), QStringLiteral("/"),
+                             QStringLiteral("ext4"), QStringLiteral("/dev/mmcblk0p2")) +
+                   mountLine(2, QStringLiteral("179:1"), QStringLiteral("/"), efi,
+                             QStringLiteral("vfat"), QStringLiteral("/dev/mmcblk0p1")) +
+                   mountLine(3, QStringLiteral("179:3"), QStringLiteral("/"), data,
+                             QStringLiteral("ext4"), QStringLiteral("/dev/mmcblk0p3")) +
+                   mountLine(4, QStringLiteral("180:1"), QStringLiteral("/"), card,
+                             QStringLiteral("vfat"), QStringLiteral("/dev/mmcblk1p1")) +
+                   mountLine(5, QStringLiteral("8:0"), QStringLiteral("/"), reader,
+                             QStringLiteral("vfat"), QStringLiteral("/dev/sdb")) +
+                   mountLine(6, QStringLiteral("7:0"), QStringLiteral("/"), snap,
+                             QStringLiteral("squashfs"), QStringLiteral("/dev/loop0")));
+
+    EXPECT_EQ(RemovableDriveRoots(fake.probe),
+              (QStringList{card + QLatin1Char('/'), reader + QLatin1Char('/')}));
+}
+
+TEST(RemovableDrives, SystemAndStackedDisksAreNeverOffered)
+{
+    FakeSystem fake;
+    // Booted from a USB disk: /boot/efi, / and /home on it, all on a USB bus.
+    const QString systemBus = QStringLiteral("pci0000:00/usb2/2-1/2-1:1.0/host4");
+    fake.AddDisk(systemBus, QStringLiteral("sda"), QStringLiteral("0"),
+                 {QStringLiteral("sda1"), QStringLiteral("sda2"), QStringLiteral("sda3"),
+                  QStringLiteral("sda4")},
+                 8);
+    // A removable stick with a swap partition beside its data.
+    fake.AddDisk(QStringLiteral("pci0000:00/usb2/2-2/2-2:1.0/host5"), QStringLiteral("sdc"),
+                 QStringLiteral("1"), {QStringLiteral("sdc1"), QStringLiteral("sdc2")}, 9);
+    // A removable disk whose first partition is the base of an encrypted volume.
+    const QString cryptBus = QStringLiteral("pci0000:00/usb2/2-3/2-3:1.0/host6");
+    fake.AddDisk(cryptBus, QStringLiteral("sdd"), QStringLiteral("1"),
+                 {QStringLiteral("sdd1"), QStringLiteral("sdd2")}, 10);
+    fake.AddHolder(cryptBus, QStringLiteral("sdd1"), QStringLiteral("dm-0"));
+    // A whole removable disk that is a RAID member.
+    const QString raidBus = QStringLiteral("pci0000:00/usb2/2-4/2-4:1.0/host7");
+    fake.AddDisk(raidBus, QStringLiteral("sde"), QStringLiteral("1"), {QStringLiteral("sde1")}, 11);
+    fake.AddHolder(raidBus, QStringLiteral("sde"), QStringLiteral("md0"));
+    fake.AddDisk(QStringLiteral("virtual"), QStringLiteral("dm-0"), QStringLiteral("0"), {}, 254);
+    // The real card.
+    fake.AddDisk(QStringLiteral("pci0000:00/usb2/2-5/2-5:1.0/host8"), QStringLiteral("sdf"),
+                 QStringLiteral("1"), {QStringLiteral("sdf1")}, 12);
+
+    const QString efi = fake.MountPoint(QStringLiteral("boot-efi"));
+    const QString stick = fake.MountPoint(QStringLiteral("stick"));
+    const QString plain = fake.MountPoint(QStringLiteral("plain"));
+    const QString crypt = fake.MountPoint(QStringLiteral("crypt"));
+    const QString raid = fake.MountPoint(QStringLiteral("raid"));
+    const QString card = fake.MountPoint(QStringLiteral("card"));
+    QByteArray mounts =
+        mountLine(1, QStringLiteral("8:2"), QStringLiteral("/"), QStringLiteral("/"),
+                  QStringLiteral("ext4"), QStringLiteral("/dev/sda2")) +
+        mountLine(2, QStringLiteral("8:1"), QStringLiteral("/"), efi, QStringLiteral("vfat"),
+                  QStringLiteral("/dev/sda1")) +
+        mountLine(4, QStringLiteral("9:1"), QStringLiteral("/"), stick, QStringLiteral("vfat"),
+                  QStringLiteral("/dev/sdc1")) +
+        mountLine(5, QStringLiteral("10:2"), QStringLiteral("/"), plain, QStringLiteral("vfat"),
+                  QStringLiteral("/dev/sdd2")) +
+        mountLine(6, QStringLiteral("254:0"), QStringLiteral("/"), crypt, QStringLiteral("ext4"),
+                  QStringLiteral("/dev/mapper/secret")) +
+        mountLine(7, QStringLiteral("11:1"), QStringLiteral("/"), raid, QStringLiteral("vfat"),
+                  QStringLiteral("/dev/sde1")) +
+        mountLine(8, QStringLiteral("12:1"), QStringLiteral("/"), card, QStringLiteral("vfat"),
+                  QStringLiteral("/dev/sdf1"));
+    fake.SetMounts(mounts);
+    fake.SetSwaps("/dev/sdc2\tpartition\t1048572\t0\t-2\n"
+                  "/swapfile\tfile\t1048572\t0\t-3\n");
+    EXPECT_EQ(RemovableDriveRoots(fake.probe), QStringList{card + QLatin1Char('/')});
+
+    // The system disk's own data partition is no card either, even where it is mounted under
+    // /media; the same disk becomes a candidate once nothing of the system is on it (/home was
+    // the reason left after the root moved away).
+    const QString home = fake.MountPoint(QStringLiteral("home-data"));
+    fake.SetMounts(mounts + mountLine(9, QStringLiteral("8:3"), QStringLiteral("/"), home,
+                                      QStringLiteral("ext4"), QStringLiteral("/dev/sda3")));
+    EXPECT_FALSE(RemovableDriveRoots(fake.probe).contains(home + QLatin1Char('/')));
+    fake.SetMounts(mountLine(9, QStringLiteral("8:3"), QStringLiteral("/"), home,
+                             QStringLiteral("ext4"), QStringLiteral("/dev/sda3")) +
+                   mountLine(10, QStringLiteral("8:4"), QStringLiteral("/"),
+                             QStringLiteral("/home"), QStringLiteral("ext4"),
+                             QStringLiteral("/dev/sda4")));
+    EXPECT_TRUE(RemovableDriveRoots(fake.probe).isEmpty());
+    fake.SetMounts(mountLine(9, QStringLiteral("8:3"), QStringLiteral("/"), home,
+                             QStringLiteral("ext4"), QStringLiteral("/dev/sda3")));
+    fake.SetSwaps(QByteArray());
+    EXPECT_EQ(RemovableDriveRoots(fake.probe), QStringList{home + QLatin1Char('/')});
 }

@@ -1,0 +1,32 @@
+// The main player window's side of the card dialog and the card format.
+
+#include "RX9VantoraPCPlayerDlg.h"
+
+#include "CardFormat.h"
+#include "DlgDisk.h"
+#include "DlgFormat.h"
+#include "DlgMessage.h"
+
+std::optional<QString> CRX9VantoraPCPlayerDlg::ChooseCard(const QString &shown)
+{
+    CDlgDisk dialog(this);
+    dialog.SetPath(shown);
+    dialog.SetFormatHandler([this, &dialog](const QString &root) {
+        FormatEnvironment environment;
+        environment.ops = SystemDeviceOps();
+        environment.desktopPath = DesktopPath();
+        environment.message = [&dialog](int type, const QString &text) {
+            return ShowMessage(type, text, QString(), &dialog);
+        };
+        environment.clearPlayer = [this] { ClearPlayer(); };
+        environment.runRecovery = [&dialog](CZeroFill &fill, const std::function<int()> &open) {
+            CDlgFormat progress(fill, open, &dialog);
+            return progress.exec();
+        };
+        return FormatCard(root, environment).root;
+    });
+    dialog.FillList();
+    if (dialog.exec() != 1)
+        return std::nullopt;
+    return dialog.Path();
+}

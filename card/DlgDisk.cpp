@@ -1,0 +1,247 @@
+#include "DlgDisk.h"
+
+#include "DlgMessage.h"
+#include "DriveUtils.h"
+#include "SkinButton.h"
+#include "UserMessage.h"
+#include "XListCtrl.h"
+
+#include <QDir>
+#include <QKeyEvent>
+
+namespace {
+constexpr int kClickCode = 1;
+constexpr int kNoCardString = 130;
+constexpr int kOneCardString = 131;
+
+QString cleanRoot(const QString &path)
+{
+    return DriveRoot(QDir::cleanPath(path));
+}
+} // namespace
+
+int PreselectedCardRow(const QStringList &roots, const QString &path)
+{
+    if (path.isEmpty())
+        return -1;
+    const QString shown = cleanRoot(path);
+    int best = -1;
+    for (int row = 0; row < roots.size(); ++row) {
+        const QString root = cleanRoot(roots[row]);
+        if (shown.startsWith(root) && (best < 0 || root.size() > cleanRoot(roots[best]).size()))
+            best = row;
+    }
+    return best;
+}
+
+CDlgDisk::CDlgDisk(QWidget *parent)
+    : CDlgFrame(parent)
+    , m_list(new CXListCtrl(Client()))
+    , m_source([] {
+        QStringList roots;
+        ListRemovableDrives(roots);
+        return roots;
+    })
+    , m_message([this](int id) { ShowMessageId(kMessageOk, id, this); })
+{
+    SetCaptionButtonsEnabled(false);
+    setAccessibleName(QStringLiteral("Select the Drive"));
+    struct Spec
+    {
+        int id;
+        int image;
+        int y;
+        const char *name;
+    };
+    const Spec specs[4] = {{kOkId, 3124, 5, "OK"},
+                           {kCancelId, 3125, 37, "Cancel"},
+                           {kRefreshId, 3135, 69, "Refresh"},
+                           {kFormatId, 3136, 101, "Format"}};
+    for (int i = 0; i < 4; ++i) {
+        auto *button = new CSkinButton(Client(), specs[i].id);
+        button->SetStripImage(specs[i].image);
+        button->setGeometry(332, specs[i].y, 64, 29);
+        button->setAccessibleName(QString::fromLatin1(specs[i].name));
+        button->setToolTip(QString::fromLatin1(specs[i].name));
+        m_buttons[i] = button;
+    }
+
+    ResizeClient(kWindowSize);
+    m_list->SetControlId(kListId);
+    m_list->SetReceiver(this);
+    m_list->setGeometry(7, 5, 320, ClientSize().height() - 10);
+    m_list->setAccessibleName(QStringLiteral("Cards"));
+    m_list->AddColumn(QStringLiteral("이름"), 104);
+    m_list->AddColumn(QStringLiteral("용량"), 72);
+    m_list->AddColumn(QStringLiteral("사용"), 72);
+    m_list->AddColumn(QStringLiteral("여유"), 72);
+    m_list->SetListFont(CellHeightFont(QStringLiteral("Arial"), 22));
+    // Name, Capacity, Used, Free as the skin draws them (3413 is the "Date" caption).
+    m_list->Header()->SetCaptionImages({3412, 3411, 3409, 3417});
+    m_list->SetSortable(false);
+    m_list->installEventFilter(this);
+    m_list->setFocus();
+}
+
+void CDlgDisk::SetDriveSource(std::function<QStringList()> source)
+{
+    m_source = std::move(source);
+}
+
+void CDlgDisk::SetFormatHandler(std::function<QString(const QString &root)> handler)
+{
+    m_format = std::move(handler);
+}
+
+void CDlgDisk::SetMessageHandler(std::function<void(int stringId)> handler)
+{
+    m_message = std::move(handler);
+}
+
+CSkinButton *CDlgDisk::Button(int id) const
+{
+    for (CSkinButton *button : m_buttons) {
+        if (button->ControlId() == id)
+            return button;
+    }
+    return nullptr;
+}
+
+void CDlgDisk::showEvent(QShowEvent *event)
+{
+    CDlgFrame::showEvent(event);
+    m_list->setFocus();
+}
+
+void CDlgDisk::FillList()
+{
+    m_list->DeleteAllRows();
+    m_roots = m_source ? m_source() : QStringList();
+    for (const QString &root : std::as_const(m_roots)) {
+        qint64 total = 0;
+        qint64 free = 0;
+        qint64 used = 0;
+        GetDiskSpace(root, total, free, used);
+        const int row = m_list->AppendRow(GetVolumeDisplayName(root));
+        m_list->SetCellText(row, 1, FormatSize(total));
+        m_list->SetCellText(row, 2, FormatSize(used));
+        m_list->SetCellText(row, 3, FormatSize(free));
+    }
+    const int selected = PreselectedCardRow(m_roots, m_path);
+    if (selected >= 0)
+        m_list->SelectOnly(selected);
+}
+
+QList<int> CDlgDisk::selectedRows() const
+{
+    QList<int> rows;
+    for (const CXListCtrl::SelectedRow &row : m_list->GetSelectedRows())
+        rows.append(row.row);
+    return rows;
+}
+
+void CDlgDisk::Accept()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.size() != 1 || rows.first() >= m_roots.size()) {
+        done(2);
+        return;
+    }
+    m_path = m_roots[rows.first()];
+    done(1);
+}
+
+void CDlgDisk::AcceptFirst()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty() || rows.first() >= m_roots.size()) {
+        done(2);
+        return;
+    }
+    m_path = m_roots[rows.first()];
+    done(1);
+}
+
+void CDlgDisk::FormatSelected()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty()) {
+        m_message(kNoCardString);
+        return;
+    }
+    if (rows.size() > 1) {
+        m_message(kOneCardString);
+        return;
+    }
+    if (rows.first() >= m_roots.size())
+        return;
+    if (m_format) {
+        const QString after = m_format(m_roots[rows.first()]);
+        // The card may come back at another mount point: it stays the one selected.
+        if (!after.isEmpty())
+            m_path = after;
+    }
+    FillList();
+}
+
+bool CDlgDisk::event(QEvent *event)
+{
+    if (event->type() != CUserMessage::EventType())
+        return CDlgFrame::event(event);
+    const auto *message = static_cast<CUserMessage *>(event);
+    if (message->Code() == kClickCode) {
+        switch (message->Value()) {
+        case kOkId:
+            Accept();
+            break;
+        case kCancelId:
+            done(2);
+            break;
+        case kRefreshId:
+            FillList();
+            break;
+        case kFormatId:
+            FormatSelected();
+            break;
+        default:
+            break;
+        }
+    } else if (message->Code() == CXListCtrl::RowDoubleClicked) {
+        AcceptFirst();
+    }
+    return true;
+}
+
+bool CDlgDisk::handleKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        AcceptFirst();
+        return true;
+    case Qt::Key_Escape:
+        done(2);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDlgDisk::eventFilter(QObject *watched, QEvent *event)
+{
+    // The dialog answers these keys before the list would take them.
+    if (watched == m_list && event->type() == QEvent::KeyPress &&
+        handleKey(static_cast<QKeyEvent *>(event)->key()))
+        return true;
+    return CDlgFrame::eventFilter(watched, event);
+}
+
+void CDlgDisk::keyPressEvent(QKeyEvent *event)
+{
+    if (handleKey(event->key())) {
+        event->accept();
+        return;
+    }
+    CDlgFrame::keyPressEvent(event);
+}
