@@ -4,8 +4,10 @@
 #include "DataParser.h"
 #include "DropListWnd.h"
 #include "HtmlMap.h"
+#include "NotificationCodes.h"
 #include "PlayWnd.h"
 #include "PlaybackRules.h"
+#include "SizeKeys.h"
 #include "SkinButton.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -25,8 +27,6 @@ constexpr int kRadioImage = 3148;
 constexpr int kVolumeBackground = 3200;
 constexpr int kVolumeFill = 3201;
 constexpr int kPanelWidth = 310;
-constexpr int kRightPressCode = 516;
-constexpr int kMiddlePressCode = 519;
 } // namespace
 
 CDlgMain::CDlgMain(QWidget *parent)
@@ -434,14 +434,22 @@ bool CDlgMain::HandleKey(int, Qt::KeyboardModifiers)
 bool CDlgMain::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress)
+    // A quick second press arrives as a double-click: it is a press all the same.
+    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress &&
+        type != QEvent::MouseButtonDblClick)
         return false;
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
         return false;
     if (type == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        return HandleKey(key->key(), key->modifiers());
+        // The size keys go by the key's place on the keyboard, not the character it types.
+        int code = key->key();
+        if (const auto mode = WindowSizeKey(code, key->modifiers(), key->nativeScanCode()))
+            code = Qt::Key_1 + *mode - 1;
+        else if (code >= Qt::Key_1 && code <= Qt::Key_3)
+            code = Qt::Key_unknown;
+        return HandleKey(code, key->modifiers());
     }
     // A press that its first receiver ignores travels up to the parents and passes here once
     // for each of them: report it once.
@@ -452,10 +460,10 @@ bool CDlgMain::eventFilter(QObject *watched, QEvent *event)
         return false;
     if (mouse->button() == Qt::MiddleButton) {
         m_lastPressStamp = mouse->timestamp();
-        PostUserMessage(this, kMiddlePressCode, 0);
+        PostUserMessage(this, notify::kMiddlePress, 0);
     } else if (mouse->button() == Qt::RightButton) {
         m_lastPressStamp = mouse->timestamp();
-        PostUserMessage(this, kRightPressCode, 0);
+        PostUserMessage(this, notify::kRightPress, 0);
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #include "DataParser.h"
 
+#include "NotificationCodes.h"
 #include "SensorGraph.h"
 #include "StringTable.h"
 #include "UserMessage.h"
@@ -222,7 +223,7 @@ void CDataParser::SeekToColumn(int x)
     m_cursorX = x;
     m_positionMs = GraphTimeForX(x, width(), m_durationMs);
     QObject *target = m_notifyTarget ? m_notifyTarget.data() : parent();
-    PostUserMessage(target, kSeekNotification, m_positionMs);
+    PostUserMessage(target, notify::kSeek, m_positionMs);
     update();
 }
 

@@ -153,9 +153,6 @@ public:
     // clip is silenced, VOL_ON is offered and the slider is disabled.
     SoundView ForRate(float rate) const;
 
-    // What a newly opened clip hears: the volume while sound is on, else 0.
-    int VolumeForNewClip() const { return m_soundOn ? m_volume : 0; }
-
 private:
     bool m_soundOn = true;
     int m_volume = 50;

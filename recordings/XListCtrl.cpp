@@ -1,5 +1,6 @@
 #include "XListCtrl.h"
 
+#include "NotificationCodes.h"
 #include "SkinImages.h"
 #include "UserMessage.h"
 
@@ -248,7 +249,7 @@ void CXListCtrl::SortByColumn(int column, bool notify)
     m_model->SortRows(column, m_ascending);
     setFocus(Qt::OtherFocusReason);
     if (notify)
-        post(Resorted, m_controlId);
+        post(notify::kResorted, m_controlId);
 }
 
 int CXListCtrl::scrollBarWidth() const
@@ -338,7 +339,7 @@ void CXListCtrl::ColumnClicked(int column)
     if (!m_sortable)
         return;
     if (column == m_filterColumn) {
-        post(FilterClicked, m_controlId);
+        post(notify::kFilterHeader, m_controlId);
         return;
     }
     m_ascending = !m_ascending;
@@ -381,7 +382,7 @@ void CXListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
     }
     if (event->button() == Qt::LeftButton) {
         m_lastItem = index.row();
-        post(RowDoubleClicked, index.row());
+        post(notify::kRowDoubleClicked, index.row());
     }
     event->accept();
 }

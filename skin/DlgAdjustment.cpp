@@ -1,5 +1,6 @@
 #include "DlgAdjustment.h"
 
+#include "NotificationCodes.h"
 #include "PictureSteps.h"
 #include "SkinButton.h"
 #include "SkinSlider.h"
@@ -15,8 +16,6 @@
 
 namespace {
 
-constexpr int kClickCode = 1;
-constexpr int kSliderCode = 5;
 constexpr int kContrastString = 120;
 constexpr int kBrightnessString = 121;
 constexpr int kNeutralStep = 3;
@@ -129,12 +128,12 @@ bool CDlgAdjustment::event(QEvent *event)
         return CDlgFrame::event(event);
 
     const auto *message = static_cast<CUserMessage *>(event);
-    if (message->Code() == kClickCode) {
+    if (message->Code() == notify::kButton) {
         if (message->Value() == kOkId)
             done(kOkId);
         else if (message->Value() == kCancelId)
             done(kCancelId);
-    } else if (message->Code() == kSliderCode) {
+    } else if (message->Code() == notify::kSlider) {
         if (const SliderRecord *record = message->RecordAs<SliderRecord>(); record && m_owner) {
             const float value = AdjustValue(record->position);
             if (record->controlId == kBrightnessId)

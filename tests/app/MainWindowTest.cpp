@@ -3,6 +3,7 @@
 #include "HtmlMap.h"
 #include "PlayWnd.h"
 #include "RX9VantoraPCPlayerDlg.h"
+#include "SizeKeys.h"
 #include "SkinButton.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -14,7 +15,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -137,8 +140,6 @@ TEST(MainWindow, InitialVisibilityAndState)
 
 TEST(MainWindow, TooltipsCarryTheButtonTexts)
 {
-    if (!HasResString(400) || !HasResString(424))
-        GTEST_SKIP() << "the tooltip texts are not in the string table yet";
     ShownPlayer shown;
     EXPECT_EQ(shown.player.Button(ids::kPrev)->toolTip(), QStringLiteral("Previous"));
     EXPECT_EQ(shown.player.Button(ids::kSpeed)->toolTip(), QStringLiteral("Play Speed Adjustment"));
@@ -419,6 +420,48 @@ TEST(MainWindow, MiddlePressTogglesTheList)
     EXPECT_TRUE(p.RecordingList()->isHidden());
     QTest::mouseClick(p.PlayWnd(), Qt::MiddleButton, {}, QPoint(20, 20));
     ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 0; }, std::chrono::seconds(5)));
+
+    // Two quick presses: the second arrives as a double-click and toggles the list again.
+    const QPoint at(20, 20);
+    const QPointF global = p.PlayWnd()->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::MiddleButton,
+                      Qt::MiddleButton, Qt::NoModifier);
+    press.setTimestamp(1000);
+    QApplication::sendEvent(p.PlayWnd(), &press);
+    ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 1; }, std::chrono::seconds(5)));
+    QMouseEvent again(QEvent::MouseButtonDblClick, QPointF(at), global, Qt::MiddleButton,
+                      Qt::MiddleButton, Qt::NoModifier);
+    again.setTimestamp(1100);
+    QApplication::sendEvent(p.PlayWnd(), &again);
+    ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 0; }, std::chrono::seconds(5)));
+}
+
+TEST(MainWindow, SizeKeysGoByTheKeysPlace)
+{
+    // Offscreen there is no scan code: the character decides.
+    EXPECT_EQ(WindowSizeKey(Qt::Key_2, Qt::NoModifier, 0), 2);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_4, Qt::NoModifier, 0), std::nullopt);
+    // A French layout: the top-row keys type &, é and ".
+    EXPECT_EQ(WindowSizeKey(Qt::Key_Ampersand, Qt::NoModifier, 10), 1);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_Eacute, Qt::NoModifier, 11), 2);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_QuoteDbl, Qt::NoModifier, 12), 3);
+    // Keypad digits, and a digit typed by a key elsewhere, are not size keys.
+    EXPECT_EQ(WindowSizeKey(Qt::Key_3, Qt::KeypadModifier, 89), std::nullopt);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_3, Qt::KeypadModifier, 0), std::nullopt);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_1, Qt::NoModifier, 24), std::nullopt);
+
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.rows = 1;
+    QKeyEvent keypad(QEvent::KeyPress, Qt::Key_3, Qt::KeypadModifier, 89, 0xffb3, 0,
+                     QStringLiteral("3"));
+    QApplication::sendEvent(p.PlayWnd(), &keypad);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(p.IsMaximisedFlag());
+    QKeyEvent quote(QEvent::KeyPress, Qt::Key_QuoteDbl, Qt::NoModifier, 12, 0x22, 0,
+                    QStringLiteral("\""));
+    QApplication::sendEvent(p.PlayWnd(), &quote);
+    EXPECT_TRUE(p.IsMaximisedFlag());
 }
 
 namespace {

@@ -129,7 +129,6 @@ TEST(Sound, SpeedChoiceSilencesAndRestores)
     EXPECT_EQ(sound.ForRate(PlaySpeedForItem(5)->rate), silent);
     EXPECT_EQ(sound.ForRate(PlaySpeedForItem(4)->rate), (SoundView{70, true, true}));
     EXPECT_FALSE(sound.SoundOn());
-    EXPECT_EQ(sound.VolumeForNewClip(), 0);
 }
 
 TEST(Sound, ChoiceFromThePlaySpeedList)
@@ -162,7 +161,6 @@ TEST(Sound, OnOffAndVolumeSteps)
     CSoundSettings sound;
     EXPECT_TRUE(sound.SoundOn());
     EXPECT_EQ(sound.Volume(), 50);
-    EXPECT_EQ(sound.VolumeForNewClip(), 50);
 
     sound.SetVolume(97);
     EXPECT_EQ(sound.VolumeUp(), 100);
