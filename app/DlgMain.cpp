@@ -33,6 +33,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     : CDlgFrame(parent)
     , m_metrics(SkinMetrics::FromSkin())
 {
+    SetResizable(true);
     setWindowTitle(QStringLiteral("RX-9 Vantora PC Player"));
     createChildren();
     // Stands in for the outside mouse hook: keys and presses of this window and its children
