@@ -37,7 +37,6 @@ TEST(VideoSize, ClassFromThePixelSize)
     EXPECT_EQ(VideoClassOf(720, 480), kVideoClassOther);
     EXPECT_EQ(VideoClassOf(1080, 1920), kVideoClassOther);
     EXPECT_EQ(VideoClassOf(0, 0), kVideoClassOther);
-
 }
 
 TEST(SpeedReadout, UnitConversionAndText)
