@@ -41,7 +41,8 @@ CDlgMain::CDlgMain(QWidget *parent)
     qApp->installEventFilter(this);
     setUpControls();
     UpdateMinimumSize();
-    resize(minimumSize());
+    resize(m_minimumTrackSize);
+    applyMinimumSize();
     m_state.layoutReady = 1;
     LayoutWindow();
 }
@@ -222,9 +223,25 @@ void CDlgMain::ClientResized(QSize)
 void CDlgMain::UpdateMinimumSize()
 {
     const QMargins m = NonClientMargins();
-    setMinimumSize(MinimumWindowSize(IsClipOpen(), m_state.listShown == 1, m_state.videoClass,
-                                     m_state.videoWidth, m_state.videoHeight,
-                                     m.top() + m.bottom()));
+    m_minimumTrackSize =
+        MinimumWindowSize(IsClipOpen(), m_state.listShown == 1, m_state.videoClass,
+                          m_state.videoWidth, m_state.videoHeight, m.top() + m.bottom());
+    applyMinimumSize();
+}
+
+void CDlgMain::applyMinimumSize()
+{
+    // A minimum above the current size would make the toolkit (and the window manager) grow
+    // the window at once; the minimum only limits how small the window can be made.
+    const QSize limit = DragMinimumSize(m_minimumTrackSize, size());
+    if (limit != minimumSize())
+        setMinimumSize(limit);
+}
+
+void CDlgMain::resizeEvent(QResizeEvent *event)
+{
+    CDlgFrame::resizeEvent(event);
+    applyMinimumSize();
 }
 
 // ---- panels

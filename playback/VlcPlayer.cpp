@@ -345,7 +345,8 @@ bool CVlcPlayer::SetMute(bool mute)
 {
     if (!HasMedia())
         return false;
-    libvlc_audio_set_mute(m_player, mute ? 1 : 0);
+    m_lastMute = mute ? 1 : 0;
+    libvlc_audio_set_mute(m_player, m_lastMute);
     return true;
 }
 
@@ -353,7 +354,8 @@ bool CVlcPlayer::SetVolume(int volume)
 {
     if (!HasMedia())
         return false;
-    return libvlc_audio_set_volume(m_player, std::clamp(volume, 0, 100)) == 0;
+    m_lastVolume = std::clamp(volume, 0, 100);
+    return libvlc_audio_set_volume(m_player, m_lastVolume) == 0;
 }
 
 bool CVlcPlayer::IsPlaying() const

@@ -84,6 +84,11 @@ public:
     // The engine's present rate and volume (-1 without a clip or sound output).
     float Rate() const;
     int Volume() const;
+    // The last volume (0-100) and mute state (0 or 1) sent to the engine, -1 before any. The
+    // engine reads its volume back only while it has a sound output; these say what the player
+    // asked for in any case.
+    int LastVolumeAsked() const { return m_lastVolume; }
+    int LastMuteAsked() const { return m_lastMute; }
 
     // Whether the engine started (instance and player exist).
     bool IsReady() const { return m_instance && m_player; }
@@ -107,4 +112,6 @@ private:
     float m_contrast = 1.0f;
     float m_brightness = 1.0f;
     bool m_pauseWanted = false;
+    int m_lastVolume = -1;
+    int m_lastMute = -1;
 };

@@ -100,6 +100,9 @@ CXListCtrl::CXListCtrl(QWidget *parent)
     applyViewportColour();
 
     connect(m_header, &QHeaderView::sectionClicked, this, &CXListCtrl::ColumnClicked);
+    // The last column follows the vertical bar, whatever makes it appear or go (rows, the
+    // list's height).
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &CXListCtrl::AdjustLastColumn);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &CXListCtrl::AdjustLastColumn);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &CXListCtrl::AdjustLastColumn);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
@@ -262,9 +265,11 @@ void CXListCtrl::AdjustLastColumn()
     const int last = m_model->columnCount() - 1;
     if (last < 0)
         return;
-    const int headerHeight = m_header->isHidden() ? 0 : m_header->sizeHint().height();
-    const int available = contentsRect().height() - headerHeight;
-    const bool need = qint64(m_model->rowCount()) * m_rowHeight > available;
+    // The bar's range is worked out on the next layout; settle it now so that the bar's state
+    // is the one the rows just added or removed give.
+    executeDelayedItemsLayout();
+    const QScrollBar *bar = verticalScrollBar();
+    const bool need = bar->maximum() > bar->minimum();
     if (need == m_scrollBarShown)
         return;
     m_scrollBarShown = need;

@@ -147,7 +147,7 @@ TEST_F(ControlsTest, SpeedTwoSilencesAndNormalSpeedRestoresTheSound)
 
 TEST_F(ControlsTest, AfterAClipChangeRateSoundAndButtonsAgree)
 {
-    CClipFolder folder({0, 1, 2});
+    CClipFolder folder({0, 1, 2, 3});
     ASSERT_TRUE(folder.ok());
     CTestPlayer p;
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
@@ -158,23 +158,37 @@ TEST_F(ControlsTest, AfterAClipChangeRateSoundAndButtonsAgree)
         ASSERT_TRUE(p.WaitForTime());
     };
 
+    // Without a sound device the engine reads its volume back as 0 whatever it was told, so
+    // the checks are on what the player asked of it.
+    const CVlcPlayer &engine = p.Engine();
     p.Post(kDropListChosen, 5, DropListChoice{5, 103}); // 2.0
+    EXPECT_EQ(engine.LastVolumeAsked(), 0);
     openNext();
-    EXPECT_FLOAT_EQ(p.Engine().Rate(), 2.0f);
-    EXPECT_EQ(p.Engine().Volume(), 0) << "2.0 stays silent on the next clip";
+    EXPECT_FLOAT_EQ(engine.Rate(), 2.0f);
+    EXPECT_EQ(engine.LastVolumeAsked(), 0) << "2.0 stays silent on the next clip";
     EXPECT_FALSE(p.Button(ids::kVolOn)->isHidden());
     EXPECT_TRUE(p.Button(ids::kVolOff)->isHidden());
     EXPECT_FALSE(p.VolumeSlider()->Model().IsEnabled());
     p.OnCommand(32805); // "Vol up" is remembered, not heard
     EXPECT_EQ(p.State().volume, 55);
-    EXPECT_EQ(p.Engine().Volume(), 0);
+    EXPECT_EQ(engine.LastVolumeAsked(), 0);
 
     // Sound on at 2.0 is heard, on this clip and on the next.
     p.Press(ids::kVolOn);
+    EXPECT_EQ(engine.LastVolumeAsked(), 55);
+    EXPECT_EQ(engine.LastMuteAsked(), 0);
     openNext();
-    EXPECT_FLOAT_EQ(p.Engine().Rate(), 2.0f);
+    EXPECT_FLOAT_EQ(engine.Rate(), 2.0f);
+    EXPECT_EQ(engine.LastVolumeAsked(), 55);
+    EXPECT_EQ(engine.LastMuteAsked(), 0);
     EXPECT_FALSE(p.Button(ids::kVolOff)->isHidden());
     EXPECT_TRUE(p.VolumeSlider()->Model().IsEnabled());
+
+    // Back at 1.0 the rate played is 1.0 on the next clip, with sound.
+    p.Post(kDropListChosen, 4, DropListChoice{4, 103});
+    openNext();
+    EXPECT_FLOAT_EQ(engine.Rate(), 1.0f);
+    EXPECT_EQ(engine.LastVolumeAsked(), 55);
 }
 
 TEST_F(ControlsTest, PauseWhileTheClipOpensHoldsTheEngine)

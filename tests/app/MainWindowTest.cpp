@@ -34,9 +34,20 @@ class Player : public CRX9VantoraPCPlayerDlg
 public:
     std::vector<std::string> calls;
     int rows = 0;
+    bool clipOpen = false;
     QString cardFolder;
 
     int ListRowCount() const override { return rows; }
+    bool IsClipOpen() const override { return clipOpen; }
+    // A clip of this size is open (the minimum size follows it).
+    void OpenClipOfSize(int width, int height, int videoClass)
+    {
+        clipOpen = true;
+        State().videoWidth = width;
+        State().videoHeight = height;
+        State().videoClass = videoClass;
+        UpdateMinimumSize();
+    }
     using CRX9VantoraPCPlayerDlg::HandleKey;
 
 protected:
@@ -202,6 +213,56 @@ TEST(MainWindow, MinimumSizeWithTheListHidden)
     EXPECT_EQ(p.minimumSize(), QSize(800, 600));
     p.resize(300, 200);
     EXPECT_EQ(p.size(), QSize(800, 600));
+}
+
+TEST(MainWindow, ListOnAfterListOffAtTheMinimumGivesTheSameWidthBack)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.rows = 1;
+    p.OpenClipOfSize(320, 240, 2);
+    QTest::keyClick(p.PlayWnd(), Qt::Key_1);
+    ASSERT_EQ(p.width(), 320 + 330);
+    const QSize sized = p.size();
+
+    shown.post(1, ids::kListOff);
+    EXPECT_EQ(p.width(), 320 + 20);
+    shown.post(1, ids::kListOn);
+    EXPECT_EQ(p.size(), sized);
+    EXPECT_EQ(p.MinimumTrackSize(), sized);
+    // The list shown again takes the panel's place, not more.
+    EXPECT_EQ(p.RecordingList()->geometry().left(), p.ClientSize().width() - 310);
+}
+
+TEST(MainWindow, ALargerMinimumDoesNotGrowTheWindowButLimitsShrinking)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.rows = 1;
+    p.OpenClipOfSize(320, 240, 2);
+    QTest::keyClick(p.PlayWnd(), Qt::Key_1);
+    const QSize small = p.size();
+    ASSERT_EQ(small.width(), 320 + 330);
+
+    // The next clip is a full-HD one: its mode 1 size is 960 + 330 wide.
+    p.OpenClipOfSize(1920, 1080, 0);
+    QCoreApplication::processEvents();
+    const QMargins m = p.NonClientMargins();
+    EXPECT_EQ(p.MinimumTrackSize(), QSize(960 + 330, 540 + m.top() + m.bottom() + 130));
+    EXPECT_EQ(p.size(), small);
+    // The window cannot be made smaller than it is while below the minimum...
+    p.resize(small - QSize(100, 100));
+    EXPECT_EQ(p.size(), small);
+    // ...and, once larger than the minimum, not smaller than the minimum.
+    p.resize(1600, 1000);
+    EXPECT_EQ(p.size(), QSize(1600, 1000));
+    p.resize(300, 200);
+    EXPECT_EQ(p.size(), p.MinimumTrackSize());
+
+    // A smaller clip lowers the limit again.
+    p.OpenClipOfSize(320, 240, 2);
+    p.resize(300, 200);
+    EXPECT_EQ(p.size(), small);
 }
 
 TEST(MainWindow, SizeKeysDoNothingWithoutRows)

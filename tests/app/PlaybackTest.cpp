@@ -11,10 +11,12 @@
 #include "VlcPlayer.h"
 #include "XListCtrl.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <vlc/vlc.h>
 
 namespace {
 
@@ -286,6 +288,34 @@ TEST_F(PlaybackTest, AClipTheEngineCannotOpenShowsAsAFailure)
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
     EXPECT_EQ(p.CaptionText(), QString());
+}
+
+TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
+{
+    CClipFolder folder({0, 1, 2});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    // The second recording turns into something the engine cannot open after it was listed.
+    const QString second = folder.Path() + folder.FileName(1);
+    ASSERT_TRUE(QFile::remove(second));
+    ASSERT_TRUE(QDir().mkdir(second));
+
+    p.Press(ids::kNext);
+    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.MessageIds(), QList<int>{302});
+    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
+    EXPECT_EQ(libvlc_media_player_is_playing(p.Engine().Player()), 0)
+        << "the clip before goes on playing unseen";
+
+    // NEXT goes on from the failed row.
+    p.times.clear();
+    p.Press(ids::kNext);
+    ASSERT_TRUE(p.WaitForTime());
+    EXPECT_EQ(p.State().currentIndex, 2);
+    EXPECT_EQ(p.State().playing, 1);
 }
 
 namespace {

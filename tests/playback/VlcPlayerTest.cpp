@@ -200,7 +200,9 @@ TEST_F(VlcPlayerTest, PlaysToTheEndWithTimeAndEndNotifications)
     for (int i = 1; i < m_receiver.times.size(); ++i)
         EXPECT_GE(m_receiver.times[i], m_receiver.times[i - 1]);
     EXPECT_GE(m_receiver.times.last(), 1000);
-    EXPECT_LE(m_receiver.times.last(), length);
+    // The engine may report the time of a frame that ends just past the length it gave
+    // (e.g. 3025 on a 3000 ms clip): allow one frame's worth beyond it.
+    EXPECT_LE(m_receiver.times.last(), length + 100);
     EXPECT_GE(m_receiver.times.first(), 0);
 }
 
