@@ -11,11 +11,11 @@
 #include "VlcPlayer.h"
 #include "XListCtrl.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <vlc/vlc.h>
 
 namespace {
@@ -296,10 +296,19 @@ TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
     ASSERT_TRUE(folder.ok());
     CTestPlayer p;
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
-    // The second recording turns into something the engine cannot open after it was listed.
+    // After the list was made, the second recording becomes a name whose head reads as an AVI
+    // clip but which is no file the engine can open: a link to a pipe holding a clip's head.
     const QString second = folder.Path() + folder.FileName(1);
+    QFile clip(second);
+    ASSERT_TRUE(clip.open(QIODevice::ReadOnly));
+    const QByteArray head = clip.read(4096);
+    clip.close();
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], head.constData(), size_t(head.size())), head.size());
+    close(ends[1]);
     ASSERT_TRUE(QFile::remove(second));
-    ASSERT_TRUE(QDir().mkdir(second));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/fd/%1").arg(ends[0]), second));
 
     p.Press(ids::kNext);
     EXPECT_EQ(p.State().currentIndex, 1);
@@ -316,6 +325,7 @@ TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
     ASSERT_TRUE(p.WaitForTime());
     EXPECT_EQ(p.State().currentIndex, 2);
     EXPECT_EQ(p.State().playing, 1);
+    close(ends[0]);
 }
 
 namespace {

@@ -313,6 +313,19 @@ TEST_F(ListFixture, LastColumnFollowsTheBarAsTheListChangesHeight)
         EXPECT_EQ(list.ScrollBarShown(), shown) << height;
         EXPECT_EQ(list.header()->sectionSize(2), shown ? width - bar : width) << height;
     }
+    // Taller rows bring the bar without a change of the list's size, and smaller ones take
+    // it away again.
+    list.resize(300, 700);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(list.verticalScrollBar()->isVisible());
+    for (int rowFont : {50, 22}) {
+        list.SetListFont(CellHeightFont(QStringLiteral("Arial"), rowFont));
+        QCoreApplication::processEvents();
+        const bool shown = list.verticalScrollBar()->isVisible();
+        EXPECT_EQ(shown, rowFont == 50);
+        EXPECT_EQ(list.ScrollBarShown(), shown) << rowFont;
+        EXPECT_EQ(list.header()->sectionSize(2), shown ? width - bar : width) << rowFont;
+    }
 }
 
 TEST_F(ListFixture, ColumnDividersCannotBeDragged)
