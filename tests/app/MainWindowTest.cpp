@@ -265,6 +265,45 @@ TEST(MainWindow, ALargerMinimumDoesNotGrowTheWindowButLimitsShrinking)
     EXPECT_EQ(p.size(), small);
 }
 
+// The same under a window manager, which applies the minimum size as it likes and sizes
+// windows in its own time (ctest runs these under Xvfb and openbox).
+TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs X11 with a window manager (the test MainWindowUnderWindowManager)";
+    Player p;
+    p.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+    const auto widthBecomes = [&](int width) {
+        return WaitUntil([&] { return p.width() == width; }, std::chrono::seconds(20));
+    };
+    p.rows = 1;
+    p.OpenClipOfSize(320, 240, 2);
+    QTest::keyClick(p.PlayWnd(), Qt::Key_1);
+    ASSERT_TRUE(widthBecomes(320 + 330)) << p.width();
+    const int height = p.height();
+
+    PostUserMessage(&p, 1, ids::kListOff);
+    ASSERT_TRUE(widthBecomes(320 + 20)) << p.width();
+    PostUserMessage(&p, 1, ids::kListOn);
+    ASSERT_TRUE(WaitUntil([&] { return p.width() != 320 + 20; }, std::chrono::seconds(20)));
+    // A later resize of our own shows where the window settled first.
+    p.resize(p.width() + 10, height);
+    EXPECT_TRUE(widthBecomes(320 + 330 + 10)) << p.width();
+
+    // A larger clip: the window stays as it is and still takes a size of the user's.
+    p.OpenClipOfSize(1920, 1080, 0);
+    p.resize(700, height);
+    EXPECT_TRUE(widthBecomes(700)) << p.width();
+    // Made larger than the minimum, it stops there when made smaller.
+    p.resize(1500, 900);
+    ASSERT_TRUE(widthBecomes(1500)) << p.width();
+    p.resize(300, 200);
+    EXPECT_TRUE(
+        WaitUntil([&] { return p.size() == p.MinimumTrackSize(); }, std::chrono::seconds(20)))
+        << p.width() << " x " << p.height();
+}
+
 TEST(MainWindow, SizeKeysDoNothingWithoutRows)
 {
     ShownPlayer shown;
