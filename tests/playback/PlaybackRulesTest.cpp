@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <clocale>
 
 TEST(TimeReadout, MinutesAndSecondsDigits)
@@ -71,18 +73,21 @@ TEST(SpeedReadout, MapKeepsTheLastFix)
 
 TEST(SpeedReadout, MapTextsIgnoreTheUsersLocale)
 {
-    // The user's language as Qt knows it (always possible), and as the C library knows it
-    // where such a locale is installed: neither gives the map a decimal comma.
+    // The user's language as Qt knows it and as the C library knows it (scripts/deps installs
+    // de_DE.UTF-8): neither gives the map a decimal comma.
     const QLocale savedQt;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8");
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr)
+        << "the locale de_DE.UTF-8 is missing (scripts/deps generates it)";
+    char comma[16];
+    std::snprintf(comma, sizeof comma, "%.1f", 1.5);
     CLastFix fix;
     const QString latitude = fix.LatitudeText();
     const QString longitude = fix.LongitudeText();
     std::setlocale(LC_NUMERIC, saved.c_str());
     QLocale::setDefault(savedQt);
+    ASSERT_STREQ(comma, "1,5") << "the C library formats with a decimal comma here";
     EXPECT_EQ(latitude, "38.897596");
     EXPECT_EQ(longitude, "-77.036519");
 }
