@@ -206,3 +206,22 @@ TEST(DlgAdjustment, OnlyTheMainWindowResizesFromItsBorders)
     QApplication::sendEvent(&box, &move);
     EXPECT_EQ(box.cursor().shape(), Qt::ArrowCursor);
 }
+
+TEST(DlgAdjustment, OpensCentredOnItsWindow)
+{
+    QWidget window;
+    window.setGeometry(120, 80, 1000, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QPoint centre(-1, -1);
+    QTimer::singleShot(0, [&centre] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            centre = dialog->geometry().center();
+            dialog->done(2);
+        }
+    });
+    PictureOwner owner;
+    ShowAdjustment(&owner, 1.0f, 1.0f, false, &window);
+    EXPECT_LE((centre - window.geometry().center()).manhattanLength(), 4)
+        << centre.x() << "," << centre.y();
+}
