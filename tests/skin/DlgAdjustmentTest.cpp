@@ -207,21 +207,32 @@ TEST(DlgAdjustment, OnlyTheMainWindowResizesFromItsBorders)
     EXPECT_EQ(box.cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST(DlgAdjustment, OpensCentredOnItsWindow)
+TEST(DlgAdjustment, OpensWhereTheMessageBoxOpens)
 {
+    // Within the test screen (800 x 600 offscreen), so that neither dialog is pushed back in.
     QWidget window;
-    window.setGeometry(120, 80, 1000, 700);
+    window.setGeometry(40, 30, 700, 520);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QPoint centre(-1, -1);
-    QTimer::singleShot(0, [&centre] {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            centre = dialog->geometry().center();
-            dialog->done(2);
-        }
-    });
+    // Where the dialog run next is centred; it is then ended.
+    const auto centreOfNext = [](QPoint &centre) {
+        QTimer::singleShot(0, [&centre] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                centre = dialog->geometry().center();
+                dialog->done(2);
+            }
+        });
+    };
+    QPoint adjustment(-100, -100);
+    centreOfNext(adjustment);
     PictureOwner owner;
     ShowAdjustment(&owner, 1.0f, 1.0f, false, &window);
-    EXPECT_LE((centre - window.geometry().center()).manhattanLength(), 4)
-        << centre.x() << "," << centre.y();
+    QPoint message(100, 100);
+    centreOfNext(message);
+    ShowMessage(0, QStringLiteral("text"), QString(), &window);
+    // Both centred on the window (to a pixel or two of rounding).
+    EXPECT_LE((adjustment - window.geometry().center()).manhattanLength(), 4)
+        << adjustment.x() << "," << adjustment.y();
+    EXPECT_LE((message - window.geometry().center()).manhattanLength(), 4)
+        << message.x() << "," << message.y();
 }
