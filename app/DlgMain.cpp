@@ -4,8 +4,10 @@
 #include "DataParser.h"
 #include "DropListWnd.h"
 #include "HtmlMap.h"
+#include "NotificationCodes.h"
 #include "PlayWnd.h"
 #include "PlaybackRules.h"
+#include "SizeKeys.h"
 #include "SkinButton.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -25,14 +27,13 @@ constexpr int kRadioImage = 3148;
 constexpr int kVolumeBackground = 3200;
 constexpr int kVolumeFill = 3201;
 constexpr int kPanelWidth = 310;
-constexpr int kRightPressCode = 516;
-constexpr int kMiddlePressCode = 519;
 } // namespace
 
 CDlgMain::CDlgMain(QWidget *parent)
     : CDlgFrame(parent)
     , m_metrics(SkinMetrics::FromSkin())
 {
+    SetResizable(true);
     setWindowTitle(QStringLiteral("RX-9 Vantora PC Player"));
     createChildren();
     // Stands in for the outside mouse hook: keys and presses of this window and its children
@@ -40,7 +41,8 @@ CDlgMain::CDlgMain(QWidget *parent)
     qApp->installEventFilter(this);
     setUpControls();
     UpdateMinimumSize();
-    resize(minimumSize());
+    resize(m_minimumTrackSize);
+    applyMinimumSize();
     m_state.layoutReady = 1;
     LayoutWindow();
 }
@@ -221,9 +223,25 @@ void CDlgMain::ClientResized(QSize)
 void CDlgMain::UpdateMinimumSize()
 {
     const QMargins m = NonClientMargins();
-    setMinimumSize(MinimumWindowSize(IsClipOpen(), m_state.listShown == 1, m_state.videoClass,
-                                     m_state.videoWidth, m_state.videoHeight,
-                                     m.top() + m.bottom()));
+    m_minimumTrackSize =
+        MinimumWindowSize(IsClipOpen(), m_state.listShown == 1, m_state.videoClass,
+                          m_state.videoWidth, m_state.videoHeight, m.top() + m.bottom());
+    applyMinimumSize();
+}
+
+void CDlgMain::applyMinimumSize()
+{
+    // A minimum above the current size would make the toolkit (and the window manager) grow
+    // the window at once; the minimum only limits how small the window can be made.
+    const QSize limit = DragMinimumSize(m_minimumTrackSize, size());
+    if (limit != minimumSize())
+        setMinimumSize(limit);
+}
+
+void CDlgMain::resizeEvent(QResizeEvent *event)
+{
+    CDlgFrame::resizeEvent(event);
+    applyMinimumSize();
 }
 
 // ---- panels
@@ -434,14 +452,22 @@ bool CDlgMain::HandleKey(int, Qt::KeyboardModifiers)
 bool CDlgMain::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress)
+    // A quick second press arrives as a double-click: it is a press all the same.
+    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress &&
+        type != QEvent::MouseButtonDblClick)
         return false;
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
         return false;
     if (type == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        return HandleKey(key->key(), key->modifiers());
+        // The size keys go by the key's place on the keyboard, not the character it types.
+        int code = key->key();
+        if (const auto mode = WindowSizeKey(code, key->modifiers(), key->nativeScanCode()))
+            code = Qt::Key_1 + *mode - 1;
+        else if (code >= Qt::Key_1 && code <= Qt::Key_3)
+            code = Qt::Key_unknown;
+        return HandleKey(code, key->modifiers());
     }
     // A press that its first receiver ignores travels up to the parents and passes here once
     // for each of them: report it once.
@@ -452,10 +478,10 @@ bool CDlgMain::eventFilter(QObject *watched, QEvent *event)
         return false;
     if (mouse->button() == Qt::MiddleButton) {
         m_lastPressStamp = mouse->timestamp();
-        PostUserMessage(this, kMiddlePressCode, 0);
+        PostUserMessage(this, notify::kMiddlePress, 0);
     } else if (mouse->button() == Qt::RightButton) {
         m_lastPressStamp = mouse->timestamp();
-        PostUserMessage(this, kRightPressCode, 0);
+        PostUserMessage(this, notify::kRightPress, 0);
     }
     return false;
 }

@@ -48,6 +48,9 @@ public:
     void LayoutWindow();
     // Follows the panel and the open clip; playback calls it when a clip opens or closes.
     void UpdateMinimumSize();
+    // The smallest size the window may be made (the size modes' rule); the limit actually set
+    // never exceeds the current size (see DragMinimumSize).
+    QSize MinimumTrackSize() const { return m_minimumTrackSize; }
 
     const MainLayout &CurrentLayout() const { return m_layout; }
     const SkinMetrics &Metrics() const { return m_metrics; }
@@ -69,6 +72,7 @@ public:
 protected:
     void PaintClient(QPainter &painter, const QRect &clip) override;
     void ClientResized(QSize size) override;
+    void resizeEvent(QResizeEvent *event) override;
 
     // The recording list's last column takes the width that is left.
     void AdjustListColumns();
@@ -86,10 +90,12 @@ private:
     void applyLayout(const MainLayout &layout);
     void setShown(int id, bool shown);
     bool listVisible() const;
+    void applyMinimumSize();
 
     PlayerState m_state;
     SkinMetrics m_metrics;
     MainLayout m_layout;
+    QSize m_minimumTrackSize;
 
     std::map<int, CSkinButton *> m_buttons;
     std::map<int, CSkinRadioButton *> m_radios;

@@ -210,3 +210,8 @@ QSize MinimumWindowSize(bool clipOpen, bool listShown, int videoClass, int video
         return ModeOneWindowSize(videoClass, videoWidth, videoHeight, listShown, frameHeight);
     return listShown ? QSize(1110, 600) : QSize(800, 600);
 }
+
+QSize DragMinimumSize(QSize wanted, QSize current)
+{
+    return wanted.boundedTo(current);
+}

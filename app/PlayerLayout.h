@@ -125,5 +125,10 @@ QSize ModeTwoWindowSize(int videoWidth, int videoHeight, bool listShown, int fra
 bool FitsWorkArea(QSize window, QSize workArea);
 
 // The smallest size the window can be dragged to.
+// The minimum handed to the window system: the wanted minimum, but never more than the window's
+// current size, so that raising the minimum (a larger clip, the list shown again) never grows
+// the window by itself. Once the window is at least the wanted size, dragging stops there.
+QSize DragMinimumSize(QSize wanted, QSize current);
+
 QSize MinimumWindowSize(bool clipOpen, bool listShown, int videoClass, int videoWidth,
                         int videoHeight, int frameHeight);

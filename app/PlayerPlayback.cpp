@@ -115,13 +115,7 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
 
     const QString clipPath = m_catalogue.ClipPathAt(index);
     if (!IsAviFile(clipPath)) {
-        stopAndClose();
-        SetCaptionText(QString());
-        setPositionReadout(0);
-        setLengthReadout(0);
-        clearGraph();
-        UpdateMinimumSize();
-        message(kWrongFileTypeMessage);
+        failClip();
         return;
     }
 
@@ -129,9 +123,13 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
     if (FileExists(clipPath)) {
         State().playing = 1;
         State().clipLengthMs = 0; // known again once the engine has read the new clip
-        // Opening the new clip replaces the one before in the engine.
-        m_engine->CloseMedia();
-        m_engine->OpenMedia(clipPath);
+        // The clip before stops first: should the new one fail to open, the old one must not
+        // go on playing unseen.
+        stopAndClose();
+        if (!m_engine->OpenMedia(clipPath)) {
+            failClip();
+            return;
+        }
         int width = State().videoWidth;
         int height = State().videoHeight;
         m_engine->ReadVideoSize(width, height);
@@ -145,7 +143,12 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
     }
 
     if (State().playing) {
-        m_engine->Play();
+        if (!m_engine->Play()) {
+            failClip();
+            return;
+        }
+        // The engine keeps the rate from the clip before; the speed shown is the speed played.
+        m_engine->SetRate(State().playRate);
         SensorGraph()->LoadDriveData(clipPath);
         SensorGraph()->SetClipOpen(true);
         showPlaying(true);
@@ -158,6 +161,21 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
     SensorGraph()->SetClipOpen(true);
     UpdateMinimumSize();
     m_trip->ClipOpened();
+}
+
+void CRX9VantoraPCPlayerDlg::failClip()
+{
+    // A clip that is not a video, or that the engine cannot open or start: nothing plays, and
+    // the window says so. The row stays current, so NEXT goes on from it.
+    stopAndClose();
+    SetCaptionText(QString());
+    setPositionReadout(0);
+    setLengthReadout(0);
+    clearGraph();
+    State().playing = 0;
+    showPlaying(false);
+    UpdateMinimumSize();
+    message(kWrongFileTypeMessage);
 }
 
 void CRX9VantoraPCPlayerDlg::ClearPlayer()
@@ -200,10 +218,9 @@ void CRX9VantoraPCPlayerDlg::onClipReady()
     if (length >= 0 && SensorGraph()->IsClipOpen())
         SensorGraph()->SetDuration(length);
     setLengthReadout(length);
-    if (m_engine->HasMedia()) {
-        m_engine->SetMute(false);
-        m_engine->SetVolume(State().soundOn ? State().volume : 0);
-    }
+    // The new clip hears what the sound buttons show: a speed other than 1.0 keeps it silent
+    // until the user turns the sound on.
+    applySoundVolume(m_soundView.audible ? State().volume : 0);
 }
 
 // ---- the engine's notifications
@@ -214,6 +231,9 @@ void CRX9VantoraPCPlayerDlg::OnPlayTime(qint64 timeMs)
     // ended, a wrong file, the player cleared) would put a stale time into cleared read-outs.
     if (!m_engine->HasMedia())
         return;
+    // A pause pressed while the clip was still opening takes effect now that it plays.
+    if (!State().playing)
+        m_engine->PauseIfStillPlaying();
     // Half a second is not always enough for the engine to know the clip's length (a slow or
     // busy computer): take it as soon as it is known, so that the length read-out and the
     // graph's time scale do not stay at zero for the whole clip.
@@ -262,7 +282,7 @@ void CRX9VantoraPCPlayerDlg::ResumePlayback()
 {
     if (!m_engine->HasMedia() || State().playing)
         return;
-    m_engine->TogglePause();
+    m_engine->SetPause(false);
     State().playing = 1;
     showPlaying(true);
     runRotation(m_rotation.Resumed());
@@ -272,7 +292,7 @@ void CRX9VantoraPCPlayerDlg::PausePlayback()
 {
     if (!m_engine->HasMedia() || !State().playing)
         return;
-    m_engine->TogglePause();
+    m_engine->SetPause(true);
     State().playing = 0;
     showPlaying(false);
 }
@@ -354,6 +374,7 @@ void CRX9VantoraPCPlayerDlg::applySoundVolume(int volume)
 
 void CRX9VantoraPCPlayerDlg::applySound(const SoundView &view)
 {
+    m_soundView = view;
     applySoundVolume(view.engineVolume);
     Button(ids::kVolOff)->setVisible(view.audible);
     Button(ids::kVolOn)->setVisible(!view.audible);
@@ -390,7 +411,8 @@ void CRX9VantoraPCPlayerDlg::VolumeUp()
     CSoundSettings sound(State().soundOn == 1, State().volume);
     if (const auto volume = sound.VolumeUp()) {
         State().volume = *volume;
-        applySoundVolume(*volume);
+        if (m_soundView.audible) // silenced by the play speed: heard once the sound is on
+            applySoundVolume(*volume);
         VolumeSlider()->SetPos(*volume);
     }
 }
@@ -400,7 +422,8 @@ void CRX9VantoraPCPlayerDlg::VolumeDown()
     CSoundSettings sound(State().soundOn == 1, State().volume);
     if (const auto volume = sound.VolumeDown()) {
         State().volume = *volume;
-        applySoundVolume(*volume);
+        if (m_soundView.audible) // silenced by the play speed: heard once the sound is on
+            applySoundVolume(*volume);
         VolumeSlider()->SetPos(*volume);
     }
 }
@@ -464,14 +487,14 @@ void CRX9VantoraPCPlayerDlg::AdjustPicture()
     // The picture stands still while the dialog is open.
     const bool resume = State().playing && m_engine->HasMedia();
     if (resume)
-        m_engine->TogglePause();
+        m_engine->SetPause(true);
     const int result =
         ShowAdjustment(this, State().brightness, State().contrast, State().nightVision == 1, this);
     if (State().nightVision &&
         !NightVisionAfterAdjust(true, result, State().brightness, State().contrast))
         showNightVision(false);
     if (resume && State().playing && m_engine->HasMedia())
-        m_engine->TogglePause();
+        m_engine->SetPause(false);
 }
 
 // ---- rotation

@@ -4,6 +4,7 @@
 #include "DataParser.h"
 #include "DlgMessage.h"
 #include "PlayerTrip.h"
+#include "NotificationCodes.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
 #include "StringTable.h"
@@ -20,12 +21,6 @@ namespace {
 
 constexpr int kAboutString = 101;
 constexpr int kPopupMenu = 129;
-
-namespace code {
-constexpr int kButton = 1, kRadio = 2, kSpeedChoice = 3, kVolume = 5, kEndOfClip = 7, kPlayTime = 8,
-              kRowDoubleClicked = 9, kFilterHeader = 10, kResorted = 11, kSeek = 12,
-              kRightPress = 516, kMiddlePress = 519;
-} // namespace code
 
 namespace cmd {
 constexpr int kSelectFolder = 32791, kSelectDrive = 32792, kPlayPause = 32793, kBackward = 32794,
@@ -230,41 +225,41 @@ bool CRX9VantoraPCPlayerDlg::event(QEvent *event)
 void CRX9VantoraPCPlayerDlg::OnUserMessage(const CUserMessage &message)
 {
     switch (message.Code()) {
-    case code::kButton:
+    case notify::kButton:
         DispatchButton(static_cast<int>(message.Value()));
         break;
-    case code::kRadio:
+    case notify::kRadio:
         SelectSpeedUnit(static_cast<int>(message.Value()));
         break;
-    case code::kSpeedChoice:
+    case notify::kDropListChosen:
         OnSpeedChosen(message);
         break;
-    case code::kVolume:
+    case notify::kSlider:
         OnVolumeSlider(static_cast<int>(message.Value()));
         break;
-    case code::kEndOfClip:
+    case notify::kEndOfClip:
         NextRecording();
         break;
-    case code::kPlayTime:
+    case notify::kPlayTime:
         OnPlayTime(message.Value());
         break;
-    case code::kRowDoubleClicked:
+    case notify::kRowDoubleClicked:
         OpenRecordingAt(static_cast<int>(message.Value()));
         break;
-    case code::kFilterHeader:
+    case notify::kFilterHeader:
         CycleKindFilter();
         break;
-    case code::kResorted:
+    case notify::kResorted:
         RelocateCurrent();
         break;
-    case code::kSeek:
+    case notify::kSeek:
         SeekTo(message.Value());
         break;
-    case code::kRightPress:
+    case notify::kRightPress:
         if (isActiveWindow())
             ShowPopupMenu();
         break;
-    case code::kMiddlePress:
+    case notify::kMiddlePress:
         if (isActiveWindow()) {
             if (State().listHidden)
                 ShowList();

@@ -157,6 +157,7 @@ private:
     void setLengthReadout(qint64 timeMs);
     void showPlaying(bool playing);
     void stopAndClose();
+    void failClip();
     void onClipReady();
     void applySound(const SoundView &view);
     void applySoundVolume(int volume);
@@ -172,6 +173,7 @@ private:
     QString m_desktopPath;
     int m_shownGpsFix = 0;
     int m_shownSpeed = 0;
+    SoundView m_soundView; // what the sound buttons show and the open clip hears
     QString m_sentLongitude;
     QString m_sentLatitude;
     CPlayerTrip *m_trip = nullptr; // a child object

@@ -2,6 +2,7 @@
 
 #include "FileNameBytes.h"
 #include "RecordingNames.h"
+#include "NotificationCodes.h"
 #include "SensorGraph.h"
 #include "Shocks.h"
 #include "StringTable.h"
@@ -251,7 +252,7 @@ void CDataParser::SeekToColumn(int x)
     m_cursorX = x;
     m_positionMs = GraphTimeForX(x, width(), m_durationMs);
     QObject *target = m_notifyTarget ? m_notifyTarget.data() : parent();
-    PostUserMessage(target, kSeekNotification, m_positionMs);
+    PostUserMessage(target, notify::kSeek, m_positionMs);
     update();
 }
 

@@ -24,7 +24,6 @@ class CDataParser : public QWidget
 
 public:
     // Notification posted to the owner with the time under the mouse.
-    static constexpr int kSeekNotification = 12;
     // "Damaged Data File! Unable to display GPS Data and Sensor Value."
     static constexpr int kDamagedDataMessage = 301;
 

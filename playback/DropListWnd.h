@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NotificationCodes.h"
+
 #include <QAccessible>
 #include <QList>
 #include <QPointer>
@@ -16,8 +18,6 @@ struct DropListChoice
 };
 
 // Notification codes a drop list posts to its owner (value: the row, record: DropListChoice).
-constexpr int kDropListChosen = 3;    // left button released inside the list
-constexpr int kDropListDismissed = 4; // a button pressed outside the list; it hides first
 
 // The rows of a drop list: row i (from 0) is a rowSize rectangle at (1, 1 + i x (h + 1)); the
 // one-pixel lines between and around the rows stay black and frame the list.

@@ -18,21 +18,6 @@ TimeDigits TimeToDigits(qint64 ms)
     return {m / 10, m % 10, s / 10, s % 10};
 }
 
-QString TimeDigitsText(const TimeDigits &d)
-{
-    return QString::asprintf("%d%d:%d%d", d[0], d[1], d[2], d[3]);
-}
-
-std::vector<int> ChangedDigits(const TimeDigits &painted, const TimeDigits &wanted)
-{
-    std::vector<int> changed;
-    for (int i = 0; i < int(painted.size()); ++i) {
-        if (painted[i] != wanted[i])
-            changed.push_back(i);
-    }
-    return changed;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Video size
 
@@ -43,18 +28,6 @@ int VideoClassOf(int width, int height)
     if (width == 1280 && height == 720)
         return kVideoClassHd;
     return kVideoClassOther;
-}
-
-QSize ClipSizeForClass(int videoClass, int width, int height)
-{
-    switch (videoClass) {
-    case kVideoClassFullHd:
-        return {width / 2, height / 2};
-    case kVideoClassHd:
-        return {static_cast<int>(0.6 * width), static_cast<int>(0.6 * height)};
-    default:
-        return {width, height};
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -236,13 +209,6 @@ QString CaptureFileName(const QString &stem, qint64 playTimeMs)
 {
     const double seconds = double(std::max<qint64>(playTimeMs, 0)) / 1000.0;
     return stem + QString::asprintf("_%3.1f", seconds) + QStringLiteral(".png");
-}
-
-QString RecordingTitle(const QString &stem, int index, int rowCount)
-{
-    if (stem.isEmpty())
-        return {};
-    return stem + QString::asprintf("(%d/%d)", index + 1, rowCount);
 }
 
 // ---------------------------------------------------------------------------------------------

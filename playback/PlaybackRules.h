@@ -29,13 +29,6 @@ using TimeDigits = std::array<int, 4>;
 // wrapping round to a small, misleading time.
 TimeDigits TimeToDigits(qint64 ms);
 
-// The read-out as text, "12:34" (for accessible names and tooltips).
-QString TimeDigitsText(const TimeDigits &digits);
-
-// Indexes (0-3, in TimeDigits order) of the digits that differ between what is painted and
-// what should be painted: only those cells of the position read-out are repainted.
-std::vector<int> ChangedDigits(const TimeDigits &painted, const TimeDigits &wanted);
-
 // ---------------------------------------------------------------------------------------------
 // Video size
 
@@ -46,10 +39,6 @@ enum VideoClass {
 };
 
 int VideoClassOf(int width, int height);
-
-// The picture size the window size modes plan for: class 0 half size, class 1 trunc(0.6 x
-// size), any other class the video's own size.
-QSize ClipSizeForClass(int videoClass, int width, int height);
 
 // ---------------------------------------------------------------------------------------------
 // Speed and map read-outs
@@ -153,9 +142,6 @@ public:
     // clip is silenced, VOL_ON is offered and the slider is disabled.
     SoundView ForRate(float rate) const;
 
-    // What a newly opened clip hears: the volume while sound is on, else 0.
-    int VolumeForNewClip() const { return m_soundOn ? m_volume : 0; }
-
 private:
     bool m_soundOn = true;
     int m_volume = 50;
@@ -215,10 +201,6 @@ QString CaptureFolder(const QString &desktopPath);
 // stem + "_%3.1f" of the play time in seconds + ".png": 754 321 ms -> stem_754.3.png. A negative
 // time (the engine reports -1 when it has none) counts as 0.
 QString CaptureFileName(const QString &stem, qint64 playTimeMs);
-
-// The window title for row `index` of `rowCount`: stem + "(index+1/rowCount)", for example
-// "20110523_142233(3/5)". Empty when the stem is empty (the title is then left alone).
-QString RecordingTitle(const QString &stem, int index, int rowCount);
 
 // ---------------------------------------------------------------------------------------------
 // Rotation

@@ -3,6 +3,8 @@
 #include "AviHeader.h"
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
+#include "NotificationCodes.h"
+#include "PlaybackRules.h"
 #include "UserMessage.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
@@ -185,6 +187,7 @@ void CVlcPlayer::CloseMedia()
     libvlc_event_detach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);
     libvlc_media_release(m_media);
     m_media = nullptr;
+    m_pauseWanted = false;
 }
 
 bool CVlcPlayer::HasMedia() const
@@ -209,13 +212,7 @@ bool CVlcPlayer::SeekBy(int seconds)
         return false;
     const qint64 length = libvlc_media_player_get_length(m_player);
     const qint64 now = libvlc_media_player_get_time(m_player);
-    qint64 target = now + qint64(seconds) * 1000;
-    // A length not known yet (-1) clamps only at the start.
-    if (length >= 0 && target > length)
-        target = length;
-    if (target < 0)
-        target = 0;
-    libvlc_media_player_set_time(m_player, target);
+    libvlc_media_player_set_time(m_player, StepTarget(now, length, seconds));
     return true;
 }
 
@@ -297,12 +294,27 @@ bool CVlcPlayer::ApplyBrightness(float value)
     return applyAdjust();
 }
 
-bool CVlcPlayer::TogglePause()
+bool CVlcPlayer::SetPause(bool paused)
 {
     if (!HasMedia())
         return false;
-    libvlc_media_player_pause(m_player);
+    m_pauseWanted = paused;
+    if (!paused) {
+        libvlc_media_player_set_pause(m_player, 0);
+        return true;
+    }
+    // Asked to pause an engine that cannot pause yet (still opening) would stop the clip.
+    PauseIfStillPlaying();
     return true;
+}
+
+void CVlcPlayer::PauseIfStillPlaying()
+{
+    if (!HasMedia() || !m_pauseWanted)
+        return;
+    if (libvlc_media_player_get_state(m_player) == libvlc_Playing &&
+        libvlc_media_player_can_pause(m_player))
+        libvlc_media_player_set_pause(m_player, 1);
 }
 
 bool CVlcPlayer::Stop()
@@ -334,7 +346,8 @@ bool CVlcPlayer::SetMute(bool mute)
 {
     if (!HasMedia())
         return false;
-    libvlc_audio_set_mute(m_player, mute ? 1 : 0);
+    m_lastMute = mute ? 1 : 0;
+    libvlc_audio_set_mute(m_player, m_lastMute);
     return true;
 }
 
@@ -342,7 +355,8 @@ bool CVlcPlayer::SetVolume(int volume)
 {
     if (!HasMedia())
         return false;
-    return libvlc_audio_set_volume(m_player, std::clamp(volume, 0, 100)) == 0;
+    m_lastVolume = std::clamp(volume, 0, 100);
+    return libvlc_audio_set_volume(m_player, m_lastVolume) == 0;
 }
 
 bool CVlcPlayer::IsPlaying() const
@@ -350,18 +364,33 @@ bool CVlcPlayer::IsPlaying() const
     return HasMedia() && libvlc_media_player_is_playing(m_player) != 0;
 }
 
+bool CVlcPlayer::IsPaused() const
+{
+    return HasMedia() && libvlc_media_player_get_state(m_player) == libvlc_Paused;
+}
+
+float CVlcPlayer::Rate() const
+{
+    return HasMedia() ? libvlc_media_player_get_rate(m_player) : -1.0f;
+}
+
+int CVlcPlayer::Volume() const
+{
+    return HasMedia() ? libvlc_audio_get_volume(m_player) : -1;
+}
+
 void CVlcPlayer::OnEngineEvent(const libvlc_event_t *event, void *self)
 {
     auto *player = static_cast<CVlcPlayer *>(self);
     switch (event->type) {
     case libvlc_MediaPlayerEndReached:
-        PostUserMessage(player->m_notifyWindow.load(), EndReachedCode, 0);
+        PostUserMessage(player->m_notifyWindow.load(), notify::kEndOfClip, 0);
         break;
     case libvlc_MediaPlayerTimeChanged:
         // The time the event carries: asking the player from here could deadlock with a stop
         // on the user-interface thread (the engine holds its input lock while it waits for
         // this callback to return).
-        PostUserMessage(player->m_notifyWindow.load(), TimeChangedCode,
+        PostUserMessage(player->m_notifyWindow.load(), notify::kPlayTime,
                         qint64(event->u.media_player_time_changed.new_time));
         break;
     default:

@@ -28,8 +28,6 @@ class QObject;
 class CVlcPlayer
 {
 public:
-    enum Notification { EndReachedCode = 7, TimeChangedCode = 8 };
-
     // extraArguments follow the five start arguments (tests add "--aout=dummy"). The
     // environment variable RX9_ENGINE_ARGS adds more, separated by spaces.
     explicit CVlcPlayer(const QStringList &extraArguments = {});
@@ -68,7 +66,13 @@ public:
 
     // The engine calls the main window makes on the open clip; each does nothing (false, or
     // -1 for times) when no clip is open.
-    bool TogglePause();
+    // Pauses or resumes the open clip. The engine's own pause call decides from the engine's
+    // state, which lags behind while a clip is still opening; here the caller says what it
+    // wants. A pause asked for before the engine plays (or can pause) takes effect as soon as
+    // it can: PauseIfStillPlaying, called on each play-time notification, applies it.
+    bool SetPause(bool paused);
+    // Pauses the clip when a pause is waiting for the engine and the engine now plays.
+    void PauseIfStillPlaying();
     bool Stop();
     qint64 GetLength() const;
     qint64 GetTime() const;
@@ -76,6 +80,15 @@ public:
     bool SetMute(bool mute);
     bool SetVolume(int volume);
     bool IsPlaying() const;
+    bool IsPaused() const;
+    // The engine's present rate and volume (-1 without a clip or sound output).
+    float Rate() const;
+    int Volume() const;
+    // The last volume (0-100) and mute state (0 or 1) sent to the engine, -1 before any. The
+    // engine reads its volume back only while it has a sound output; these say what the player
+    // asked for in any case.
+    int LastVolumeAsked() const { return m_lastVolume; }
+    int LastMuteAsked() const { return m_lastMute; }
 
     // Whether the engine started (instance and player exist).
     bool IsReady() const { return m_instance && m_player; }
@@ -98,4 +111,7 @@ private:
     std::shared_ptr<CVideoFrameStore> m_frames;
     float m_contrast = 1.0f;
     float m_brightness = 1.0f;
+    bool m_pauseWanted = false;
+    int m_lastVolume = -1;
+    int m_lastMute = -1;
 };

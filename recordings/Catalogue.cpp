@@ -326,23 +326,6 @@ void CCatalogue::MakeCurrent(int row)
     showTitle();
 }
 
-bool CCatalogue::HandleListNotification(int code, qint64 value)
-{
-    switch (code) {
-    case 9:
-        openRow(int(value));
-        return true;
-    case 10:
-        CycleKindFilter();
-        return true;
-    case 11:
-        RelocateCurrent();
-        return true;
-    default:
-        return false;
-    }
-}
-
 void CCatalogue::RemoveName(RecordingKind kind, const QString &clipPath)
 {
     QString name = clipPath;

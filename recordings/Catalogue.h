@@ -63,10 +63,6 @@ public:
     void CycleKindFilter();
     void RelocateCurrent();
 
-    // Forwards a list notification: 9 opens a row, 10 cycles the filter, 11 relocates the
-    // current row. Gives false for other codes.
-    bool HandleListNotification(int code, qint64 value);
-
     // Fills the three name lists from the folder's entries (sub-folders are not entered); the
     // path gets its trailing '/'. True when at least one recording was found.
     bool ScanFolder(QString &path);

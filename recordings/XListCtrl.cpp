@@ -1,5 +1,6 @@
 #include "XListCtrl.h"
 
+#include "NotificationCodes.h"
 #include "SkinImages.h"
 #include "UserMessage.h"
 
@@ -99,6 +100,9 @@ CXListCtrl::CXListCtrl(QWidget *parent)
     applyViewportColour();
 
     connect(m_header, &QHeaderView::sectionClicked, this, &CXListCtrl::ColumnClicked);
+    // The last column follows the vertical bar, whatever makes it appear or go (rows, the
+    // list's height).
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &CXListCtrl::AdjustLastColumn);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &CXListCtrl::AdjustLastColumn);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &CXListCtrl::AdjustLastColumn);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
@@ -248,7 +252,7 @@ void CXListCtrl::SortByColumn(int column, bool notify)
     m_model->SortRows(column, m_ascending);
     setFocus(Qt::OtherFocusReason);
     if (notify)
-        post(Resorted, m_controlId);
+        post(notify::kResorted, m_controlId);
 }
 
 int CXListCtrl::scrollBarWidth() const
@@ -261,9 +265,11 @@ void CXListCtrl::AdjustLastColumn()
     const int last = m_model->columnCount() - 1;
     if (last < 0)
         return;
-    const int headerHeight = m_header->isHidden() ? 0 : m_header->sizeHint().height();
-    const int available = contentsRect().height() - headerHeight;
-    const bool need = qint64(m_model->rowCount()) * m_rowHeight > available;
+    // The bar's range is worked out on the next layout; settle it now so that the bar's state
+    // is the one the rows just added or removed give.
+    executeDelayedItemsLayout();
+    const QScrollBar *bar = verticalScrollBar();
+    const bool need = bar->maximum() > bar->minimum();
     if (need == m_scrollBarShown)
         return;
     m_scrollBarShown = need;
@@ -338,7 +344,7 @@ void CXListCtrl::ColumnClicked(int column)
     if (!m_sortable)
         return;
     if (column == m_filterColumn) {
-        post(FilterClicked, m_controlId);
+        post(notify::kFilterHeader, m_controlId);
         return;
     }
     m_ascending = !m_ascending;
@@ -381,7 +387,7 @@ void CXListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
     }
     if (event->button() == Qt::LeftButton) {
         m_lastItem = index.row();
-        post(RowDoubleClicked, index.row());
+        post(notify::kRowDoubleClicked, index.row());
     }
     event->accept();
 }

@@ -39,8 +39,6 @@ class CXListCtrl : public QTreeView, public IRecordingList
 {
     Q_OBJECT
 public:
-    enum Notification { RowDoubleClicked = 9, FilterClicked = 10, Resorted = 11 };
-
     explicit CXListCtrl(QWidget *parent = nullptr);
 
     CXListModel *Model() const { return m_model; }

@@ -119,6 +119,8 @@ void CXListHeader::paintHead(QPainter &painter, const QRect &rect, const Segment
 
 void CXListHeader::paintEvent(QPaintEvent *)
 {
+    if (!PaintsHeads(count(), m_captions.size()))
+        return;
     QPainter painter(viewport());
     const int height = viewport()->height();
     int end = 0;

@@ -36,6 +36,12 @@ public:
 
     // Makes exact white pixels transparent (caption pictures use white as their background).
     static QPixmap KeyOutWhite(const QPixmap &pixmap);
+    // The heads are painted only while there is at least one caption and no more captions
+    // than heads; otherwise the header paints nothing.
+    static bool PaintsHeads(qsizetype heads, qsizetype captions)
+    {
+        return captions >= 1 && heads >= captions;
+    }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

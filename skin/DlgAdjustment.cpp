@@ -1,5 +1,6 @@
 #include "DlgAdjustment.h"
 
+#include "NotificationCodes.h"
 #include "PictureSteps.h"
 #include "SkinButton.h"
 #include "SkinSlider.h"
@@ -15,16 +16,9 @@
 
 namespace {
 
-constexpr int kClickCode = 1;
-constexpr int kSliderCode = 5;
 constexpr int kContrastString = 120;
 constexpr int kBrightnessString = 121;
 constexpr int kNeutralStep = 3;
-
-// The labels' rows, (10, 23)-(70, 38) and (10, 68)-(70, 83), reach on to the sliders at x = 80
-// so that "Brightness" is not cut short.
-const QRect kContrastLabel(10, 23, CDlgAdjustment::kLabelRoom, 15);
-const QRect kBrightnessLabel(10, 68, CDlgAdjustment::kLabelRoom, 15);
 
 CSkinSlider *makeSlider(QWidget *parent, int id, const QRect &geometry)
 {
@@ -72,18 +66,11 @@ CDlgAdjustment::CDlgAdjustment(CPictureAdjustOwner *owner, QWidget *parent)
     placeKnobs();
 }
 
-QFont CDlgAdjustment::LabelFont(const QString &label)
+QFont CDlgAdjustment::LabelFont()
 {
     QFont font(QStringLiteral("Arial"));
     font.setWeight(QFont::Normal);
-    int pixels = 15;
-    font.setPixelSize(pixels);
-    // "Brightness" at 15 pixels is wider than the room left of the slider, which would paint
-    // over its end.
-    while (pixels > 9 && QFontMetrics(font).horizontalAdvance(label) > kLabelRoom) {
-        --pixels;
-        font.setPixelSize(pixels);
-    }
+    font.setPixelSize(15);
     return font;
 }
 
@@ -129,12 +116,12 @@ bool CDlgAdjustment::event(QEvent *event)
         return CDlgFrame::event(event);
 
     const auto *message = static_cast<CUserMessage *>(event);
-    if (message->Code() == kClickCode) {
+    if (message->Code() == notify::kButton) {
         if (message->Value() == kOkId)
             done(kOkId);
         else if (message->Value() == kCancelId)
             done(kCancelId);
-    } else if (message->Code() == kSliderCode) {
+    } else if (message->Code() == notify::kSlider) {
         if (const SliderRecord *record = message->RecordAs<SliderRecord>(); record && m_owner) {
             const float value = AdjustValue(record->position);
             if (record->controlId == kBrightnessId)
@@ -161,11 +148,10 @@ void CDlgAdjustment::PaintClient(QPainter &painter, const QRect &)
 {
     painter.fillRect(QRect(QPoint(0, 0), Client()->size()), BackgroundColour());
     painter.setPen(QColor(255, 255, 255));
-    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
+    painter.setFont(LabelFont());
     const auto label = [&](const QRect &rect, int stringId) {
-        const QString text = LoadResString(stringId);
-        painter.setFont(LabelFont(text));
-        painter.drawText(rect, flags, text);
+        painter.drawText(rect, flags, LoadResString(stringId));
     };
     label(kContrastLabel, kContrastString);
     label(kBrightnessLabel, kBrightnessString);

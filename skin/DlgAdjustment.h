@@ -2,6 +2,8 @@
 
 #include "DlgFrame.h"
 
+#include <QRect>
+
 class CSkinButton;
 class CSkinSlider;
 
@@ -47,10 +49,12 @@ public:
     // through the owner before the dialog ends.
     void done(int result) override;
 
-    // Arial 15 pixels, made smaller where a label would run under its slider.
-    static QFont LabelFont(const QString &label);
-    // The room a label has: from its left edge to the sliders.
-    static constexpr int kLabelRoom = 70;
+    // The labels' font: Arial 15 pixels, normal weight.
+    static QFont LabelFont();
+    // The labels' rectangles, (10, 23)-(70, 38) and (10, 68)-(70, 83). A label longer than its
+    // rectangle ("Brightness") runs on towards the slider rather than being cut short.
+    static constexpr QRect kContrastLabel{10, 23, 60, 15};
+    static constexpr QRect kBrightnessLabel{10, 68, 60, 15};
 
 protected:
     bool event(QEvent *event) override;

@@ -259,7 +259,7 @@ Qt::Edges CDlgFrame::edgesAt(QPoint point) const
     // Resizing from the left, right and bottom borders (the top one is the top bar).
     const QMargins m = NonClientMargins();
     Qt::Edges edges;
-    if (point.y() < m.top())
+    if (!m_resizable || point.y() < m.top())
         return edges;
     if (point.x() < m.left())
         edges |= Qt::LeftEdge;

@@ -37,6 +37,10 @@ public:
     void SetVersionBadgeShown(bool shown);
     void SetCaptionButtonsEnabled(bool enabled);
     bool CaptionButtonsEnabled() const { return m_buttonsEnabled; }
+    // Whether the left, right and bottom borders resize the window. Dialogs keep the size
+    // their controls are laid out for; only the main window turns this on.
+    void SetResizable(bool resizable) { m_resizable = resizable; }
+    bool IsResizable() const { return m_resizable; }
 
     // Gives the control with the id its tooltip and accessible name. An empty text is
     // replaced by the string-table text of the control id, cut before its first line break.
@@ -88,6 +92,7 @@ private:
     FrameImageSizes m_sizes;
     CFrameClient *m_client = nullptr;
     bool m_buttonsEnabled = true;
+    bool m_resizable = false;
     int m_states[3] = {0, 0, 0};
     bool m_maximised = false;
     bool m_titleShown = false;

@@ -1,5 +1,6 @@
 #include "DlgMessage.h"
 
+#include "NotificationCodes.h"
 #include "SkinButton.h"
 #include "SkinImages.h"
 #include "StringTable.h"
@@ -13,8 +14,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr int kClickCode = 1;
 
 MessageButtonSetup button(int imageId, int result, const QString &label)
 {
@@ -196,7 +195,7 @@ bool CDlgMessage::event(QEvent *event)
 {
     if (event->type() == CUserMessage::EventType()) {
         const auto *message = static_cast<CUserMessage *>(event);
-        if (message->Code() == kClickCode) {
+        if (message->Code() == notify::kButton) {
             for (int slot = 0; slot < 3; ++slot) {
                 if (kButtonIds[slot] == message->Value() && !m_buttons[slot]->isHidden()) {
                     done(m_results[slot]);

@@ -1,6 +1,7 @@
 #include "SkinButton.h"
 
 #include "ControlId.h"
+#include "NotificationCodes.h"
 #include "SkinImages.h"
 #include "UserMessage.h"
 
@@ -9,7 +10,6 @@
 
 namespace {
 constexpr int kSharedIconStrip = 3100;
-constexpr int kClickCode = 1;
 } // namespace
 
 CSkinButton::CSkinButton(QWidget *parent, int controlId)
@@ -22,7 +22,7 @@ CSkinButton::CSkinButton(QWidget *parent, int controlId)
     // Mouse input is handled below; click() (assistive technology's press action) reports
     // like a mouse click.
     connect(this, &QAbstractButton::clicked, this,
-            [this] { PostUserMessage(parentWidget(), kClickCode, ControlId()); });
+            [this] { PostUserMessage(parentWidget(), notify::kButton, ControlId()); });
 }
 
 int CSkinButton::ControlId() const
@@ -118,7 +118,7 @@ void CSkinButton::mouseReleaseEvent(QMouseEvent *event)
     if (!ReleaseIsInside(event->position().toPoint(), size())) {
         setLook(Normal);
     } else {
-        PostUserMessage(parentWidget(), kClickCode, ControlId());
+        PostUserMessage(parentWidget(), notify::kButton, ControlId());
         setLook(Hover);
     }
     event->accept();

@@ -1,15 +1,12 @@
 #include "SkinRadioButton.h"
 
 #include "ControlId.h"
+#include "NotificationCodes.h"
 #include "SkinImages.h"
 #include "UserMessage.h"
 
 #include <QMouseEvent>
 #include <QPainter>
-
-namespace {
-constexpr int kRadioCode = 2;
-} // namespace
 
 CSkinRadioButton::CSkinRadioButton(QWidget *parent, int controlId)
     : QWidget(parent)
@@ -74,7 +71,7 @@ void CSkinRadioButton::mousePressEvent(QMouseEvent *event)
         return;
     }
     m_checked = true;
-    PostUserMessage(parentWidget(), kRadioCode, ControlId());
+    PostUserMessage(parentWidget(), notify::kRadio, ControlId());
     update();
     event->accept();
 }

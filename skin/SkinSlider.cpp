@@ -1,16 +1,13 @@
 #include "SkinSlider.h"
 
 #include "ControlId.h"
+#include "NotificationCodes.h"
 #include "SkinImages.h"
 #include "UserMessage.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-
-namespace {
-constexpr int kSliderCode = 5;
-} // namespace
 
 CSkinSlider::CSkinSlider(QWidget *parent, int controlId)
     : QWidget(parent)
@@ -51,9 +48,10 @@ bool CSkinSlider::SetPos(int value)
 void CSkinSlider::post(int position)
 {
     if (m_model.IsKnobMode())
-        PostUserMessage(parentWidget(), kSliderCode, position, SliderRecord{position, ControlId()});
+        PostUserMessage(parentWidget(), notify::kSlider, position,
+                        SliderRecord{position, ControlId()});
     else
-        PostUserMessage(parentWidget(), kSliderCode, position);
+        PostUserMessage(parentWidget(), notify::kSlider, position);
 }
 
 void CSkinSlider::resizeEvent(QResizeEvent *event)

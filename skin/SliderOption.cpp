@@ -1,6 +1,7 @@
 #include "SliderOption.h"
 
 #include "ControlId.h"
+#include "NotificationCodes.h"
 #include "SkinImages.h"
 #include "UserMessage.h"
 
@@ -8,7 +9,6 @@
 #include <QPainter>
 
 namespace {
-constexpr int kOptionSliderCode = 6;
 constexpr int kKnobImage = 3203;
 constexpr int kTrackImage = 3206;
 } // namespace
@@ -38,7 +38,7 @@ void CSliderOption::SetValues(int first, int second, bool dual)
 
 void CSliderOption::post(const SliderOptionRecord &record)
 {
-    PostUserMessage(parentWidget(), kOptionSliderCode, 0, record);
+    PostUserMessage(parentWidget(), notify::kOptionSlider, 0, record);
 }
 
 void CSliderOption::resizeEvent(QResizeEvent *event)

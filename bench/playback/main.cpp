@@ -11,6 +11,7 @@
 //          --clip FILE   --repeat N
 
 #include "FrameConvert.h"
+#include "NotificationCodes.h"
 #include "PlayWnd.h"
 #include "UserMessage.h"
 #include "VideoFrames.h"
@@ -235,9 +236,9 @@ public:
         if (e->type() != CUserMessage::EventType())
             return QObject::event(e);
         const auto *m = static_cast<CUserMessage *>(e);
-        if (m->Code() == CVlcPlayer::EndReachedCode)
+        if (m->Code() == notify::kEndOfClip)
             ended = true;
-        else if (m->Code() == CVlcPlayer::TimeChangedCode)
+        else if (m->Code() == notify::kPlayTime)
             time = m->Value();
         return true;
     }

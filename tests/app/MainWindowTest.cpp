@@ -3,6 +3,7 @@
 #include "HtmlMap.h"
 #include "PlayWnd.h"
 #include "RX9VantoraPCPlayerDlg.h"
+#include "SizeKeys.h"
 #include "SkinButton.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -14,7 +15,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -31,9 +34,20 @@ class Player : public CRX9VantoraPCPlayerDlg
 public:
     std::vector<std::string> calls;
     int rows = 0;
+    bool clipOpen = false;
     QString cardFolder;
 
     int ListRowCount() const override { return rows; }
+    bool IsClipOpen() const override { return clipOpen; }
+    // A clip of this size is open (the minimum size follows it).
+    void OpenClipOfSize(int width, int height, int videoClass)
+    {
+        clipOpen = true;
+        State().videoWidth = width;
+        State().videoHeight = height;
+        State().videoClass = videoClass;
+        UpdateMinimumSize();
+    }
     using CRX9VantoraPCPlayerDlg::HandleKey;
 
 protected:
@@ -137,8 +151,6 @@ TEST(MainWindow, InitialVisibilityAndState)
 
 TEST(MainWindow, TooltipsCarryTheButtonTexts)
 {
-    if (!HasResString(400) || !HasResString(424))
-        GTEST_SKIP() << "the tooltip texts are not in the string table yet";
     ShownPlayer shown;
     EXPECT_EQ(shown.player.Button(ids::kPrev)->toolTip(), QStringLiteral("Previous"));
     EXPECT_EQ(shown.player.Button(ids::kSpeed)->toolTip(), QStringLiteral("Play Speed Adjustment"));
@@ -201,6 +213,95 @@ TEST(MainWindow, MinimumSizeWithTheListHidden)
     EXPECT_EQ(p.minimumSize(), QSize(800, 600));
     p.resize(300, 200);
     EXPECT_EQ(p.size(), QSize(800, 600));
+}
+
+TEST(MainWindow, ListOnAfterListOffAtTheMinimumGivesTheSameWidthBack)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.rows = 1;
+    p.OpenClipOfSize(320, 240, 2);
+    QTest::keyClick(p.PlayWnd(), Qt::Key_1);
+    ASSERT_EQ(p.width(), 320 + 330);
+    const QSize sized = p.size();
+
+    shown.post(1, ids::kListOff);
+    EXPECT_EQ(p.width(), 320 + 20);
+    shown.post(1, ids::kListOn);
+    EXPECT_EQ(p.size(), sized);
+    EXPECT_EQ(p.MinimumTrackSize(), sized);
+    // The list shown again takes the panel's place, not more.
+    EXPECT_EQ(p.RecordingList()->geometry().left(), p.ClientSize().width() - 310);
+}
+
+TEST(MainWindow, ALargerMinimumDoesNotGrowTheWindowButLimitsShrinking)
+{
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.rows = 1;
+    p.OpenClipOfSize(320, 240, 2);
+    QTest::keyClick(p.PlayWnd(), Qt::Key_1);
+    const QSize small = p.size();
+    ASSERT_EQ(small.width(), 320 + 330);
+
+    // The next clip is a full-HD one: its mode 1 size is 960 + 330 wide.
+    p.OpenClipOfSize(1920, 1080, 0);
+    QCoreApplication::processEvents();
+    const QMargins m = p.NonClientMargins();
+    EXPECT_EQ(p.MinimumTrackSize(), QSize(960 + 330, 540 + m.top() + m.bottom() + 130));
+    EXPECT_EQ(p.size(), small);
+    // The window cannot be made smaller than it is while below the minimum...
+    p.resize(small - QSize(100, 100));
+    EXPECT_EQ(p.size(), small);
+    // ...and, once larger than the minimum, not smaller than the minimum.
+    p.resize(1600, 1000);
+    EXPECT_EQ(p.size(), QSize(1600, 1000));
+    p.resize(300, 200);
+    EXPECT_EQ(p.size(), p.MinimumTrackSize());
+
+    // A smaller clip lowers the limit again.
+    p.OpenClipOfSize(320, 240, 2);
+    p.resize(300, 200);
+    EXPECT_EQ(p.size(), small);
+}
+
+// The same under a window manager, which applies the minimum size as it likes and sizes
+// windows in its own time (ctest runs these under Xvfb and openbox).
+TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs X11 with a window manager (the test MainWindowUnderWindowManager)";
+    Player p;
+    p.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+    const auto widthBecomes = [&](int width) {
+        return WaitUntil([&] { return p.width() == width; }, std::chrono::seconds(20));
+    };
+    p.rows = 1;
+    p.OpenClipOfSize(320, 240, 2);
+    QTest::keyClick(p.PlayWnd(), Qt::Key_1);
+    ASSERT_TRUE(widthBecomes(320 + 330)) << p.width();
+    const int height = p.height();
+
+    PostUserMessage(&p, 1, ids::kListOff);
+    ASSERT_TRUE(widthBecomes(320 + 20)) << p.width();
+    PostUserMessage(&p, 1, ids::kListOn);
+    ASSERT_TRUE(WaitUntil([&] { return p.width() != 320 + 20; }, std::chrono::seconds(20)));
+    // A later resize of our own shows where the window settled first.
+    p.resize(p.width() + 10, height);
+    EXPECT_TRUE(widthBecomes(320 + 330 + 10)) << p.width();
+
+    // A larger clip: the window stays as it is and still takes a size of the user's.
+    p.OpenClipOfSize(1920, 1080, 0);
+    p.resize(700, height);
+    EXPECT_TRUE(widthBecomes(700)) << p.width();
+    // Made larger than the minimum, it stops there when made smaller.
+    p.resize(1500, 900);
+    ASSERT_TRUE(widthBecomes(1500)) << p.width();
+    p.resize(300, 200);
+    EXPECT_TRUE(
+        WaitUntil([&] { return p.size() == p.MinimumTrackSize(); }, std::chrono::seconds(20)))
+        << p.width() << " x " << p.height();
 }
 
 TEST(MainWindow, SizeKeysDoNothingWithoutRows)
@@ -419,6 +520,48 @@ TEST(MainWindow, MiddlePressTogglesTheList)
     EXPECT_TRUE(p.RecordingList()->isHidden());
     QTest::mouseClick(p.PlayWnd(), Qt::MiddleButton, {}, QPoint(20, 20));
     ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 0; }, std::chrono::seconds(5)));
+
+    // Two quick presses: the second arrives as a double-click and toggles the list again.
+    const QPoint at(20, 20);
+    const QPointF global = p.PlayWnd()->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::MiddleButton,
+                      Qt::MiddleButton, Qt::NoModifier);
+    press.setTimestamp(1000);
+    QApplication::sendEvent(p.PlayWnd(), &press);
+    ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 1; }, std::chrono::seconds(5)));
+    QMouseEvent again(QEvent::MouseButtonDblClick, QPointF(at), global, Qt::MiddleButton,
+                      Qt::MiddleButton, Qt::NoModifier);
+    again.setTimestamp(1100);
+    QApplication::sendEvent(p.PlayWnd(), &again);
+    ASSERT_TRUE(WaitUntil([&] { return p.State().listHidden == 0; }, std::chrono::seconds(5)));
+}
+
+TEST(MainWindow, SizeKeysGoByTheKeysPlace)
+{
+    // Offscreen there is no scan code: the character decides.
+    EXPECT_EQ(WindowSizeKey(Qt::Key_2, Qt::NoModifier, 0), 2);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_4, Qt::NoModifier, 0), std::nullopt);
+    // A French layout: the top-row keys type &, é and ".
+    EXPECT_EQ(WindowSizeKey(Qt::Key_Ampersand, Qt::NoModifier, 10), 1);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_Eacute, Qt::NoModifier, 11), 2);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_QuoteDbl, Qt::NoModifier, 12), 3);
+    // Keypad digits, and a digit typed by a key elsewhere, are not size keys.
+    EXPECT_EQ(WindowSizeKey(Qt::Key_3, Qt::KeypadModifier, 89), std::nullopt);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_3, Qt::KeypadModifier, 0), std::nullopt);
+    EXPECT_EQ(WindowSizeKey(Qt::Key_1, Qt::NoModifier, 24), std::nullopt);
+
+    ShownPlayer shown;
+    Player &p = shown.player;
+    p.rows = 1;
+    QKeyEvent keypad(QEvent::KeyPress, Qt::Key_3, Qt::KeypadModifier, 89, 0xffb3, 0,
+                     QStringLiteral("3"));
+    QApplication::sendEvent(p.PlayWnd(), &keypad);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(p.IsMaximisedFlag());
+    QKeyEvent quote(QEvent::KeyPress, Qt::Key_QuoteDbl, Qt::NoModifier, 12, 0x22, 0,
+                    QStringLiteral("\""));
+    QApplication::sendEvent(p.PlayWnd(), &quote);
+    EXPECT_TRUE(p.IsMaximisedFlag());
 }
 
 namespace {

@@ -11,8 +11,12 @@
 #include "VlcPlayer.h"
 #include "XListCtrl.h"
 
+#include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <vlc/vlc.h>
 
 namespace {
 
@@ -118,9 +122,10 @@ TEST_F(PlaybackTest, AFileThatIsNotAviShowsMessage302AndNextGoesOn)
     EXPECT_EQ(p.CaptionText(), QString());
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
     EXPECT_EQ(p.State().currentIndex, 1);
-    // The wrong file leaves the play state and the buttons alone.
-    EXPECT_EQ(p.State().playing, 1);
-    EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
+    // Nothing plays, and the window does not pretend otherwise.
+    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
 
     p.Press(ids::kNext);
     ASSERT_TRUE(p.WaitForTime());
@@ -263,4 +268,145 @@ TEST_F(PlaybackTest, StartingWithoutACardPlaysNothingAndSaysNothing)
         p.Press(id);
     EXPECT_EQ(p.State().playing, 0);
     EXPECT_EQ(p.State().pendingRotations, 1) << "a press without a clip is counted";
+}
+
+TEST_F(PlaybackTest, AClipTheEngineCannotOpenShowsAsAFailure)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    // An option the engine does not know keeps it from starting: no clip can be opened.
+    qputenv("RX9_ENGINE_ARGS", "--rx9-no-such-option");
+    CTestPlayer p;
+    qunsetenv("RX9_ENGINE_ARGS");
+    ASSERT_FALSE(p.Engine().IsReady());
+    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
+        return std::optional<QString>(folder.Path());
+    };
+    p.Press(ids::kFolder);
+    EXPECT_EQ(p.MessageIds(), QList<int>{302});
+    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
+    EXPECT_EQ(p.CaptionText(), QString());
+}
+
+TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
+{
+    CClipFolder folder({0, 1, 2});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    // After the list was made, the second recording becomes a name whose head reads as an AVI
+    // clip but which is no file the engine can open: a link to a pipe holding a clip's head.
+    const QString second = folder.Path() + folder.FileName(1);
+    QFile clip(second);
+    ASSERT_TRUE(clip.open(QIODevice::ReadOnly));
+    const QByteArray head = clip.read(4096);
+    clip.close();
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], head.constData(), size_t(head.size())), head.size());
+    close(ends[1]);
+    ASSERT_TRUE(QFile::remove(second));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/fd/%1").arg(ends[0]), second));
+
+    p.Press(ids::kNext);
+    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.MessageIds(), QList<int>{302});
+    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
+    EXPECT_EQ(libvlc_media_player_is_playing(p.Engine().Player()), 0)
+        << "the clip before goes on playing unseen";
+
+    // NEXT goes on from the failed row.
+    p.times.clear();
+    p.Press(ids::kNext);
+    ASSERT_TRUE(p.WaitForTime());
+    EXPECT_EQ(p.State().currentIndex, 2);
+    EXPECT_EQ(p.State().playing, 1);
+    close(ends[0]);
+}
+
+namespace {
+
+QByteArray RandomBytes(qsizetype size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &c : bytes)
+        c = char(random.bounded(256));
+    return bytes;
+}
+
+bool WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+TEST_F(PlaybackTest, AHostileCardIsPlayedThroughWithoutAPlayingLookOnFailures)
+{
+    // Rows in order: a clip cut short, a clip without its index, a RIFF AVI header followed by
+    // noise, random bytes, an empty file, and a sound clip last. Beside them drive data of
+    // 20 MB and of random bytes.
+    CClipFolder folder({0, 1, 2, 3, 4, 5});
+    ASSERT_TRUE(folder.ok());
+    const QString dir = folder.Path();
+    QFile good(dir + folder.FileName(0));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray clip = good.readAll();
+    good.close();
+    const qsizetype index = clip.lastIndexOf("idx1");
+    ASSERT_GT(index, 0);
+    QByteArray fake = clip.left(64);
+    fake += RandomBytes(200'000, 2);
+    ASSERT_TRUE(WriteBytes(dir + folder.FileName(0), clip.left(clip.size() / 3)));
+    ASSERT_TRUE(WriteBytes(dir + folder.FileName(1), clip.left(index)));
+    ASSERT_TRUE(WriteBytes(dir + folder.FileName(2), fake));
+    ASSERT_TRUE(WriteBytes(dir + folder.FileName(3), RandomBytes(100'000, 3)));
+    ASSERT_TRUE(WriteBytes(dir + folder.FileName(4), QByteArray()));
+    QString data0 = dir + folder.FileName(0);
+    data0.replace(data0.size() - 4, 4, QStringLiteral(".dat"));
+    QString data1 = dir + folder.FileName(1);
+    data1.replace(data1.size() - 4, 4, QStringLiteral(".dat"));
+    ASSERT_TRUE(WriteBytes(data0, RandomBytes(20 << 20, 4)));
+    ASSERT_TRUE(WriteBytes(data1, RandomBytes(5'000, 5)));
+
+    CTestPlayer p;
+    bool lied = false;
+    const auto playingLookWithoutClip = [&] {
+        lied = lied || (p.State().playing == 1 && !p.IsClipOpen()) ||
+               (p.Button(ids::kPause)->isVisible() && !p.IsClipOpen());
+    };
+    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
+        return std::optional<QString>(dir);
+    };
+    p.times.clear();
+    p.Press(ids::kFolder);
+    const int last = 5;
+    // A failed row waits for NEXT; a clip the engine takes plays on (or ends) by itself.
+    for (int guard = 0; guard < 20; ++guard) {
+        if (p.State().currentIndex == last)
+            break;
+        playingLookWithoutClip();
+        if (!p.State().playing) {
+            p.Press(ids::kNext);
+            continue;
+        }
+        const int row = p.State().currentIndex;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                playingLookWithoutClip();
+                return p.State().currentIndex != row || !p.State().playing;
+            },
+            kLong));
+    }
+    ASSERT_EQ(p.State().currentIndex, last);
+    p.times.clear();
+    ASSERT_TRUE(p.WaitForTime()) << "the good clip after them plays";
+    EXPECT_FALSE(lied) << "PAUSE was shown while no clip was open";
+    EXPECT_TRUE(p.MessageIds().contains(302));
 }

@@ -1,4 +1,5 @@
 #include "DataParser.h"
+#include "NotificationCodes.h"
 #include "SensorGraph.h"
 #include "UserMessage.h"
 
@@ -37,7 +38,7 @@ QList<qint64> SeekTimes(const Owner &owner)
 {
     QList<qint64> times;
     for (const auto &[code, value] : owner.received) {
-        if (code == CDataParser::kSeekNotification)
+        if (code == notify::kSeek)
             times << value;
     }
     return times;

@@ -1,4 +1,5 @@
 #include "Catalogue.h"
+#include "NotificationCodes.h"
 
 #include "RecordingsTestUtil.h"
 #include "XListCtrl.h"
@@ -61,7 +62,10 @@ protected:
         for (auto posted = sink.Take(); !posted.isEmpty(); posted = sink.Take()) {
             for (const auto &[code, value] : posted) {
                 codes << code;
-                catalogue.HandleListNotification(code, value);
+                if (code == notify::kFilterHeader)
+                    catalogue.CycleKindFilter();
+                else if (code == notify::kResorted)
+                    catalogue.RelocateCurrent();
             }
         }
         return codes;
@@ -390,15 +394,4 @@ TEST_F(CatalogueFixture, LoadResetsTheKindFilter)
     EXPECT_EQ(catalogue.KindFilterValue(), 0);
     EXPECT_EQ(list.Header()->CaptionImageId(0), 3410);
     EXPECT_EQ(list.RowCount(), 3);
-}
-
-TEST_F(CatalogueFixture, DoubleClickNotificationOpensThatRow)
-{
-    ASSERT_TRUE(catalogue.LoadFolder(Folder("card", kCard)));
-    Deliver();
-    opened.clear();
-    EXPECT_TRUE(catalogue.HandleListNotification(9, 2));
-    EXPECT_FALSE(catalogue.HandleListNotification(8, 2));
-    EXPECT_EQ(opened, QList<int>{2});
-    EXPECT_EQ(titles.last(), QStringLiteral("20110523_142233(3/3)"));
 }

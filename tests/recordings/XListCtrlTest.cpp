@@ -7,6 +7,7 @@
 #include <QAccessibleTableInterface>
 #include <QApplication>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -295,6 +296,38 @@ TEST_F(ListFixture, LastColumnMakesRoomForTheScrollBarAndTakesItBack)
     EXPECT_EQ(list.header()->sectionSize(2), width);
 }
 
+TEST_F(ListFixture, LastColumnFollowsTheBarAsTheListChangesHeight)
+{
+    const int width = list.header()->sectionSize(2);
+    const int bar =
+        list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list.verticalScrollBar());
+    QList<RecordingEntry> many;
+    for (int i = 0; i < 20; ++i)
+        many << entry(QStringLiteral("evt_%1.avi").arg(i, 3, 10, QLatin1Char('0')).toUtf8());
+    Fill(many);
+    // From too short for the rows to tall enough, and back: the list is only resized.
+    for (int height : {150, 300, 500, 700, 900, 1200, 640, 400, 1000, 200}) {
+        list.resize(300, height);
+        QCoreApplication::processEvents();
+        const bool shown = list.verticalScrollBar()->isVisible();
+        EXPECT_EQ(list.ScrollBarShown(), shown) << height;
+        EXPECT_EQ(list.header()->sectionSize(2), shown ? width - bar : width) << height;
+    }
+    // Taller rows bring the bar without a change of the list's size, and smaller ones take
+    // it away again.
+    list.resize(300, 700);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(list.verticalScrollBar()->isVisible());
+    for (int rowFont : {50, 22}) {
+        list.SetListFont(CellHeightFont(QStringLiteral("Arial"), rowFont));
+        QCoreApplication::processEvents();
+        const bool shown = list.verticalScrollBar()->isVisible();
+        EXPECT_EQ(shown, rowFont == 50);
+        EXPECT_EQ(list.ScrollBarShown(), shown) << rowFont;
+        EXPECT_EQ(list.header()->sectionSize(2), shown ? width - bar : width) << rowFont;
+    }
+}
+
 TEST_F(ListFixture, ColumnDividersCannotBeDragged)
 {
     CXListHeader *header = list.Header();
@@ -408,6 +441,46 @@ TEST(XListHeader, WhiteIsTransparentInCaptions)
     const QImage keyed = CXListHeader::KeyOutWhite(QPixmap::fromImage(image)).toImage();
     EXPECT_EQ(qAlpha(keyed.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(keyed.pixel(1, 0)), 255);
+}
+
+namespace {
+
+bool OneColour(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != image.pixel(0, 0))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(XListHeader, PaintsOnlyWithCaptionsAndNoMoreCaptionsThanHeads)
+{
+    EXPECT_FALSE(CXListHeader::PaintsHeads(3, 0));
+    EXPECT_TRUE(CXListHeader::PaintsHeads(3, 1));
+    EXPECT_TRUE(CXListHeader::PaintsHeads(3, 3));
+    EXPECT_FALSE(CXListHeader::PaintsHeads(3, 4));
+    EXPECT_FALSE(CXListHeader::PaintsHeads(0, 0));
+
+    CXListCtrl list;
+    for (int i = 0; i < 3; ++i)
+        list.AddColumn(QStringLiteral("c%1").arg(i), 80);
+    list.resize(300, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    CXListHeader *header = list.Header();
+    const auto shot = [&](const QList<int> &captions) {
+        header->SetCaptionImages(captions);
+        return header->viewport()->grab().toImage();
+    };
+    EXPECT_TRUE(OneColour(shot({}))) << "no captions";
+    EXPECT_FALSE(OneColour(shot({3410}))) << "one caption on three heads";
+    EXPECT_FALSE(OneColour(shot({3410, 3412, 3413}))) << "a caption on each head";
+    EXPECT_TRUE(OneColour(shot({3410, 3412, 3413, 3409}))) << "more captions than heads";
 }
 
 TEST(XListFonts, CameraNamesFitTheirColumns)

@@ -6,14 +6,14 @@
 
 namespace {
 
-struct Quoted
+struct KnownText
 {
     int id;
     const char *text; // UTF-8, line breaks as real line breaks
 };
 
 // Every string id with the text the player must show, copied independently of strings.tsv.
-const Quoted kQuoted[] = {
+const KnownText kTexts[] = {
     {101, "RX-9 Vantora PC Player 정보(&A)..."},
     {102, "Fail to save the changed setting \nparameters to SD card."},
     {103, "/_mapapi/vantora/map_google_america.html"},
@@ -129,23 +129,23 @@ const Quoted kQuoted[] = {
 
 } // namespace
 
-TEST(StringTable, HoldsEveryQuotedTextExactly)
+TEST(StringTable, HoldsEveryTextExactly)
 {
-    for (const Quoted &q : kQuoted) {
+    for (const KnownText &q : kTexts) {
         SCOPED_TRACE(q.id);
         EXPECT_TRUE(HasResString(q.id));
         EXPECT_EQ(LoadResString(q.id), QString::fromUtf8(q.text));
     }
 }
 
-TEST(StringTable, HoldsNoIdBeyondTheQuotedOnes)
+TEST(StringTable, HoldsNoIdBeyondTheKnownOnes)
 {
-    QSet<int> quoted;
-    for (const Quoted &q : kQuoted)
-        quoted.insert(q.id);
+    QSet<int> known;
+    for (const KnownText &q : kTexts)
+        known.insert(q.id);
     for (int id : ResStringIds())
-        EXPECT_TRUE(quoted.contains(id)) << "unexpected id " << id;
-    EXPECT_EQ(ResStringIds().size(), quoted.size());
+        EXPECT_TRUE(known.contains(id)) << "unexpected id " << id;
+    EXPECT_EQ(ResStringIds().size(), known.size());
 }
 
 TEST(StringTable, CompiledTableIsSoundAndSorted)

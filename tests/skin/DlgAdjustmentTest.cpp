@@ -1,9 +1,12 @@
 #include "DlgAdjustment.h"
+#include "DlgMessage.h"
 #include "PictureSteps.h"
 #include "SkinButton.h"
 #include "SkinSlider.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -178,14 +181,58 @@ TEST(DlgAdjustment, EscapeAndClosingTheWindowCancelToo)
     EXPECT_FLOAT_EQ(owner.brightness, 0.8f);
 }
 
-TEST(DlgAdjustment, LabelsStayClearOfTheSliders)
+TEST(DlgAdjustment, LabelsInTheirRectanglesAndFontEndBeforeTheTracks)
 {
-    for (const QString &label : {QStringLiteral("Contrast"), QStringLiteral("Brightness")}) {
-        const QFont font = CDlgAdjustment::LabelFont(label);
-        EXPECT_LE(QFontMetrics(font).horizontalAdvance(label), CDlgAdjustment::kLabelRoom)
-            << label.toStdString();
-        EXPECT_GE(font.pixelSize(), 12) << label.toStdString();
-    }
-    EXPECT_EQ(CDlgAdjustment::LabelFont(QStringLiteral("Contrast")).pixelSize(), 15)
-        << "a label that fits keeps the usual size";
+    const QFont font = CDlgAdjustment::LabelFont();
+    EXPECT_EQ(font.pixelSize(), 15);
+    EXPECT_EQ(CDlgAdjustment::kContrastLabel, QRect(QPoint(10, 23), QPoint(69, 37)));
+    EXPECT_EQ(CDlgAdjustment::kBrightnessLabel, QRect(QPoint(10, 68), QPoint(69, 82)));
+    // Each word is whole and ends before the slider's track (inset 9 from the slider at 80).
+    for (const QString &label : {QStringLiteral("Contrast"), QStringLiteral("Brightness")})
+        EXPECT_LE(10 + QFontMetrics(font).horizontalAdvance(label), 80 + 9) << label.toStdString();
+}
+
+TEST(DlgAdjustment, OnlyTheMainWindowResizesFromItsBorders)
+{
+    CDlgAdjustment dialog(nullptr);
+    EXPECT_FALSE(dialog.IsResizable());
+    CDlgMessage box;
+    EXPECT_FALSE(box.IsResizable());
+    // Over the bottom right corner the pointer keeps its usual shape.
+    box.show();
+    const QPoint corner(box.width() - 2, box.height() - 2);
+    QMouseEvent move(QEvent::MouseMove, QPointF(corner), box.mapToGlobal(QPointF(corner)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&box, &move);
+    EXPECT_EQ(box.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(DlgAdjustment, OpensWhereTheMessageBoxOpens)
+{
+    // Within the test screen (800 x 600 offscreen), so that neither dialog is pushed back in.
+    QWidget window;
+    window.setGeometry(40, 30, 700, 520);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // Where the dialog run next is centred; it is then ended.
+    const auto centreOfNext = [](QPoint &centre) {
+        QTimer::singleShot(0, [&centre] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                centre = dialog->geometry().center();
+                dialog->done(2);
+            }
+        });
+    };
+    QPoint adjustment(-100, -100);
+    centreOfNext(adjustment);
+    PictureOwner owner;
+    ShowAdjustment(&owner, 1.0f, 1.0f, false, &window);
+    QPoint message(100, 100);
+    centreOfNext(message);
+    ShowMessage(0, QStringLiteral("text"), QString(), &window);
+    // Both centred on the window (to a pixel or two of rounding).
+    EXPECT_LE((adjustment - window.geometry().center()).manhattanLength(), 4)
+        << adjustment.x() << "," << adjustment.y();
+    EXPECT_LE((message - window.geometry().center()).manhattanLength(), 4)
+        << message.x() << "," << message.y();
 }
