@@ -104,8 +104,10 @@ void CVideoFrameStore::Cleanup()
     std::lock_guard lock(m_mutex);
     m_pool.clear();
     m_writing = nullptr;
+    m_converting = nullptr;
     m_ready.reset();
     m_front.reset();
+    m_drawnReady.reset();
     m_visible = QSize();
     wakeView();
 }
@@ -113,35 +115,76 @@ void CVideoFrameStore::Cleanup()
 void *CVideoFrameStore::Lock(void **planes)
 {
     std::lock_guard lock(m_mutex);
-    // Any buffer but the one shown last and the one waiting to be shown: with three buffers
-    // there is always one.
+    // Any buffer but the one shown last, the one waiting to be shown and the one being
+    // converted: with four buffers there is always one.
     for (auto &frame : m_pool) {
-        if (frame == m_ready || frame == m_front)
+        if (frame == m_ready || frame == m_front || frame.get() == m_converting)
             continue;
         m_writing = frame.get();
         for (int p = 0; p < 3; ++p)
             planes[p] = frame->planes[p];
         return frame.get();
     }
-    return nullptr; // cannot happen with PoolSize >= 3
+    return nullptr; // cannot happen with PoolSize >= 4
 }
 
 void CVideoFrameStore::Display(void *picture)
 {
-    std::lock_guard lock(m_mutex);
-    for (auto &frame : m_pool) {
-        if (frame.get() != picture)
-            continue;
-        if (m_ready)
-            ++m_statistics.replaced;
-        frame->serial = ++m_serial;
-        m_ready = frame;
-        ++m_statistics.delivered;
+    std::shared_ptr<Frame> frame;
+    std::shared_ptr<Drawn> drawn;
+    QSize area;
+    QSize visible;
+    bool convert = false;
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto &f : m_pool)
+            if (f.get() == picture)
+                frame = f;
+        if (!frame)
+            return;
         if (m_writing == picture)
             m_writing = nullptr;
-        wakeView();
-        return;
+        frame->serial = ++m_serial;
+        ++m_statistics.delivered;
+        area = m_drawArea;
+        if (frame->generation == m_generation && m_visible.isValid())
+            visible = m_visible;
+        if (!area.isEmpty() && visible.isValid()) {
+            // Converted before it is offered, so the view never has to do it itself.
+            m_converting = frame.get();
+            drawn = std::move(m_drawnSpare);
+            convert = true;
+        }
     }
+    if (convert) {
+        if (!drawn)
+            drawn = std::make_shared<Drawn>();
+        const bool turned = m_turned.load();
+        const QSize target = FitVideoRect(area, visible).size();
+        if (m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image, target, turned)) {
+            drawn->serial = frame->serial;
+            drawn->video = visible;
+            drawn->turned = turned;
+        } else {
+            drawn->serial = 0;
+        }
+    }
+    std::lock_guard lock(m_mutex);
+    if (convert) {
+        m_converting = nullptr;
+        if (drawn->serial != 0) {
+            ++m_statistics.converted;
+            if (m_drawnReady && !m_drawnSpare)
+                m_drawnSpare = std::move(m_drawnReady);
+            m_drawnReady = std::move(drawn);
+        } else if (!m_drawnSpare) {
+            m_drawnSpare = std::move(drawn);
+        }
+    }
+    if (m_ready)
+        ++m_statistics.replaced;
+    m_ready = std::move(frame);
+    wakeView();
 }
 
 void CVideoFrameStore::wakeView()
@@ -190,6 +233,11 @@ std::shared_ptr<CVideoFrameStore::Frame> CVideoFrameStore::takeNewest()
         m_ready.reset();
         ++m_statistics.taken;
     }
+    if (m_drawnReady) {
+        if (m_drawnFront && !m_drawnSpare)
+            m_drawnSpare = std::move(m_drawnFront);
+        m_drawnFront = std::move(m_drawnReady);
+    }
     return m_front;
 }
 
@@ -228,27 +276,37 @@ CYuvPicture CVideoFrameStore::pictureOf(const Frame &frame, QSize visible)
 quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
 {
     const std::shared_ptr<Frame> frame = takeNewest();
-    if (!frame)
+    if (!frame) {
+        m_lastTarget = QRect();
         return 0;
+    }
     const QSize video = visibleSize(*frame);
     const QRect target = FitVideoRect(area.size(), video).translated(area.topLeft());
+    {
+        std::lock_guard lock(m_mutex);
+        m_drawArea = area.size();
+    }
     if (target.isEmpty())
         return 0;
     const bool turned = m_turned.load();
-    if (m_pictureSerial != frame->serial || m_picture.size() != target.size() ||
-        m_pictureTurned != turned) {
-        if (m_picture.size() != target.size())
-            m_picture = QImage(target.size(), QImage::Format_RGB32);
+    const QImage *image = &m_picture;
+    if (m_drawnFront && m_drawnFront->serial == frame->serial && m_drawnFront->video == video &&
+        m_drawnFront->turned == turned && m_drawnFront->image.size() == target.size()) {
+        image = &m_drawnFront->image; // converted on the engine's thread
+    } else if (m_pictureSerial != frame->serial || m_picture.size() != target.size() ||
+               m_pictureTurned != turned) {
         // The engine never writes into the front buffer, so it is read without the lock.
-        ConvertYuv420(pictureOf(*frame, video), m_picture.bits(), m_picture.bytesPerLine(),
-                      target.width(), target.height(), turned);
+        const CYuvPicture picture = pictureOf(*frame, video);
+        if (!m_viewScaler.Convert(picture, m_picture, target.size(), turned))
+            m_picture = ConvertYuv420(picture, target.size(), turned);
         m_pictureSerial = frame->serial;
         m_pictureTurned = turned;
         std::lock_guard lock(m_mutex);
-        ++m_statistics.converted;
+        ++m_statistics.convertedForView;
     }
-    painter.drawImage(target.topLeft(), m_picture);
-    // Black bands beside or above and below the picture.
+    painter.drawImage(target.topLeft(), *image);
+    // Black bands beside or above and below the picture (clipped away when only the picture
+    // itself is repainted).
     const QColor black(Qt::black);
     painter.fillRect(QRect(area.left(), area.top(), area.width(), target.top() - area.top()),
                      black);
@@ -260,7 +318,25 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
     painter.fillRect(
         QRect(target.right() + 1, target.top(), area.right() - target.right(), target.height()),
         black);
+    m_lastTarget = target;
+    m_lastArea = area;
+    m_lastGeneration = frame->generation;
+    if (frame->serial != m_paintedSerial) {
+        m_paintedSerial = frame->serial;
+        std::lock_guard lock(m_mutex);
+        ++m_statistics.painted;
+    }
     return frame->serial;
+}
+
+QRect CVideoFrameStore::DirtyRect(const QRect &area)
+{
+    std::lock_guard lock(m_mutex);
+    // Same clip, same area: the new picture lands exactly where the last one was.
+    if (m_ready && m_ready->generation == m_lastGeneration && area == m_lastArea &&
+        !m_lastTarget.isEmpty())
+        return m_lastTarget;
+    return area;
 }
 
 QImage CVideoFrameStore::Snapshot()

@@ -30,7 +30,8 @@ void CVideoView::SetFrameSource(std::shared_ptr<CVideoFrameSource> source)
 
 void CVideoView::FrameArrived()
 {
-    update();
+    // Only the picture's own rectangle: the bands around it stay as they are.
+    update(m_source ? m_source->DirtyRect(rect()) : rect());
 }
 
 void CVideoView::paintEvent(QPaintEvent *)
