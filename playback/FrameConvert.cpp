@@ -254,7 +254,10 @@ bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizety
     }
     m_context = sws_getCachedContext(m_context, source.width, source.height, AV_PIX_FMT_YUV420P,
                                      dstWidth, dstHeight, AV_PIX_FMT_BGRA,
-                                     SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+                                     m_precise ? SWS_BILINEAR | SWS_ACCURATE_RND |
+                                                     SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP
+                                               : SWS_BILINEAR,
+                                     nullptr, nullptr, nullptr);
     if (!m_context) {
         m_colours = -1;
         return false;

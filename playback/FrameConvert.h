@@ -38,7 +38,12 @@ struct SwsContext;
 class CFrameScaler
 {
 public:
-    CFrameScaler() = default;
+    // A precise scaler interpolates chroma at full resolution and rounds exactly (for stills);
+    // the default one takes the scaler's fastest vector paths (for drawing; at most a level or
+    // two apart in the last rows).
+    explicit CFrameScaler(bool precise = false)
+        : m_precise(precise)
+    {}
     ~CFrameScaler();
     CFrameScaler(const CFrameScaler &) = delete;
     CFrameScaler &operator=(const CFrameScaler &) = delete;
@@ -50,6 +55,7 @@ public:
     bool Convert(const CYuvPicture &source, QImage &image, QSize size, bool turn180);
 
 private:
+    bool m_precise = false;
     SwsContext *m_context = nullptr;
     int m_colours = -1; // the colour set-up last given to m_context
 };

@@ -1,5 +1,7 @@
 #include "VideoFrames.h"
 
+#include "PlaybackLog.h"
+
 #include <QPainter>
 
 #include <cstdlib>
@@ -322,6 +324,14 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
     m_lastArea = area;
     m_lastGeneration = frame->generation;
     if (frame->serial != m_paintedSerial) {
+        if (frame->generation != m_paintedGeneration && PlaybackLog::Enabled())
+            PlaybackLog::Write(QStringLiteral("picture %1x%2 in %3x%4")
+                                   .arg(target.width())
+                                   .arg(target.height())
+                                   .arg(area.width())
+                                   .arg(area.height())
+                                   .toLatin1());
+        m_paintedGeneration = frame->generation;
         m_paintedSerial = frame->serial;
         std::lock_guard lock(m_mutex);
         ++m_statistics.painted;
@@ -345,7 +355,11 @@ QImage CVideoFrameStore::Snapshot()
     if (!frame)
         return {};
     const QSize video = visibleSize(*frame);
-    return ConvertYuv420(pictureOf(*frame, video), video, m_turned.load());
+    const CYuvPicture picture = pictureOf(*frame, video);
+    QImage still;
+    if (!m_stillScaler.Convert(picture, still, video, m_turned.load()))
+        still = ConvertYuv420(picture, video, m_turned.load());
+    return still;
 }
 
 bool CVideoFrameStore::HasPicture() const

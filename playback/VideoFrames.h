@@ -115,10 +115,12 @@ private:
 
     // Drawing cache, user-interface thread only.
     CFrameScaler m_viewScaler;
+    CFrameScaler m_stillScaler{true};
     QRect m_lastTarget;
     QRect m_lastArea;
     int m_lastGeneration = -1;
     quint64 m_paintedSerial = 0;
+    int m_paintedGeneration = -1;
     QImage m_picture;
     quint64 m_pictureSerial = 0;
     bool m_pictureTurned = false;

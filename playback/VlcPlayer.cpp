@@ -2,6 +2,7 @@
 
 #include "AviHeader.h"
 #include "DriveUtils.h"
+#include "PlaybackLog.h"
 #include "UserMessage.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
@@ -157,6 +158,7 @@ bool CVlcPlayer::OpenMedia(const QString &path)
     if (!m_media)
         return false;
     m_frames->SetExpectedSize(AviFrameSizeIfValid(path));
+    PlaybackLog::Write("open");
     libvlc_media_player_set_media(m_player, m_media);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);
@@ -182,6 +184,21 @@ void CVlcPlayer::CloseMedia()
     // Detaching waits for a callback that is running, so none is left behind.
     libvlc_event_detach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
     libvlc_event_detach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);
+    if (PlaybackLog::Enabled()) {
+        libvlc_media_stats_t stats{};
+        libvlc_media_get_stats(m_media, &stats);
+        const CVideoFrameStore::Statistics frames = m_frames->GetStatistics();
+        PlaybackLog::Write(QStringLiteral("close decoded %1 lost %2 delivered %3 painted %4 "
+                                          "replaced %5 converted %6 converted-by-view %7")
+                               .arg(stats.i_decoded_video)
+                               .arg(stats.i_lost_pictures)
+                               .arg(frames.delivered)
+                               .arg(frames.painted)
+                               .arg(frames.replaced)
+                               .arg(frames.converted)
+                               .arg(frames.convertedForView)
+                               .toLatin1());
+    }
     libvlc_media_release(m_media);
     m_media = nullptr;
 }
