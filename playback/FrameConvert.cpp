@@ -273,8 +273,8 @@ bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizety
                              &contrast, &saturation);
     if (colours != m_colours || srcRange != (source.fullRange ? 1 : 0) || dstRange != 1) {
         const int *coefficients = sws_getCoefficients(space);
-        sws_setColorspaceDetails(m_context, coefficients, source.fullRange ? 1 : 0, coefficients,
-                                 1, 0, 1 << 16, 1 << 16);
+        sws_setColorspaceDetails(m_context, coefficients, source.fullRange ? 1 : 0, coefficients, 1,
+                                 0, 1 << 16, 1 << 16);
         m_colours = colours;
     }
 

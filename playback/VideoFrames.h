@@ -61,10 +61,10 @@ public:
 
     struct Statistics
     {
-        quint64 delivered = 0; // pictures the engine has shown
-        quint64 taken = 0;     // pictures taken for drawing (or a still)
-        quint64 replaced = 0;  // pictures replaced by a newer one before they were taken
-        quint64 converted = 0; // conversions to RGB made for drawing on the engine's thread
+        quint64 delivered = 0;        // pictures the engine has shown
+        quint64 taken = 0;            // pictures taken for drawing (or a still)
+        quint64 replaced = 0;         // pictures replaced by a newer one before they were taken
+        quint64 converted = 0;        // conversions to RGB made for drawing on the engine's thread
         quint64 convertedForView = 0; // ... and on the user-interface thread
         quint64 painted = 0;          // different pictures put on the screen
     };

@@ -169,8 +169,7 @@ struct XServer
             display = QStringLiteral(":%1").arg(n);
             pid = Spawn({xvfb, display, QStringLiteral("-screen"), QStringLiteral("0"),
                          QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
-                         QStringLiteral("-nolisten"),
-                         QStringLiteral("tcp")},
+                         QStringLiteral("-nolisten"), QStringLiteral("tcp")},
                         {});
             for (int i = 0; i < 100 && pid > 0; ++i) {
                 if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
@@ -392,7 +391,9 @@ struct Window
 };
 Window SteadyWindow(double clipSeconds, double rate)
 {
-    return {5.0, clipSeconds / rate - 5.0};
+    const double wall = clipSeconds / rate;
+    const double margin = std::min(5.0, wall * 0.2);
+    return {margin, wall - margin};
 }
 
 Result PlayOurs(const Options &options, const QString &clip, double rate)
@@ -493,7 +494,7 @@ Result PlayOurs(const Options &options, const QString &clip, double rate)
 }
 
 Result PlayVlc(const QString &clip, double rate, const QString &display, double clipSeconds = 60,
-              double zoom = 0)
+               double zoom = 0)
 {
     Result r;
     r.rate = rate;
@@ -656,10 +657,10 @@ QString MakeCard(int seconds)
     QProcess tool;
     tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/rx9democard"),
-               {QStringLiteral("--clips-per-kind"), QStringLiteral("1"), QStringLiteral("--seconds"),
-                QString::number(seconds), QStringLiteral("--width"), QStringLiteral("1920"),
-                QStringLiteral("--height"), QStringLiteral("1080"), QStringLiteral("--quiet"),
-                card});
+               {QStringLiteral("--clips-per-kind"), QStringLiteral("1"),
+                QStringLiteral("--seconds"), QString::number(seconds), QStringLiteral("--width"),
+                QStringLiteral("1920"), QStringLiteral("--height"), QStringLiteral("1080"),
+                QStringLiteral("--quiet"), card});
     if (!tool.waitForFinished(-1) || tool.exitCode() != 0)
         return {};
     QDir(card + QStringLiteral("/Setup")).removeRecursively();
@@ -677,7 +678,7 @@ QString MakeCard(int seconds)
 struct WindowResult
 {
     double cpu = 0, uiCpu = 0, llvmpipeCpu = 0; // per second of video, steady play
-    double residentMiB = 0, helpersMiB = 0;    // peak while playing
+    double residentMiB = 0, helpersMiB = 0;     // peak while playing
     double startToPictureMs = -1, openToPictureMs = -1;
     QByteArray closeLine; // the player's frame counts
     QSize picture;        // where the player drew the picture
@@ -702,9 +703,8 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
         QStringLiteral("QT_QPA_PLATFORM=xcb"),
     };
     const qint64 startNs = SteadyNowNs();
-    const pid_t pid =
-        Spawn({QCoreApplication::applicationDirPath() + QStringLiteral("/rx9player")}, env,
-              QFile::encodeName(home.filePath(QStringLiteral("player.err"))));
+    const pid_t pid = Spawn({QCoreApplication::applicationDirPath() + QStringLiteral("/rx9player")},
+                            env, QFile::encodeName(home.filePath(QStringLiteral("player.err"))));
     if (pid <= 0) {
         std::printf("  cannot start the player\n");
         return r;
@@ -791,8 +791,8 @@ int RunWholeWindow(const Options &options, XServer &x)
     pid_t wm = -1;
     const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
     if (!openbox.isEmpty()) {
-        wm = Spawn({openbox}, {QStringLiteral("DISPLAY=") + x.display,
-                               QStringLiteral("HOME=/tmp"), QStringLiteral("PATH=/usr/bin:/bin")});
+        wm = Spawn({openbox}, {QStringLiteral("DISPLAY=") + x.display, QStringLiteral("HOME=/tmp"),
+                               QStringLiteral("PATH=/usr/bin:/bin")});
         usleep(500000);
     }
     std::printf("whole player maximised on a %dx%d screen (Xvfb %s, %s), clip %s (%d s), %u "
@@ -985,8 +985,7 @@ int main(int argc, char **argv)
                 if (!options.vlc || x.pid <= 0)
                     continue;
                 // VLC at the size the player draws the picture at: the same work.
-                const double zoom =
-                    FitVideoRect(options.size, QSize(1920, 1080)).width() / 1920.0;
+                const double zoom = FitVideoRect(options.size, QSize(1920, 1080)).width() / 1920.0;
                 const Result vlc = PlayVlc(clip, rate, x.display, 60.0, zoom);
                 std::printf("run %d rate %.1f  vlc xcb_x11: CPU %.3f s/s (whole run %.3f), "
                             "peak %.0f MiB, dropped %lld%s  -> player/vlc CPU ratio %.2f\n",

@@ -216,3 +216,33 @@ TEST(VideoFrameStore, CleanupDropsThePictures)
     void *planes[3] = {};
     EXPECT_EQ(store.Lock(planes), nullptr);
 }
+
+TEST(VideoFrameStore, EngineConvertsForTheViewOnceItHasDrawn)
+{
+    auto store = std::make_shared<CVideoFrameStore>();
+    Engine engine{*store};
+    store->SetExpectedSize(QSize(64, 48));
+    engine.Format("I420", 64, 48);
+    CVideoView view;
+    view.resize(100, 48); // the picture at its own size, with bands left and right
+    view.SetFrameSource(store);
+    engine.Show([](int, int) { return 16; });
+    view.grab(); // the first picture: nothing to draw at yet, so the view converts it
+    auto stats = store->GetStatistics();
+    EXPECT_EQ(stats.converted, 0u);
+    EXPECT_EQ(stats.convertedForView, 1u);
+    // From now on the engine's side converts at the drawn size; a new picture only needs its
+    // own rectangle repainted.
+    engine.Show([](int, int) { return 235; });
+    EXPECT_EQ(store->DirtyRect(view.rect()), QRect(18, 0, 64, 48));
+    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(50, 24), qRgb(255, 255, 255));
+    EXPECT_EQ(shown.pixel(5, 24), qRgb(0, 0, 0));
+    stats = store->GetStatistics();
+    EXPECT_EQ(stats.converted, 1u);
+    EXPECT_EQ(stats.convertedForView, 1u);
+    EXPECT_EQ(stats.painted, 2u);
+    // Another area: the whole of it is repainted.
+    EXPECT_EQ(store->DirtyRect(QRect(0, 0, 200, 100)), QRect(0, 0, 200, 100));
+    view.SetFrameSource(nullptr);
+}
