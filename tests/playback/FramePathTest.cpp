@@ -166,7 +166,7 @@ TEST_F(FramePathTest, ColoursAndPlaceAcrossSizesAndRotation)
         const QRect picture = PictureRect(delivered);
         // Scaled down to fit the 640 x 400 window, or at its own size and centred.
         if (c.size.width() <= 640 && c.size.height() <= 400) {
-            EXPECT_EQ(View()->size(), c.size);
+            EXPECT_EQ(View()->size(), delivered);
         }
         EXPECT_TRUE(WaitUntil([&] { return ShowsBands(Shown(), picture, false); }));
         ASSERT_TRUE(m_player->RotateOn());
