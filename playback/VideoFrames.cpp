@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,11 +32,34 @@ struct CVideoFrameStore::Frame
     bool fullRange = false;
     int generation = 0;
     quint64 serial = 0;
+    qint64 shownNs = 0; // when the engine showed it
 };
 
-CVideoFrameStore::CVideoFrameStore() = default;
+namespace {
 
-CVideoFrameStore::~CVideoFrameStore() = default;
+qint64 NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+CVideoFrameStore::CVideoFrameStore()
+{
+    m_converter = std::thread([this] { convertLoop(); });
+}
+
+CVideoFrameStore::~CVideoFrameStore()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_convertWake.notify_all();
+    m_converter.join();
+}
 
 unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *height,
                                   unsigned *pitches, unsigned *lines)
@@ -93,6 +117,7 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     std::lock_guard lock(m_mutex);
     m_pool = std::move(pool);
     m_writing = nullptr;
+    m_pending.reset();
     m_ready.reset();
     ++m_generation;
     for (auto &frame : m_pool)
@@ -106,8 +131,11 @@ void CVideoFrameStore::Cleanup()
     std::lock_guard lock(m_mutex);
     m_pool.clear();
     m_writing = nullptr;
-    m_converting = nullptr;
+    m_pending.reset();
     m_ready.reset();
+    // A picture still being converted belongs to the clip that has gone: it is dropped when
+    // the converter is done with it.
+    ++m_generation;
     m_front.reset();
     m_drawnReady.reset();
     m_visible = QSize();
@@ -117,76 +145,104 @@ void CVideoFrameStore::Cleanup()
 void *CVideoFrameStore::Lock(void **planes)
 {
     std::lock_guard lock(m_mutex);
-    // Any buffer but the one shown last, the one waiting to be shown and the one being
-    // converted: with four buffers there is always one.
+    // Any buffer but the one drawn last, the one ready to be drawn, the one waiting for the
+    // converter and the one being converted: with five buffers there is always one.
     for (auto &frame : m_pool) {
-        if (frame == m_ready || frame == m_front || frame.get() == m_converting)
+        if (frame == m_ready || frame == m_front || frame == m_pending ||
+            frame.get() == m_converting)
             continue;
         m_writing = frame.get();
         for (int p = 0; p < 3; ++p)
             planes[p] = frame->planes[p];
         return frame.get();
     }
-    return nullptr; // cannot happen with PoolSize >= 4
+    return nullptr; // cannot happen with PoolSize >= 5
 }
 
 void CVideoFrameStore::Display(void *picture)
 {
+    std::lock_guard lock(m_mutex);
     std::shared_ptr<Frame> frame;
-    std::shared_ptr<Drawn> drawn;
-    QSize area;
-    QSize visible;
-    bool convert = false;
-    {
-        std::lock_guard lock(m_mutex);
-        for (auto &f : m_pool)
-            if (f.get() == picture)
-                frame = f;
-        if (!frame)
-            return;
-        if (m_writing == picture)
-            m_writing = nullptr;
-        frame->serial = ++m_serial;
-        ++m_statistics.delivered;
-        area = m_drawArea;
-        if (frame->generation == m_generation && m_visible.isValid())
-            visible = m_visible;
-        if (!area.isEmpty() && visible.isValid()) {
-            // Converted before it is offered, so the view never has to do it itself.
-            m_converting = frame.get();
-            drawn = std::move(m_drawnSpare);
-            convert = true;
+    for (auto &f : m_pool)
+        if (f.get() == picture)
+            frame = f;
+    if (!frame)
+        return;
+    if (m_writing == picture)
+        m_writing = nullptr;
+    frame->serial = ++m_serial;
+    frame->shownNs = NowNs();
+    ++m_statistics.delivered;
+    if (!m_drawArea.isEmpty() && frame->generation == m_generation && m_visible.isValid()) {
+        // Converted before it is offered, so the view never has to do it itself. A picture
+        // still waiting is never drawn.
+        if (m_pending) {
+            ++m_statistics.replaced;
+            ++m_statistics.skipped;
         }
+        m_pending = std::move(frame);
+        m_convertWake.notify_one();
+        return;
     }
-    if (convert) {
+    if (m_ready)
+        ++m_statistics.replaced;
+    m_ready = std::move(frame);
+    wakeView();
+}
+
+void CVideoFrameStore::convertLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_convertWake.wait(lock, [this] { return m_stopping || m_pending; });
+        if (m_stopping)
+            return;
+        std::shared_ptr<Frame> frame = std::move(m_pending);
+        m_pending.reset();
+        m_converting = frame.get();
+        const QSize area = m_drawArea;
+        const QSize visible = frame->generation == m_generation ? m_visible : QSize();
+        std::shared_ptr<Drawn> drawn = std::move(m_drawnSpare);
+        m_drawnSpare.reset();
+        lock.unlock();
+
         if (!drawn)
             drawn = std::make_shared<Drawn>();
+        drawn->serial = 0;
         const bool turned = m_turned.load();
-        const QSize target = FitVideoRect(area, visible).size();
-        if (m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image, target, turned)) {
+        const qint64 started = NowNs();
+        if (!area.isEmpty() && visible.isValid() &&
+            m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image,
+                                   FitVideoRect(area, visible).size(), turned)) {
             drawn->serial = frame->serial;
             drawn->video = visible;
             drawn->turned = turned;
-        } else {
-            drawn->serial = 0;
         }
-    }
-    std::lock_guard lock(m_mutex);
-    if (convert) {
+        const qint64 took = NowNs() - started;
+
+        lock.lock();
         m_converting = nullptr;
+        if (frame->generation != m_generation) {
+            // The clip has closed or changed meanwhile: nothing of it is drawn any more.
+            if (!m_drawnSpare)
+                m_drawnSpare = std::move(drawn);
+            continue;
+        }
         if (drawn->serial != 0) {
             ++m_statistics.converted;
+            m_statistics.convertNs += took;
+            m_statistics.convertMaxNs = std::max(m_statistics.convertMaxNs, took);
             if (m_drawnReady && !m_drawnSpare)
                 m_drawnSpare = std::move(m_drawnReady);
             m_drawnReady = std::move(drawn);
         } else if (!m_drawnSpare) {
             m_drawnSpare = std::move(drawn);
         }
+        if (m_ready)
+            ++m_statistics.replaced;
+        m_ready = std::move(frame);
+        wakeView();
     }
-    if (m_ready)
-        ++m_statistics.replaced;
-    m_ready = std::move(frame);
-    wakeView();
 }
 
 void CVideoFrameStore::wakeView()
@@ -324,17 +380,24 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
     m_lastArea = area;
     m_lastGeneration = frame->generation;
     if (frame->serial != m_paintedSerial) {
-        if (frame->generation != m_paintedGeneration && PlaybackLog::Enabled())
+        // A new clip, or the picture drawn at another size (the window resized).
+        if ((frame->generation != m_paintedGeneration || target.size() != m_loggedSize) &&
+            PlaybackLog::Enabled()) {
+            m_loggedSize = target.size();
             PlaybackLog::Write(QStringLiteral("picture %1x%2 in %3x%4")
                                    .arg(target.width())
                                    .arg(target.height())
                                    .arg(area.width())
                                    .arg(area.height())
                                    .toLatin1());
+        }
         m_paintedGeneration = frame->generation;
         m_paintedSerial = frame->serial;
+        const qint64 delay = NowNs() - frame->shownNs;
         std::lock_guard lock(m_mutex);
         ++m_statistics.painted;
+        m_statistics.showToPaintNs += delay;
+        m_statistics.showToPaintMaxNs = std::max(m_statistics.showToPaintMaxNs, delay);
     }
     return frame->serial;
 }
@@ -365,7 +428,8 @@ QImage CVideoFrameStore::Snapshot()
 bool CVideoFrameStore::HasPicture() const
 {
     std::lock_guard lock(m_mutex);
-    return m_ready || m_front;
+    return m_ready || m_front || m_pending ||
+           (m_converting && m_converting->generation == m_generation);
 }
 
 QSize CVideoFrameStore::PictureSize()

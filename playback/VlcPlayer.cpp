@@ -188,16 +188,27 @@ void CVlcPlayer::CloseMedia()
         libvlc_media_stats_t stats{};
         libvlc_media_get_stats(m_media, &stats);
         const CVideoFrameStore::Statistics frames = m_frames->GetStatistics();
-        PlaybackLog::Write(QStringLiteral("close decoded %1 lost %2 delivered %3 painted %4 "
-                                          "replaced %5 converted %6 converted-by-view %7")
-                               .arg(stats.i_decoded_video)
-                               .arg(stats.i_lost_pictures)
-                               .arg(frames.delivered)
-                               .arg(frames.painted)
-                               .arg(frames.replaced)
-                               .arg(frames.converted)
-                               .arg(frames.convertedForView)
-                               .toLatin1());
+        // The engine counts a picture as decoded twice (once for the compressed frame it
+        // decoded and once for the picture it queued for showing); its shown and lost counts
+        // are one a picture.
+        PlaybackLog::Write(
+            QStringLiteral("close decoded %1 lost %2 delivered %3 painted %4 "
+                           "replaced %5 converted %6 converted-by-view %7 "
+                           "convert-ms %8 convert-max-ms %9 show-to-paint-ms %10 "
+                           "show-to-paint-max-ms %11 skipped-by-converter %12")
+                .arg(stats.i_displayed_pictures + stats.i_lost_pictures)
+                .arg(stats.i_lost_pictures)
+                .arg(frames.delivered)
+                .arg(frames.painted)
+                .arg(frames.replaced)
+                .arg(frames.converted)
+                .arg(frames.convertedForView)
+                .arg(frames.converted ? frames.convertNs / 1e6 / frames.converted : 0.0, 0, 'f', 1)
+                .arg(frames.convertMaxNs / 1e6, 0, 'f', 1)
+                .arg(frames.painted ? frames.showToPaintNs / 1e6 / frames.painted : 0.0, 0, 'f', 1)
+                .arg(frames.showToPaintMaxNs / 1e6, 0, 'f', 1)
+                .arg(frames.skipped)
+                .toLatin1());
     }
     libvlc_media_release(m_media);
     m_media = nullptr;

@@ -41,6 +41,7 @@
 #include <vlc/vlc.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -598,6 +599,28 @@ double ThreadsCpu(pid_t pid, const QByteArray &prefix)
     return total;
 }
 
+// CPU seconds of each group of threads of a process, by thread name.
+QMap<QByteArray, double> CpuByThreadName(pid_t pid)
+{
+    QMap<QByteArray, double> groups;
+    const QStringList tasks =
+        QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &task : tasks) {
+        QFile comm(QStringLiteral("/proc/%1/task/%2/comm").arg(pid).arg(task));
+        if (!comm.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray name = comm.readAll().trimmed();
+        if (task.toInt() == pid)
+            name = "(user interface)";
+        // Numbered workers of one kind count together.
+        while (!name.isEmpty() &&
+               (std::isdigit(static_cast<unsigned char>(name.back())) || name.back() == ':'))
+            name.chop(1);
+        groups[name] += std::max(0.0, ThreadCpu(pid, task.toInt()));
+    }
+    return groups;
+}
+
 // Resident memory of a process in MiB (VmRSS), or 0.
 double ResidentMiB(pid_t pid)
 {
@@ -681,6 +704,7 @@ struct WindowResult
     double residentMiB = 0, helpersMiB = 0;     // peak while playing
     double startToPictureMs = -1, openToPictureMs = -1;
     QByteArray closeLine; // the player's frame counts
+    QByteArray threads;   // the busiest groups of threads, CPU s/s each
     QSize picture;        // where the player drew the picture
     bool ended = false;
 };
@@ -711,6 +735,7 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
     }
     qint64 openNs = -1, pictureNs = -1;
     std::optional<double> cpu0, cpu1, ui0, ui1, gl0, gl1;
+    QMap<QByteArray, double> threads0, threads1;
     double wall0 = 0, wall1 = 0;
     const double deadline = clipSeconds / rate + 60;
     for (;;) {
@@ -724,8 +749,11 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
                     continue;
                 if (words[1] == "open" && openNs < 0)
                     openNs = words[0].toLongLong();
-                else if (words[1] == "picture" && pictureNs < 0) {
-                    pictureNs = words[0].toLongLong();
+                else if (words[1] == "picture") {
+                    // The first picture for the time; the last size it was drawn at (the
+                    // window is maximised after the first one) for VLC's zoom.
+                    if (pictureNs < 0)
+                        pictureNs = words[0].toLongLong();
                     const QList<QByteArray> wh = words.value(2).split('x');
                     r.picture = QSize(wh.value(0).toInt(), wh.value(1).toInt());
                 } else if (words[1] == "close") {
@@ -742,6 +770,7 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
         const auto sample = [&](std::optional<double> &all, std::optional<double> &ui,
                                 std::optional<double> &gl, double &wall) {
             all = ProcessCpu(pid);
+            (&all == &cpu0 ? threads0 : threads1) = CpuByThreadName(pid);
             ui = ThreadCpu(pid, pid);
             gl = ThreadsCpu(pid, "llvmpipe");
             wall = played;
@@ -770,6 +799,13 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
         r.cpu = (*cpu1 - *cpu0) / video;
         r.uiCpu = (*ui1 - *ui0) / video;
         r.llvmpipeCpu = (*gl1 - *gl0) / video;
+        QList<std::pair<double, QByteArray>> busiest;
+        for (auto it = threads1.cbegin(); it != threads1.cend(); ++it)
+            busiest.append({(it.value() - threads0.value(it.key())) / video, it.key()});
+        std::sort(busiest.begin(), busiest.end(), std::greater<>());
+        for (qsizetype i = 0; i < std::min<qsizetype>(busiest.size(), 8); ++i)
+            r.threads += busiest[i].second + ' ' + QByteArray::number(busiest[i].first, 'f', 3) +
+                         (i + 1 < std::min<qsizetype>(busiest.size(), 8) ? ", " : "");
     }
     if (pictureNs > 0) {
         r.startToPictureMs = (pictureNs - startNs) / 1e6;
@@ -812,6 +848,8 @@ int RunWholeWindow(const Options &options, XServer &x)
                         ours.picture.width(), ours.picture.height(), ours.closeLine.constData(),
                         ours.ended ? "" : "  (NO END)");
             std::fflush(stdout);
+            std::printf("run %d rate %.1f  player threads (CPU s/s): %s\n", run, rate,
+                        ours.threads.constData());
             if (!ours.ended)
                 result = 1;
             if (!options.vlc || ours.picture.isEmpty())

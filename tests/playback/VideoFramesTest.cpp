@@ -231,9 +231,10 @@ TEST(VideoFrameStore, EngineConvertsForTheViewOnceItHasDrawn)
     auto stats = store->GetStatistics();
     EXPECT_EQ(stats.converted, 0u);
     EXPECT_EQ(stats.convertedForView, 1u);
-    // From now on the engine's side converts at the drawn size; a new picture only needs its
+    // From now on the converter converts at the drawn size; a new picture only needs its
     // own rectangle repainted.
     engine.Show([](int, int) { return 235; });
+    ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted == 1; }));
     EXPECT_EQ(store->DirtyRect(view.rect()), QRect(18, 0, 64, 48));
     const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown.pixel(50, 24), qRgb(255, 255, 255));
