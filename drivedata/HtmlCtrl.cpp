@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #ifdef RX9_WITH_WEBENGINE
+#include <QQuickWindow>
 #include <QWebEngineSettings>
 #else
 #include <QPainter>
@@ -62,6 +63,12 @@ void CHtmlCtrl::PrepareApplication()
 {
 #ifdef RX9_WITH_WEBENGINE
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser's pictures reach the window through Qt Quick. With Qt Quick's software
+    // renderer they are a plain part of the window's raster image; with its default OpenGL
+    // renderer every repaint of the window (the graph's cursor, the time, a video picture)
+    // is composed through OpenGL, which without a graphics card is a software rasteriser that
+    // costs CPU, stalls the interface thread and keeps a compiler of some 50 MB in memory.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 #endif
 }
 

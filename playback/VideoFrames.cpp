@@ -114,6 +114,7 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
         pool.push_back(std::move(frame));
     }
 
+    PlaybackLog::Write("format");
     std::lock_guard lock(m_mutex);
     m_pool = std::move(pool);
     m_writing = nullptr;
@@ -172,6 +173,8 @@ void CVideoFrameStore::Display(void *picture)
         m_writing = nullptr;
     frame->serial = ++m_serial;
     frame->shownNs = NowNs();
+    if (m_statistics.delivered == 0 && PlaybackLog::Enabled())
+        PlaybackLog::Write("shown");
     ++m_statistics.delivered;
     if (!m_drawArea.isEmpty() && frame->generation == m_generation && m_visible.isValid()) {
         // Converted before it is offered, so the view never has to do it itself. A picture

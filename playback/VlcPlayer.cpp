@@ -100,7 +100,9 @@ CVlcPlayer::CVlcPlayer(const QStringList &extraArguments)
     for (const QByteArray &b : bytes)
         argv.push_back(b.constData());
 
+    PlaybackLog::Write("engine-start");
     m_instance = libvlc_new(int(argv.size()), argv.data());
+    PlaybackLog::Write("engine-ready");
     if (m_instance)
         m_player = libvlc_media_player_new(m_instance);
     if (m_player)
@@ -169,6 +171,7 @@ bool CVlcPlayer::Play()
 {
     if (!HasMedia())
         return false;
+    PlaybackLog::Write("play");
     // A clip that vanished since it was opened fails like an engine refusal.
     if (!QFileInfo(m_path).isFile() || libvlc_media_player_play(m_player) == -1) {
         CloseMedia();

@@ -72,6 +72,7 @@ struct Options
     bool window = false;
     int seconds = 60;
     QSize screen{1600, 900};
+    QStringList playerEnv; // extra NAME=VALUE settings for the player, for experiments
 };
 
 double CpuSeconds(const rusage &u)
@@ -705,17 +706,18 @@ struct WindowResult
     double startToPictureMs = -1, openToPictureMs = -1;
     QByteArray closeLine; // the player's frame counts
     QByteArray threads;   // the busiest groups of threads, CPU s/s each
+    QByteArray timeline;  // the player's first steps, in ms after its start
     QSize picture;        // where the player drew the picture
     bool ended = false;
 };
 
 WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rate,
-                             const QString &display)
+                             const QString &display, const QStringList &extraEnv)
 {
     WindowResult r;
     QTemporaryDir home;
     const QString log = home.filePath(QStringLiteral("playback.log"));
-    const QStringList env{
+    QStringList env{
         QStringLiteral("HOME=") + home.path(),
         QStringLiteral("DISPLAY=") + display,
         QStringLiteral("PATH=/usr/bin:/bin"),
@@ -726,6 +728,7 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
         QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX=1"),
         QStringLiteral("QT_QPA_PLATFORM=xcb"),
     };
+    env += extraEnv;
     const qint64 startNs = SteadyNowNs();
     const pid_t pid = Spawn({QCoreApplication::applicationDirPath() + QStringLiteral("/rx9player")},
                             env, QFile::encodeName(home.filePath(QStringLiteral("player.err"))));
@@ -747,6 +750,11 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
                 const QList<QByteArray> words = line.split(' ');
                 if (words.size() < 2)
                     continue;
+                if (words[1] != "picture" && words[1] != "close" &&
+                    !r.timeline.contains(words[1] + ' '))
+                    r.timeline += words[1] + ' ' +
+                                  QByteArray::number((words[0].toLongLong() - startNs) / 1000000) +
+                                  ", ";
                 if (words[1] == "open" && openNs < 0)
                     openNs = words[0].toLongLong();
                 else if (words[1] == "picture") {
@@ -839,7 +847,8 @@ int RunWholeWindow(const Options &options, XServer &x)
     int result = 0;
     for (int run = 1; run <= options.repeat; ++run) {
         for (double rate : options.rates) {
-            const WindowResult ours = PlayWholeWindow(card, options.seconds, rate, x.display);
+            const WindowResult ours =
+                PlayWholeWindow(card, options.seconds, rate, x.display, options.playerEnv);
             std::printf("run %d rate %.1f  player: CPU %.3f s/s, UI thread %.3f s/s, llvmpipe "
                         "%.3f s/s, resident %.0f MiB (browser helpers %.0f MiB), first picture "
                         "%.0f ms after start, %.0f ms after open, picture %dx%d, %s%s\n",
@@ -850,6 +859,8 @@ int RunWholeWindow(const Options &options, XServer &x)
             std::fflush(stdout);
             std::printf("run %d rate %.1f  player threads (CPU s/s): %s\n", run, rate,
                         ours.threads.constData());
+            std::printf("run %d rate %.1f  player steps (ms after start): %s\n", run, rate,
+                        ours.timeline.constData());
             if (!ours.ended)
                 result = 1;
             if (!options.vlc || ours.picture.isEmpty())
@@ -950,6 +961,9 @@ Options ParseOptions(int argc, char **argv)
         } else if (a == "--screen") {
             const QList<QByteArray> wh = next.split('x');
             o.screen = QSize(wh.value(0).toInt(), wh.value(1).toInt());
+            ++i;
+        } else if (a == "--player-env") {
+            o.playerEnv << QString::fromLocal8Bit(next);
             ++i;
         } else if (a == "--repeat") {
             o.repeat = std::max(1, next.toInt());
