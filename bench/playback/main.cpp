@@ -45,6 +45,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
@@ -73,6 +74,7 @@ struct Options
     int seconds = 60;
     QSize screen{1600, 900};
     QStringList playerEnv; // extra NAME=VALUE settings for the player, for experiments
+    bool mapHidden = false;
 };
 
 double CpuSeconds(const rusage &u)
@@ -600,6 +602,41 @@ double ThreadsCpu(pid_t pid, const QByteArray &prefix)
     return total;
 }
 
+// Clicks the left button at a point of the screen through the X test extension (loaded at run
+// time: only its library is needed, not its headers).
+bool ClickAt(const QString &display, QPoint at)
+{
+    void *x11 = dlopen("libX11.so.6", RTLD_NOW);
+    void *xtst = dlopen("libXtst.so.6", RTLD_NOW);
+    if (!x11 || !xtst)
+        return false;
+    using OpenDisplay = void *(*)(const char *);
+    using CloseDisplay = int (*)(void *);
+    using Flush = int (*)(void *);
+    using Motion = int (*)(void *, int, int, int, unsigned long);
+    using Button = int (*)(void *, unsigned, int, unsigned long);
+    auto open = reinterpret_cast<OpenDisplay>(dlsym(x11, "XOpenDisplay"));
+    auto close = reinterpret_cast<CloseDisplay>(dlsym(x11, "XCloseDisplay"));
+    auto flush = reinterpret_cast<Flush>(dlsym(x11, "XFlush"));
+    auto motion = reinterpret_cast<Motion>(dlsym(xtst, "XTestFakeMotionEvent"));
+    auto button = reinterpret_cast<Button>(dlsym(xtst, "XTestFakeButtonEvent"));
+    if (!open || !close || !flush || !motion || !button)
+        return false;
+    void *dpy = open(display.toLocal8Bit().constData());
+    if (!dpy)
+        return false;
+    motion(dpy, -1, at.x(), at.y(), 0);
+    flush(dpy);
+    usleep(100000);
+    button(dpy, 1, 1, 0);
+    flush(dpy);
+    usleep(50000);
+    button(dpy, 1, 0, 0);
+    flush(dpy);
+    close(dpy);
+    return true;
+}
+
 // CPU seconds of each group of threads of a process, by thread name.
 QMap<QByteArray, double> CpuByThreadName(pid_t pid)
 {
@@ -707,12 +744,14 @@ struct WindowResult
     QByteArray closeLine; // the player's frame counts
     QByteArray threads;   // the busiest groups of threads, CPU s/s each
     QByteArray timeline;  // the player's first steps, in ms after its start
-    QSize picture;        // where the player drew the picture
+    bool mapClicked = false;
+    QSize picture; // where the player drew the picture
     bool ended = false;
 };
 
 WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rate,
-                             const QString &display, const QStringList &extraEnv)
+                             const QString &display, const QStringList &extraEnv,
+                             QPoint mapToggle = {})
 {
     WindowResult r;
     QTemporaryDir home;
@@ -775,6 +814,11 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
         if (pictureNs < 0)
             continue;
         const double played = (SteadyNowNs() - pictureNs) / 1e9;
+        if (!mapToggle.isNull() && played >= 1.0) {
+            // The map's show/hide button, as a user clicks it.
+            r.mapClicked = ClickAt(display, mapToggle);
+            mapToggle = {};
+        }
         const auto sample = [&](std::optional<double> &all, std::optional<double> &ui,
                                 std::optional<double> &gl, double &wall) {
             all = ProcessCpu(pid);
@@ -847,8 +891,17 @@ int RunWholeWindow(const Options &options, XServer &x)
     int result = 0;
     for (int run = 1; run <= options.repeat; ++run) {
         for (double rate : options.rates) {
+            // The map's show/hide button in the maximised window (where a screenshot of the
+            // window on a 1600 x 900 screen shows it: 24 and 374 pixels from the right and the
+            // bottom).
+            const QPoint toggle = options.mapHidden ? QPoint(options.screen.width() - 24,
+                                                             options.screen.height() - 374)
+                                                    : QPoint();
             const WindowResult ours =
-                PlayWholeWindow(card, options.seconds, rate, x.display, options.playerEnv);
+                PlayWholeWindow(card, options.seconds, rate, x.display, options.playerEnv, toggle);
+            if (options.mapHidden)
+                std::printf("run %d rate %.1f  map hidden by a click at %d,%d: %s\n", run, rate,
+                            toggle.x(), toggle.y(), ours.mapClicked ? "done" : "FAILED");
             std::printf("run %d rate %.1f  player: CPU %.3f s/s, UI thread %.3f s/s, llvmpipe "
                         "%.3f s/s, resident %.0f MiB (browser helpers %.0f MiB), first picture "
                         "%.0f ms after start, %.0f ms after open, picture %dx%d, %s%s\n",
@@ -962,6 +1015,8 @@ Options ParseOptions(int argc, char **argv)
             const QList<QByteArray> wh = next.split('x');
             o.screen = QSize(wh.value(0).toInt(), wh.value(1).toInt());
             ++i;
+        } else if (a == "--map-hidden") {
+            o.mapHidden = true;
         } else if (a == "--player-env") {
             o.playerEnv << QString::fromLocal8Bit(next);
             ++i;
