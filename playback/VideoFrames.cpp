@@ -353,7 +353,13 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
     const QImage *image = &m_picture;
     if (m_drawnFront && m_drawnFront->serial == frame->serial && m_drawnFront->video == video &&
         m_drawnFront->turned == turned && m_drawnFront->image.size() == target.size()) {
-        image = &m_drawnFront->image; // converted on the engine's thread
+        image = &m_drawnFront->image; // converted by the converter thread
+        // The view's own picture only served until the converter took over: its memory (a
+        // whole drawn picture) goes back.
+        if (!m_picture.isNull()) {
+            m_picture = QImage();
+            m_pictureSerial = 0;
+        }
     } else if (m_pictureSerial != frame->serial || m_picture.size() != target.size() ||
                m_pictureTurned != turned) {
         // The engine never writes into the front buffer, so it is read without the lock.

@@ -71,7 +71,7 @@ public:
         quint64 taken = 0;            // pictures taken for drawing (or a still)
         quint64 replaced = 0;         // pictures replaced by a newer one before they were taken
         quint64 skipped = 0;          // ... of them, before the converter got to them
-        quint64 converted = 0;        // conversions to RGB made for drawing on the engine's thread
+        quint64 converted = 0;        // conversions to RGB made for drawing by the converter
         quint64 convertedForView = 0; // ... and on the user-interface thread
         quint64 painted = 0;          // different pictures put on the screen
         // Time the converter spent on the pictures it converted, and from a picture being

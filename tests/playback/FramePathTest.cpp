@@ -192,7 +192,7 @@ TEST_F(FramePathTest, PlayingIsConvertedOffTheInterfaceThread)
     EXPECT_GE(stats.converted - start.converted, 20u);
     // The view converts only when the ready picture does not fit (its first one, a resize).
     EXPECT_LE(stats.convertedForView - start.convertedForView, 2u);
-    // A new size: the view converts once, then the engine's thread takes over at the new size.
+    // A new size: the view converts once, then the converter takes over at the new size.
     m_window.resize(500, 300);
     const quint64 before = View()->PaintedFrames();
     ASSERT_TRUE(WaitUntil([&] { return View()->PaintedFrames() >= before + 10; }));
