@@ -247,3 +247,28 @@ TEST(VideoFrameStore, EngineConvertsForTheViewOnceItHasDrawn)
     EXPECT_EQ(store->DirtyRect(QRect(0, 0, 200, 100)), QRect(0, 0, 200, 100));
     view.SetFrameSource(nullptr);
 }
+
+TEST(VideoFrameStore, APictureOfAClosedClipIsNeverDrawn)
+{
+    auto store = std::make_shared<CVideoFrameStore>();
+    Engine engine{*store};
+    store->SetExpectedSize(QSize(64, 48));
+    engine.Format("I420", 64, 48);
+    CVideoView view;
+    view.resize(64, 48);
+    view.SetFrameSource(store);
+    engine.Show([](int, int) { return 16; });
+    view.grab(); // the view has drawn: the next picture goes to the converter
+    engine.Show([](int, int) { return 235; });
+    store->Cleanup(); // the clip closes right after a picture went to the converter
+    EXPECT_FALSE(store->HasPicture());
+    EXPECT_EQ(view.grab().toImage().pixel(32, 24), qRgb(0, 0, 0)); // nothing drawn after close
+    // The next clip's first picture is the one drawn, never the closed clip's white one.
+    engine.Format("I420", 64, 48);
+    engine.Show([](int, int) { return 126; });
+    ASSERT_TRUE(WaitUntil([&] {
+        const QRgb centre = view.grab().toImage().pixel(32, 24);
+        return qRed(centre) > 90 && qRed(centre) < 160;
+    }));
+    view.SetFrameSource(nullptr);
+}
