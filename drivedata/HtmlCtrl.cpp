@@ -67,8 +67,8 @@ void CHtmlCtrl::PrepareApplication()
     // software too; with the default OpenGL renderer (and the shared OpenGL context it needs,
     // made when the application starts) every repaint of the window - the graph's cursor, the
     // time, a video picture - is composed through OpenGL, which without a graphics card is a
-    // software rasteriser that costs CPU, stalls the interface thread, keeps a compiler of some
-    // 50 MB in memory and takes a few hundred milliseconds to start.
+    // software rasteriser that costs CPU, keeps a compiler of some 50 MB in memory and takes a
+    // few hundred milliseconds to start.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 #endif
 }
