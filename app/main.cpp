@@ -23,7 +23,7 @@ int main(int argc, char **argv)
         return command.ExitCode();
     }
 
-    // The map's browser shares the application's OpenGL contexts.
+    // The map's browser draws in software, as the rest of the window does.
     CHtmlCtrl::PrepareApplication();
     QApplication app(argc, argv);
     CRX9VantoraPCPlayerApp player;

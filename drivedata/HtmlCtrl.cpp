@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #ifdef RX9_WITH_WEBENGINE
+#include <QQuickWindow>
 #include <QWebEngineSettings>
 #else
 #include <QPainter>
@@ -61,7 +62,14 @@ bool CHtmlCtrl::HasBrowser()
 void CHtmlCtrl::PrepareApplication()
 {
 #ifdef RX9_WITH_WEBENGINE
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser's pictures reach the window through Qt Quick. With Qt Quick's software
+    // renderer they are a plain part of the window's raster image and the browser composes in
+    // software too; with the default OpenGL renderer (and the shared OpenGL context it needs,
+    // made when the application starts) every repaint of the window - the graph's cursor, the
+    // time, a video picture - is composed through OpenGL, which without a graphics card is a
+    // software rasteriser that costs CPU, keeps a compiler of some 50 MB in memory and takes a
+    // few hundred milliseconds to start.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 #endif
 }
 

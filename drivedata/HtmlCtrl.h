@@ -27,8 +27,8 @@ public:
     // Whether a real browser is behind the control.
     static bool HasBrowser();
 
-    // To be called in main() before the QApplication is constructed: the browser shares the
-    // application's OpenGL contexts. Does nothing without a browser.
+    // To be called in main() before the QApplication is constructed: the browser draws in
+    // software, as the rest of the window does. Does nothing without a browser.
     static void PrepareApplication();
 
     // Hiding the page's vertical and horizontal scroll bars and its border; applied after every

@@ -1,5 +1,10 @@
 #include "FrameConvert.h"
 
+extern "C" {
+#include <libavutil/pixfmt.h>
+#include <libswscale/swscale.h>
+}
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -229,4 +234,78 @@ QRect FitVideoRect(QSize area, QSize video)
     shown = shown.expandedTo(QSize(1, 1));
     return QRect(QPoint((area.width() - shown.width()) / 2, (area.height() - shown.height()) / 2),
                  shown);
+}
+
+CFrameScaler::~CFrameScaler()
+{
+    sws_freeContext(m_context);
+}
+
+bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPitch,
+                           int dstWidth, int dstHeight, bool turn180)
+{
+    if (!source.IsValid() || !dst || dstWidth <= 0 || dstHeight <= 0 || dstPitch < 4 * dstWidth)
+        return false;
+    // The scaler's vector code wants at least a few samples a row; tiny pictures (never a
+    // real clip) go through the plain converter.
+    if (source.width < 16 || source.height < 4 || dstWidth < 16 || dstHeight < 4) {
+        ConvertYuv420(source, dst, dstPitch, dstWidth, dstHeight, turn180);
+        return true;
+    }
+    m_context = sws_getCachedContext(m_context, source.width, source.height, AV_PIX_FMT_YUV420P,
+                                     dstWidth, dstHeight, AV_PIX_FMT_BGRA,
+                                     m_precise ? SWS_BILINEAR | SWS_ACCURATE_RND |
+                                                     SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP
+                                               : SWS_BILINEAR,
+                                     nullptr, nullptr, nullptr);
+    if (!m_context) {
+        m_colours = -1;
+        return false;
+    }
+    // Same colour rules as ConvertYuv420: BT.709 above 576 lines, BT.601 below; video or full
+    // range as the picture says. A new context starts with other defaults, so always set them
+    // when the set-up differs.
+    const int space = source.height > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    const int colours = space * 2 + (source.fullRange ? 1 : 0);
+    int *invTable = nullptr, *table = nullptr;
+    int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+    sws_getColorspaceDetails(m_context, &invTable, &srcRange, &table, &dstRange, &brightness,
+                             &contrast, &saturation);
+    if (colours != m_colours || srcRange != (source.fullRange ? 1 : 0) || dstRange != 1) {
+        const int *coefficients = sws_getCoefficients(space);
+        sws_setColorspaceDetails(m_context, coefficients, source.fullRange ? 1 : 0, coefficients, 1,
+                                 0, 1 << 16, 1 << 16);
+        m_colours = colours;
+    }
+
+    const std::uint8_t *const planes[3] = {source.planes[0], source.planes[1], source.planes[2]};
+    const int pitches[3] = {source.pitches[0], source.pitches[1], source.pitches[2]};
+    std::uint8_t *out[4] = {dst, nullptr, nullptr, nullptr};
+    int outPitch[4] = {int(dstPitch), 0, 0, 0};
+    if (turn180) {
+        // Bottom-up: the last row first, with a negative pitch.
+        out[0] = dst + qsizetype(dstHeight - 1) * dstPitch;
+        outPitch[0] = -int(dstPitch);
+    }
+    if (sws_scale(m_context, planes, pitches, 0, source.height, out, outPitch) != dstHeight)
+        return false;
+    if (turn180) {
+        for (int y = 0; y < dstHeight; ++y) {
+            auto *row = reinterpret_cast<std::uint32_t *>(dst + qsizetype(y) * dstPitch);
+            std::reverse(row, row + dstWidth);
+        }
+    }
+    return true;
+}
+
+bool CFrameScaler::Convert(const CYuvPicture &source, QImage &image, QSize size, bool turn180)
+{
+    if (size.isEmpty() || !source.IsValid())
+        return false;
+    if (image.size() != size || image.format() != QImage::Format_RGB32)
+        image = QImage(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return false;
+    return Convert(source, image.bits(), image.bytesPerLine(), size.width(), size.height(),
+                   turn180);
 }

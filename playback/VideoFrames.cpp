@@ -1,7 +1,10 @@
 #include "VideoFrames.h"
 
+#include "PlaybackLog.h"
+
 #include <QPainter>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -29,11 +32,34 @@ struct CVideoFrameStore::Frame
     bool fullRange = false;
     int generation = 0;
     quint64 serial = 0;
+    qint64 shownNs = 0; // when the engine showed it
 };
 
-CVideoFrameStore::CVideoFrameStore() = default;
+namespace {
 
-CVideoFrameStore::~CVideoFrameStore() = default;
+qint64 NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+CVideoFrameStore::CVideoFrameStore()
+{
+    m_converter = std::thread([this] { convertLoop(); });
+}
+
+CVideoFrameStore::~CVideoFrameStore()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_convertWake.notify_all();
+    m_converter.join();
+}
 
 unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *height,
                                   unsigned *pitches, unsigned *lines)
@@ -88,9 +114,11 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
         pool.push_back(std::move(frame));
     }
 
+    PlaybackLog::Write("format");
     std::lock_guard lock(m_mutex);
     m_pool = std::move(pool);
     m_writing = nullptr;
+    m_pending.reset();
     m_ready.reset();
     ++m_generation;
     for (auto &frame : m_pool)
@@ -104,8 +132,13 @@ void CVideoFrameStore::Cleanup()
     std::lock_guard lock(m_mutex);
     m_pool.clear();
     m_writing = nullptr;
+    m_pending.reset();
     m_ready.reset();
+    // A picture still being converted belongs to the clip that has gone: it is dropped when
+    // the converter is done with it.
+    ++m_generation;
     m_front.reset();
+    m_drawnReady.reset();
     m_visible = QSize();
     wakeView();
 }
@@ -113,34 +146,105 @@ void CVideoFrameStore::Cleanup()
 void *CVideoFrameStore::Lock(void **planes)
 {
     std::lock_guard lock(m_mutex);
-    // Any buffer but the one shown last and the one waiting to be shown: with three buffers
-    // there is always one.
+    // Any buffer but the one drawn last, the one ready to be drawn, the one waiting for the
+    // converter and the one being converted: with five buffers there is always one.
     for (auto &frame : m_pool) {
-        if (frame == m_ready || frame == m_front)
+        if (frame == m_ready || frame == m_front || frame == m_pending ||
+            frame.get() == m_converting)
             continue;
         m_writing = frame.get();
         for (int p = 0; p < 3; ++p)
             planes[p] = frame->planes[p];
         return frame.get();
     }
-    return nullptr; // cannot happen with PoolSize >= 3
+    return nullptr; // cannot happen with PoolSize >= 5
 }
 
 void CVideoFrameStore::Display(void *picture)
 {
     std::lock_guard lock(m_mutex);
-    for (auto &frame : m_pool) {
-        if (frame.get() != picture)
+    std::shared_ptr<Frame> frame;
+    for (auto &f : m_pool)
+        if (f.get() == picture)
+            frame = f;
+    if (!frame)
+        return;
+    if (m_writing == picture)
+        m_writing = nullptr;
+    frame->serial = ++m_serial;
+    frame->shownNs = NowNs();
+    if (m_statistics.delivered == 0 && PlaybackLog::Enabled())
+        PlaybackLog::Write("shown");
+    ++m_statistics.delivered;
+    if (!m_drawArea.isEmpty() && frame->generation == m_generation && m_visible.isValid()) {
+        // Converted before it is offered, so the view never has to do it itself. A picture
+        // still waiting is never drawn.
+        if (m_pending) {
+            ++m_statistics.replaced;
+            ++m_statistics.skipped;
+        }
+        m_pending = std::move(frame);
+        m_convertWake.notify_one();
+        return;
+    }
+    if (m_ready)
+        ++m_statistics.replaced;
+    m_ready = std::move(frame);
+    wakeView();
+}
+
+void CVideoFrameStore::convertLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_convertWake.wait(lock, [this] { return m_stopping || m_pending; });
+        if (m_stopping)
+            return;
+        std::shared_ptr<Frame> frame = std::move(m_pending);
+        m_pending.reset();
+        m_converting = frame.get();
+        const QSize area = m_drawArea;
+        const QSize visible = frame->generation == m_generation ? m_visible : QSize();
+        std::shared_ptr<Drawn> drawn = std::move(m_drawnSpare);
+        m_drawnSpare.reset();
+        lock.unlock();
+
+        if (!drawn)
+            drawn = std::make_shared<Drawn>();
+        drawn->serial = 0;
+        const bool turned = m_turned.load();
+        const qint64 started = NowNs();
+        if (!area.isEmpty() && visible.isValid() &&
+            m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image,
+                                   FitVideoRect(area, visible).size(), turned)) {
+            drawn->serial = frame->serial;
+            drawn->video = visible;
+            drawn->turned = turned;
+        }
+        const qint64 took = NowNs() - started;
+
+        lock.lock();
+        m_converting = nullptr;
+        if (frame->generation != m_generation) {
+            // The clip has closed or changed meanwhile: nothing of it is drawn any more.
+            if (!m_drawnSpare)
+                m_drawnSpare = std::move(drawn);
             continue;
+        }
+        if (drawn->serial != 0) {
+            ++m_statistics.converted;
+            m_statistics.convertNs += took;
+            m_statistics.convertMaxNs = std::max(m_statistics.convertMaxNs, took);
+            if (m_drawnReady && !m_drawnSpare)
+                m_drawnSpare = std::move(m_drawnReady);
+            m_drawnReady = std::move(drawn);
+        } else if (!m_drawnSpare) {
+            m_drawnSpare = std::move(drawn);
+        }
         if (m_ready)
             ++m_statistics.replaced;
-        frame->serial = ++m_serial;
-        m_ready = frame;
-        ++m_statistics.delivered;
-        if (m_writing == picture)
-            m_writing = nullptr;
+        m_ready = std::move(frame);
         wakeView();
-        return;
     }
 }
 
@@ -190,6 +294,11 @@ std::shared_ptr<CVideoFrameStore::Frame> CVideoFrameStore::takeNewest()
         m_ready.reset();
         ++m_statistics.taken;
     }
+    if (m_drawnReady) {
+        if (m_drawnFront && !m_drawnSpare)
+            m_drawnSpare = std::move(m_drawnFront);
+        m_drawnFront = std::move(m_drawnReady);
+    }
     return m_front;
 }
 
@@ -228,27 +337,43 @@ CYuvPicture CVideoFrameStore::pictureOf(const Frame &frame, QSize visible)
 quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
 {
     const std::shared_ptr<Frame> frame = takeNewest();
-    if (!frame)
+    if (!frame) {
+        m_lastTarget = QRect();
         return 0;
+    }
     const QSize video = visibleSize(*frame);
     const QRect target = FitVideoRect(area.size(), video).translated(area.topLeft());
+    {
+        std::lock_guard lock(m_mutex);
+        m_drawArea = area.size();
+    }
     if (target.isEmpty())
         return 0;
     const bool turned = m_turned.load();
-    if (m_pictureSerial != frame->serial || m_picture.size() != target.size() ||
-        m_pictureTurned != turned) {
-        if (m_picture.size() != target.size())
-            m_picture = QImage(target.size(), QImage::Format_RGB32);
+    const QImage *image = &m_picture;
+    if (m_drawnFront && m_drawnFront->serial == frame->serial && m_drawnFront->video == video &&
+        m_drawnFront->turned == turned && m_drawnFront->image.size() == target.size()) {
+        image = &m_drawnFront->image; // converted by the converter thread
+        // The view's own picture only served until the converter took over: its memory (a
+        // whole drawn picture) goes back.
+        if (!m_picture.isNull()) {
+            m_picture = QImage();
+            m_pictureSerial = 0;
+        }
+    } else if (m_pictureSerial != frame->serial || m_picture.size() != target.size() ||
+               m_pictureTurned != turned) {
         // The engine never writes into the front buffer, so it is read without the lock.
-        ConvertYuv420(pictureOf(*frame, video), m_picture.bits(), m_picture.bytesPerLine(),
-                      target.width(), target.height(), turned);
+        const CYuvPicture picture = pictureOf(*frame, video);
+        if (!m_viewScaler.Convert(picture, m_picture, target.size(), turned))
+            m_picture = ConvertYuv420(picture, target.size(), turned);
         m_pictureSerial = frame->serial;
         m_pictureTurned = turned;
         std::lock_guard lock(m_mutex);
-        ++m_statistics.converted;
+        ++m_statistics.convertedForView;
     }
-    painter.drawImage(target.topLeft(), m_picture);
-    // Black bands beside or above and below the picture.
+    painter.drawImage(target.topLeft(), *image);
+    // Black bands beside or above and below the picture (clipped away when only the picture
+    // itself is repainted).
     const QColor black(Qt::black);
     painter.fillRect(QRect(area.left(), area.top(), area.width(), target.top() - area.top()),
                      black);
@@ -260,7 +385,40 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
     painter.fillRect(
         QRect(target.right() + 1, target.top(), area.right() - target.right(), target.height()),
         black);
+    m_lastTarget = target;
+    m_lastArea = area;
+    m_lastGeneration = frame->generation;
+    if (frame->serial != m_paintedSerial) {
+        // A new clip, or the picture drawn at another size (the window resized).
+        if ((frame->generation != m_paintedGeneration || target.size() != m_loggedSize) &&
+            PlaybackLog::Enabled()) {
+            m_loggedSize = target.size();
+            PlaybackLog::Write(QStringLiteral("picture %1x%2 in %3x%4")
+                                   .arg(target.width())
+                                   .arg(target.height())
+                                   .arg(area.width())
+                                   .arg(area.height())
+                                   .toLatin1());
+        }
+        m_paintedGeneration = frame->generation;
+        m_paintedSerial = frame->serial;
+        const qint64 delay = NowNs() - frame->shownNs;
+        std::lock_guard lock(m_mutex);
+        ++m_statistics.painted;
+        m_statistics.showToPaintNs += delay;
+        m_statistics.showToPaintMaxNs = std::max(m_statistics.showToPaintMaxNs, delay);
+    }
     return frame->serial;
+}
+
+QRect CVideoFrameStore::DirtyRect(const QRect &area)
+{
+    std::lock_guard lock(m_mutex);
+    // Same clip, same area: the new picture lands exactly where the last one was.
+    if (m_ready && m_ready->generation == m_lastGeneration && area == m_lastArea &&
+        !m_lastTarget.isEmpty())
+        return m_lastTarget;
+    return area;
 }
 
 QImage CVideoFrameStore::Snapshot()
@@ -269,13 +427,18 @@ QImage CVideoFrameStore::Snapshot()
     if (!frame)
         return {};
     const QSize video = visibleSize(*frame);
-    return ConvertYuv420(pictureOf(*frame, video), video, m_turned.load());
+    const CYuvPicture picture = pictureOf(*frame, video);
+    QImage still;
+    if (!m_stillScaler.Convert(picture, still, video, m_turned.load()))
+        still = ConvertYuv420(picture, video, m_turned.load());
+    return still;
 }
 
 bool CVideoFrameStore::HasPicture() const
 {
     std::lock_guard lock(m_mutex);
-    return m_ready || m_front;
+    return m_ready || m_front || m_pending ||
+           (m_converting && m_converting->generation == m_generation);
 }
 
 QSize CVideoFrameStore::PictureSize()

@@ -7,20 +7,28 @@
 #include <QSize>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 // The player's own video output. The media engine decodes into a small pool of planar YUV
-// picture buffers (engine threads: Format, Lock, Display, Cleanup); the video view takes the
-// newest shown picture on the user-interface thread and converts it to RGB straight at the size
-// it is drawn at, turned when rotation is on. The engine only ever waits for the swap of a
-// pointer; it never touches a widget (it wakes the view with a queued call).
+// picture buffers (engine threads: Format, Lock, Display, Cleanup). When a picture is shown it
+// goes to a converter thread of the store's own, which turns it into RGB straight at the size
+// the view draws it at (turned when rotation is on), so the user-interface thread only puts a
+// ready image on the screen, and the engine's display thread is back in time for the next
+// picture (it drops pictures it cannot show on time). Only when the ready image does not fit
+// (the first picture, a resized view, rotation while paused) does the view convert the picture
+// itself. Stills are made from the YUV picture at the video's own size. The engine never touches
+// a widget (it wakes the view with a queued call).
 class CVideoFrameStore : public CVideoFrameSource
 {
 public:
-    static constexpr int PoolSize = 3;
+    // One being written, one waiting for the converter, one being converted, one ready to be
+    // drawn and the one drawn last.
+    static constexpr int PoolSize = 5;
 
     CVideoFrameStore();
     ~CVideoFrameStore() override;
@@ -59,23 +67,50 @@ public:
 
     struct Statistics
     {
-        quint64 delivered = 0; // pictures the engine has shown
-        quint64 taken = 0;     // pictures taken for drawing (or a still)
-        quint64 replaced = 0;  // pictures replaced by a newer one before they were taken
-        quint64 converted = 0; // conversions to RGB made for drawing
+        quint64 delivered = 0;        // pictures the engine has shown
+        quint64 taken = 0;            // pictures taken for drawing (or a still)
+        quint64 replaced = 0;         // pictures replaced by a newer one before they were taken
+        quint64 skipped = 0;          // ... of them, before the converter got to them
+        quint64 converted = 0;        // conversions to RGB made for drawing by the converter
+        quint64 convertedForView = 0; // ... and on the user-interface thread
+        quint64 painted = 0;          // different pictures put on the screen
+        // Time the converter spent on the pictures it converted, and from a picture being
+        // shown by the engine to it being painted (in nanoseconds, total and worst).
+        qint64 convertNs = 0, convertMaxNs = 0;
+        qint64 showToPaintNs = 0, showToPaintMaxNs = 0;
     };
     Statistics GetStatistics() const;
 
+    // Where the newest picture was last drawn, in the coordinates of the view's area; empty
+    // before the first picture. A new picture of the same clip only needs this to be repainted.
+    QRect LastPictureRect() const { return m_lastTarget; }
+    QRect DirtyRect(const QRect &area) override;
+
 private:
     struct Frame;
+    // A picture converted for drawing.
+    struct Drawn
+    {
+        QImage image;
+        quint64 serial = 0;
+        QSize video;
+        bool turned = false;
+    };
     std::shared_ptr<Frame> takeNewest();
     QSize visibleSize(Frame &frame);
     static CYuvPicture pictureOf(const Frame &frame, QSize visible);
     void wakeView();
+    void convertLoop();
 
     mutable std::mutex m_mutex; // guards everything up to m_statistics
     std::vector<std::shared_ptr<Frame>> m_pool;
     Frame *m_writing = nullptr;
+    std::shared_ptr<Frame> m_pending; // shown by the engine, waiting for the converter
+    Frame *m_converting = nullptr;    // being converted before it is ready
+    std::shared_ptr<Drawn> m_drawnReady;
+    std::shared_ptr<Drawn> m_drawnFront;
+    std::shared_ptr<Drawn> m_drawnSpare;
+    QSize m_drawArea; // the size of the view's area, once it has drawn
     std::shared_ptr<Frame> m_ready;
     std::shared_ptr<Frame> m_front;
     CVideoView *m_view = nullptr;
@@ -89,7 +124,20 @@ private:
     std::atomic<bool> m_turned{false};
     std::function<QSize()> m_visibleQuery; // user-interface thread only
 
+    CFrameScaler m_engineScaler; // converter thread only
+    std::condition_variable m_convertWake;
+    bool m_stopping = false;
+    std::thread m_converter; // started last, joined first
+
     // Drawing cache, user-interface thread only.
+    CFrameScaler m_viewScaler;
+    CFrameScaler m_stillScaler{true};
+    QRect m_lastTarget;
+    QRect m_lastArea;
+    int m_lastGeneration = -1;
+    quint64 m_paintedSerial = 0;
+    int m_paintedGeneration = -1;
+    QSize m_loggedSize;
     QImage m_picture;
     quint64 m_pictureSerial = 0;
     bool m_pictureTurned = false;

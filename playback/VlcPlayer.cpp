@@ -4,6 +4,7 @@
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
 #include "NotificationCodes.h"
+#include "PlaybackLog.h"
 #include "PlaybackRules.h"
 #include "UserMessage.h"
 #include "VideoFrames.h"
@@ -102,7 +103,9 @@ CVlcPlayer::CVlcPlayer(const QStringList &extraArguments)
     for (const QByteArray &b : bytes)
         argv.push_back(b.constData());
 
+    PlaybackLog::Write("engine-start");
     m_instance = libvlc_new(int(argv.size()), argv.data());
+    PlaybackLog::Write("engine-ready");
     if (m_instance)
         m_player = libvlc_media_player_new(m_instance);
     if (m_player)
@@ -160,6 +163,7 @@ bool CVlcPlayer::OpenMedia(const QString &path)
     if (!m_media)
         return false;
     m_frames->SetExpectedSize(AviFrameSizeIfValid(path));
+    PlaybackLog::Write("open");
     libvlc_media_player_set_media(m_player, m_media);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);
@@ -170,6 +174,7 @@ bool CVlcPlayer::Play()
 {
     if (!HasMedia())
         return false;
+    PlaybackLog::Write("play");
     // A clip that vanished since it was opened fails like an engine refusal.
     if (!IsReadableFile(m_path) || libvlc_media_player_play(m_player) == -1) {
         CloseMedia();
@@ -185,6 +190,32 @@ void CVlcPlayer::CloseMedia()
     // Detaching waits for a callback that is running, so none is left behind.
     libvlc_event_detach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
     libvlc_event_detach(m_eventManager, libvlc_MediaPlayerTimeChanged, OnEngineEvent, this);
+    if (PlaybackLog::Enabled()) {
+        libvlc_media_stats_t stats{};
+        libvlc_media_get_stats(m_media, &stats);
+        const CVideoFrameStore::Statistics frames = m_frames->GetStatistics();
+        // The engine counts a picture as decoded twice (once for the compressed frame it
+        // decoded and once for the picture it queued for showing); its shown and lost counts
+        // are one a picture.
+        PlaybackLog::Write(
+            QStringLiteral("close decoded %1 lost %2 delivered %3 painted %4 "
+                           "replaced %5 converted %6 converted-by-view %7 "
+                           "convert-ms %8 convert-max-ms %9 show-to-paint-ms %10 "
+                           "show-to-paint-max-ms %11 skipped-by-converter %12")
+                .arg(stats.i_displayed_pictures + stats.i_lost_pictures)
+                .arg(stats.i_lost_pictures)
+                .arg(frames.delivered)
+                .arg(frames.painted)
+                .arg(frames.replaced)
+                .arg(frames.converted)
+                .arg(frames.convertedForView)
+                .arg(frames.converted ? frames.convertNs / 1e6 / frames.converted : 0.0, 0, 'f', 1)
+                .arg(frames.convertMaxNs / 1e6, 0, 'f', 1)
+                .arg(frames.painted ? frames.showToPaintNs / 1e6 / frames.painted : 0.0, 0, 'f', 1)
+                .arg(frames.showToPaintMaxNs / 1e6, 0, 'f', 1)
+                .arg(frames.skipped)
+                .toLatin1());
+    }
     libvlc_media_release(m_media);
     m_media = nullptr;
     m_pauseWanted = false;

@@ -7,6 +7,10 @@ CVideoView::CVideoView(QWidget *parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    // A window of its own: new pictures are flushed into it alone. Without it, once the main
+    // window holds the map's browser (drawn through OpenGL), every picture would make Qt compose
+    // the whole top-level window again, in software where there is no GPU.
+    setAttribute(Qt::WA_NativeWindow);
     setAccessibleName(tr("Video"));
 }
 
@@ -30,7 +34,8 @@ void CVideoView::SetFrameSource(std::shared_ptr<CVideoFrameSource> source)
 
 void CVideoView::FrameArrived()
 {
-    update();
+    // Only the picture's own rectangle: the bands around it stay as they are.
+    update(m_source ? m_source->DirtyRect(rect()) : rect());
 }
 
 void CVideoView::paintEvent(QPaintEvent *)

@@ -20,6 +20,10 @@ public:
     // (the area is then left for the view to fill).
     virtual quint64 PaintFrame(QPainter &painter, const QRect &area) = 0;
 
+    // The part of `area` a new picture needs repainted (the whole area unless the source knows
+    // better).
+    virtual QRect DirtyRect(const QRect &area) { return area; }
+
     // The view to wake on new pictures; nullptr detaches it. Called by the view itself.
     virtual void SetView(CVideoView *view) = 0;
 };

@@ -9,6 +9,14 @@
 // Options: --rates 1,2   --size 960x540   --no-vlc   --offscreen (Qt without Xvfb)
 //          --path yuv|rv32-full|rv32-drawn (other frame paths, for comparison)
 //          --clip FILE   --repeat N
+//
+// --window [--seconds S] [--screen 1600x900]: the whole player instead. Makes a card
+// with the demo-card tool (one S-second 1920 x 1080 clip, no settings file so no card notice),
+// starts the real player on it maximised under Xvfb (with openbox when it is installed), and
+// reads the player's playback log (RX9_PLAYBACK_LOG) and /proc while it plays the clip: CPU of
+// the whole process and of its user-interface thread, frames, resident memory and that of the
+// browser's helper processes, the times to the first picture. Then VLC shows the same clip in a
+// window of the size the player drew the picture at.
 
 #include "FrameConvert.h"
 #include "NotificationCodes.h"
@@ -23,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -33,8 +42,11 @@
 #include <vlc/vlc.h>
 
 #include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
@@ -59,6 +71,11 @@ struct Options
     QString clip;
     int repeat = 1;
     int startups = 0;
+    bool window = false;
+    int seconds = 60;
+    QSize screen{1600, 900};
+    QStringList playerEnv; // extra NAME=VALUE settings for the player, for experiments
+    bool mapHidden = false;
 };
 
 double CpuSeconds(const rusage &u)
@@ -144,6 +161,7 @@ struct XServer
     pid_t pid = -1;
     QString display;
 
+    QSize screen{1920, 1080};
     bool Start()
     {
         const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
@@ -155,8 +173,8 @@ struct XServer
                 continue;
             display = QStringLiteral(":%1").arg(n);
             pid = Spawn({xvfb, display, QStringLiteral("-screen"), QStringLiteral("0"),
-                         QStringLiteral("1920x1080x24"), QStringLiteral("-nolisten"),
-                         QStringLiteral("tcp")},
+                         QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
+                         QStringLiteral("-nolisten"), QStringLiteral("tcp")},
                         {});
             for (int i = 0; i < 100 && pid > 0; ++i) {
                 if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
@@ -378,7 +396,9 @@ struct Window
 };
 Window SteadyWindow(double clipSeconds, double rate)
 {
-    return {5.0, clipSeconds / rate - 5.0};
+    const double wall = clipSeconds / rate;
+    const double margin = std::min(5.0, wall * 0.2);
+    return {margin, wall - margin};
 }
 
 Result PlayOurs(const Options &options, const QString &clip, double rate)
@@ -478,7 +498,8 @@ Result PlayOurs(const Options &options, const QString &clip, double rate)
     return r;
 }
 
-Result PlayVlc(const QString &clip, double rate, const QString &display)
+Result PlayVlc(const QString &clip, double rate, const QString &display, double clipSeconds = 60,
+               double zoom = 0)
 {
     Result r;
     r.rate = rate;
@@ -497,7 +518,10 @@ Result PlayVlc(const QString &clip, double rate, const QString &display)
     command << vlc << QStringLiteral("-I") << QStringLiteral("dummy")
             << QStringLiteral("--vout=xcb_x11") << QStringLiteral("--aout=dummy")
             << QStringLiteral("--play-and-exit") << QStringLiteral("--no-video-title-show")
-            << QStringLiteral("--rate=%1").arg(rate) << QStringLiteral("--verbose=1") << clip;
+            << QStringLiteral("--rate=%1").arg(rate) << QStringLiteral("--verbose=1");
+    if (zoom > 0)
+        command << QStringLiteral("--no-autoscale") << QStringLiteral("--zoom=%1").arg(zoom);
+    command << clip;
     QStringList env{QStringLiteral("HOME=") + home.path(), QStringLiteral("DISPLAY=") + display,
                     QStringLiteral("PATH=/usr/bin:/bin")};
     QElapsedTimer clock;
@@ -508,7 +532,7 @@ Result PlayVlc(const QString &clip, double rate, const QString &display)
         std::printf("  cannot start vlc\n");
         return r;
     }
-    const Window steady = SteadyWindow(60.0, rate);
+    const Window steady = SteadyWindow(clipSeconds, rate);
     std::optional<double> cpuAtStart, cpuAtEnd, wallAtStart, wallAtEnd;
     rusage usage{};
     int status = 0;
@@ -541,6 +565,375 @@ Result PlayVlc(const QString &clip, double rate, const QString &display)
         r.cpuPerVideoSecond = (*cpuAtEnd - *cpuAtStart) / ((*wallAtEnd - *wallAtStart) * rate);
     r.cpuTotalPerVideoSecond = CpuSeconds(usage) / (wall * rate);
     return r;
+}
+
+// ---- the whole player
+
+qint64 SteadyNowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// CPU seconds of one thread of a process, or -1.
+double ThreadCpu(pid_t pid, pid_t tid)
+{
+    QFile stat(QStringLiteral("/proc/%1/task/%2/stat").arg(pid).arg(tid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// CPU seconds of the threads of a process whose name starts with `prefix`.
+double ThreadsCpu(pid_t pid, const QByteArray &prefix)
+{
+    double total = 0;
+    const QStringList tasks =
+        QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &task : tasks) {
+        QFile comm(QStringLiteral("/proc/%1/task/%2/comm").arg(pid).arg(task));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().startsWith(prefix))
+            total += std::max(0.0, ThreadCpu(pid, task.toInt()));
+    }
+    return total;
+}
+
+// Clicks the left button at a point of the screen through the X test extension (loaded at run
+// time: only its library is needed, not its headers).
+bool ClickAt(const QString &display, QPoint at)
+{
+    void *x11 = dlopen("libX11.so.6", RTLD_NOW);
+    void *xtst = dlopen("libXtst.so.6", RTLD_NOW);
+    if (!x11 || !xtst)
+        return false;
+    using OpenDisplay = void *(*)(const char *);
+    using CloseDisplay = int (*)(void *);
+    using Flush = int (*)(void *);
+    using Motion = int (*)(void *, int, int, int, unsigned long);
+    using Button = int (*)(void *, unsigned, int, unsigned long);
+    auto open = reinterpret_cast<OpenDisplay>(dlsym(x11, "XOpenDisplay"));
+    auto close = reinterpret_cast<CloseDisplay>(dlsym(x11, "XCloseDisplay"));
+    auto flush = reinterpret_cast<Flush>(dlsym(x11, "XFlush"));
+    auto motion = reinterpret_cast<Motion>(dlsym(xtst, "XTestFakeMotionEvent"));
+    auto button = reinterpret_cast<Button>(dlsym(xtst, "XTestFakeButtonEvent"));
+    if (!open || !close || !flush || !motion || !button)
+        return false;
+    void *dpy = open(display.toLocal8Bit().constData());
+    if (!dpy)
+        return false;
+    motion(dpy, -1, at.x(), at.y(), 0);
+    flush(dpy);
+    usleep(100000);
+    button(dpy, 1, 1, 0);
+    flush(dpy);
+    usleep(50000);
+    button(dpy, 1, 0, 0);
+    flush(dpy);
+    close(dpy);
+    return true;
+}
+
+// CPU seconds of each group of threads of a process, by thread name.
+QMap<QByteArray, double> CpuByThreadName(pid_t pid)
+{
+    QMap<QByteArray, double> groups;
+    const QStringList tasks =
+        QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &task : tasks) {
+        QFile comm(QStringLiteral("/proc/%1/task/%2/comm").arg(pid).arg(task));
+        if (!comm.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray name = comm.readAll().trimmed();
+        if (task.toInt() == pid)
+            name = "(user interface)";
+        // Numbered workers of one kind count together.
+        while (!name.isEmpty() &&
+               (std::isdigit(static_cast<unsigned char>(name.back())) || name.back() == ':'))
+            name.chop(1);
+        groups[name] += std::max(0.0, ThreadCpu(pid, task.toInt()));
+    }
+    return groups;
+}
+
+// Resident memory of a process in MiB (VmRSS), or 0.
+double ResidentMiB(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+// All processes below `root` (the browser's helper processes of the player).
+QList<pid_t> Descendants(pid_t root)
+{
+    QMap<pid_t, pid_t> parents;
+    const QStringList all = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : all) {
+        bool number = false;
+        const pid_t pid = entry.toInt(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            parents[pid] = fields[1].toInt();
+    }
+    QList<pid_t> found;
+    QList<pid_t> queue{root};
+    while (!queue.isEmpty()) {
+        const pid_t parent = queue.takeFirst();
+        for (auto it = parents.cbegin(); it != parents.cend(); ++it)
+            if (it.value() == parent) {
+                found << it.key();
+                queue << it.key();
+            }
+    }
+    return found;
+}
+
+// A card with one normal clip of the given length at 1920 x 1080, made once with the demo-card
+// tool and kept in the build folder. Its settings file is left out: no card notice to dismiss.
+QString MakeCard(int seconds)
+{
+    const QString card = QStringLiteral(RX9_BENCH_CACHE "/card_%1s").arg(seconds);
+    const auto clips = [&] {
+        return QDir(card).entryList({QStringLiteral("*.avi")}, QDir::Files, QDir::Name);
+    };
+    if (clips().size() == 1)
+        return card;
+    std::printf("making the card %s with the demo-card tool (once) ...\n", qPrintable(card));
+    std::fflush(stdout);
+    QDir(card).removeRecursively();
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/rx9democard"),
+               {QStringLiteral("--clips-per-kind"), QStringLiteral("1"),
+                QStringLiteral("--seconds"), QString::number(seconds), QStringLiteral("--width"),
+                QStringLiteral("1920"), QStringLiteral("--height"), QStringLiteral("1080"),
+                QStringLiteral("--quiet"), card});
+    if (!tool.waitForFinished(-1) || tool.exitCode() != 0)
+        return {};
+    QDir(card + QStringLiteral("/Setup")).removeRecursively();
+    // Only the first normal clip (and its drive data): the player plays it once and stops.
+    QStringList keep = QDir(card).entryList({QStringLiteral("rec_*.avi")}, QDir::Files, QDir::Name);
+    if (keep.isEmpty())
+        return {};
+    const QString base = keep.first().chopped(4);
+    for (const QString &name : QDir(card).entryList(QDir::Files))
+        if (!name.startsWith(base))
+            QFile::remove(card + QLatin1Char('/') + name);
+    return clips().size() == 1 ? card : QString();
+}
+
+struct WindowResult
+{
+    double cpu = 0, uiCpu = 0, llvmpipeCpu = 0; // per second of video, steady play
+    double residentMiB = 0, helpersMiB = 0;     // peak while playing
+    double startToPictureMs = -1, openToPictureMs = -1;
+    QByteArray closeLine; // the player's frame counts
+    QByteArray threads;   // the busiest groups of threads, CPU s/s each
+    QByteArray timeline;  // the player's first steps, in ms after its start
+    bool mapClicked = false;
+    QSize picture; // where the player drew the picture
+    bool ended = false;
+};
+
+WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rate,
+                             const QString &display, const QStringList &extraEnv,
+                             QPoint mapToggle = {})
+{
+    WindowResult r;
+    QTemporaryDir home;
+    const QString log = home.filePath(QStringLiteral("playback.log"));
+    QStringList env{
+        QStringLiteral("HOME=") + home.path(),
+        QStringLiteral("DISPLAY=") + display,
+        QStringLiteral("PATH=/usr/bin:/bin"),
+        QStringLiteral("XDG_RUNTIME_DIR=") + home.path(),
+        QStringLiteral("RX9_EXTRA_DRIVES=") + card,
+        QStringLiteral("RX9_PLAYBACK_LOG=") + log,
+        QStringLiteral("RX9_ENGINE_ARGS=--aout=dummy --rate=%1").arg(rate),
+        QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX=1"),
+        QStringLiteral("QT_QPA_PLATFORM=xcb"),
+    };
+    env += extraEnv;
+    const qint64 startNs = SteadyNowNs();
+    const pid_t pid = Spawn({QCoreApplication::applicationDirPath() + QStringLiteral("/rx9player")},
+                            env, QFile::encodeName(home.filePath(QStringLiteral("player.err"))));
+    if (pid <= 0) {
+        std::printf("  cannot start the player\n");
+        return r;
+    }
+    qint64 openNs = -1, pictureNs = -1;
+    std::optional<double> cpu0, cpu1, ui0, ui1, gl0, gl1;
+    QMap<QByteArray, double> threads0, threads1;
+    double wall0 = 0, wall1 = 0;
+    const double deadline = clipSeconds / rate + 60;
+    for (;;) {
+        usleep(50000);
+        const double now = (SteadyNowNs() - startNs) / 1e9;
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : file.readAll().split('\n')) {
+                const QList<QByteArray> words = line.split(' ');
+                if (words.size() < 2)
+                    continue;
+                if (words[1] != "picture" && words[1] != "close" &&
+                    !r.timeline.contains(words[1] + ' '))
+                    r.timeline += words[1] + ' ' +
+                                  QByteArray::number((words[0].toLongLong() - startNs) / 1000000) +
+                                  ", ";
+                if (words[1] == "open" && openNs < 0)
+                    openNs = words[0].toLongLong();
+                else if (words[1] == "picture") {
+                    // The first picture for the time; the last size it was drawn at (the
+                    // window is maximised after the first one) for VLC's zoom.
+                    if (pictureNs < 0)
+                        pictureNs = words[0].toLongLong();
+                    const QList<QByteArray> wh = words.value(2).split('x');
+                    r.picture = QSize(wh.value(0).toInt(), wh.value(1).toInt());
+                } else if (words[1] == "close") {
+                    r.closeLine = line.mid(line.indexOf(' ') + 7);
+                    r.ended = true;
+                }
+            }
+        }
+        if (r.ended || now > deadline)
+            break;
+        if (pictureNs < 0)
+            continue;
+        const double played = (SteadyNowNs() - pictureNs) / 1e9;
+        if (!mapToggle.isNull() && played >= 1.0) {
+            // The map's show/hide button, as a user clicks it.
+            r.mapClicked = ClickAt(display, mapToggle);
+            mapToggle = {};
+        }
+        const auto sample = [&](std::optional<double> &all, std::optional<double> &ui,
+                                std::optional<double> &gl, double &wall) {
+            all = ProcessCpu(pid);
+            (&all == &cpu0 ? threads0 : threads1) = CpuByThreadName(pid);
+            ui = ThreadCpu(pid, pid);
+            gl = ThreadsCpu(pid, "llvmpipe");
+            wall = played;
+        };
+        if (!cpu0 && played >= 3.0)
+            sample(cpu0, ui0, gl0, wall0);
+        if (cpu0 && played <= clipSeconds / rate - 2.0)
+            sample(cpu1, ui1, gl1, wall1);
+        if (cpu0) {
+            r.residentMiB = std::max(r.residentMiB, ResidentMiB(pid));
+            double helpers = 0;
+            for (pid_t child : Descendants(pid))
+                helpers += ResidentMiB(child);
+            r.helpersMiB = std::max(r.helpersMiB, helpers);
+        }
+    }
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 60 && waitpid(pid, nullptr, WNOHANG) == 0; ++i)
+        usleep(50000);
+    if (waitpid(pid, nullptr, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    if (cpu0 && cpu1 && wall1 > wall0) {
+        const double video = (wall1 - wall0) * rate;
+        r.cpu = (*cpu1 - *cpu0) / video;
+        r.uiCpu = (*ui1 - *ui0) / video;
+        r.llvmpipeCpu = (*gl1 - *gl0) / video;
+        QList<std::pair<double, QByteArray>> busiest;
+        for (auto it = threads1.cbegin(); it != threads1.cend(); ++it)
+            busiest.append({(it.value() - threads0.value(it.key())) / video, it.key()});
+        std::sort(busiest.begin(), busiest.end(), std::greater<>());
+        for (qsizetype i = 0; i < std::min<qsizetype>(busiest.size(), 8); ++i)
+            r.threads += busiest[i].second + ' ' + QByteArray::number(busiest[i].first, 'f', 3) +
+                         (i + 1 < std::min<qsizetype>(busiest.size(), 8) ? ", " : "");
+    }
+    if (pictureNs > 0) {
+        r.startToPictureMs = (pictureNs - startNs) / 1e6;
+        if (openNs > 0)
+            r.openToPictureMs = (pictureNs - openNs) / 1e6;
+    }
+    return r;
+}
+
+int RunWholeWindow(const Options &options, XServer &x)
+{
+    const QString card = MakeCard(options.seconds);
+    if (card.isEmpty()) {
+        std::printf("cannot make the card with rx9democard\n");
+        return 1;
+    }
+    const QString clip = card + QLatin1Char('/') +
+                         QDir(card).entryList({QStringLiteral("*.avi")}, QDir::Files).value(0);
+    pid_t wm = -1;
+    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    if (!openbox.isEmpty()) {
+        wm = Spawn({openbox}, {QStringLiteral("DISPLAY=") + x.display, QStringLiteral("HOME=/tmp"),
+                               QStringLiteral("PATH=/usr/bin:/bin")});
+        usleep(500000);
+    }
+    std::printf("whole player maximised on a %dx%d screen (Xvfb %s, %s), clip %s (%d s), %u "
+                "cores\n",
+                options.screen.width(), options.screen.height(), qPrintable(x.display),
+                wm > 0 ? "openbox" : "no window manager", qPrintable(clip), options.seconds,
+                std::thread::hardware_concurrency());
+    int result = 0;
+    for (int run = 1; run <= options.repeat; ++run) {
+        for (double rate : options.rates) {
+            // The map's show/hide button in the maximised window (where a screenshot of the
+            // window on a 1600 x 900 screen shows it: 24 and 374 pixels from the right and the
+            // bottom).
+            const QPoint toggle = options.mapHidden ? QPoint(options.screen.width() - 24,
+                                                             options.screen.height() - 374)
+                                                    : QPoint();
+            const WindowResult ours =
+                PlayWholeWindow(card, options.seconds, rate, x.display, options.playerEnv, toggle);
+            if (options.mapHidden)
+                std::printf("run %d rate %.1f  map hidden by a click at %d,%d: %s\n", run, rate,
+                            toggle.x(), toggle.y(), ours.mapClicked ? "done" : "FAILED");
+            std::printf("run %d rate %.1f  player: CPU %.3f s/s, UI thread %.3f s/s, llvmpipe "
+                        "%.3f s/s, resident %.0f MiB (browser helpers %.0f MiB), first picture "
+                        "%.0f ms after start, %.0f ms after open, picture %dx%d, %s%s\n",
+                        run, rate, ours.cpu, ours.uiCpu, ours.llvmpipeCpu, ours.residentMiB,
+                        ours.helpersMiB, ours.startToPictureMs, ours.openToPictureMs,
+                        ours.picture.width(), ours.picture.height(), ours.closeLine.constData(),
+                        ours.ended ? "" : "  (NO END)");
+            std::fflush(stdout);
+            std::printf("run %d rate %.1f  player threads (CPU s/s): %s\n", run, rate,
+                        ours.threads.constData());
+            std::printf("run %d rate %.1f  player steps (ms after start): %s\n", run, rate,
+                        ours.timeline.constData());
+            if (!ours.ended)
+                result = 1;
+            if (!options.vlc || ours.picture.isEmpty())
+                continue;
+            const double zoom = ours.picture.width() / 1920.0;
+            const Result vlc = PlayVlc(clip, rate, x.display, options.seconds, zoom);
+            std::printf("run %d rate %.1f  vlc xcb_x11 zoom %.4f: CPU %.3f s/s, peak %.0f MiB, "
+                        "dropped %lld%s  -> player/vlc CPU ratio %.2f\n",
+                        run, rate, zoom, vlc.cpuPerVideoSecond, vlc.peakMiB, (long long)vlc.lost,
+                        vlc.ended ? "" : "  (vlc failed)",
+                        vlc.cpuPerVideoSecond > 0 ? ours.cpu / vlc.cpuPerVideoSecond : 0.0);
+            std::fflush(stdout);
+        }
+    }
+    if (wm > 0) {
+        kill(wm, SIGTERM);
+        waitpid(wm, nullptr, 0);
+    }
+    return result;
 }
 
 // Time from OpenMedia to the first painted picture, over several start-ups of the same clip.
@@ -614,6 +1007,20 @@ Options ParseOptions(int argc, char **argv)
         } else if (a == "--startups") {
             o.startups = std::max(1, next.toInt());
             ++i;
+        } else if (a == "--window") {
+            o.window = true;
+        } else if (a == "--seconds") {
+            o.seconds = std::max(10, next.toInt());
+            ++i;
+        } else if (a == "--screen") {
+            const QList<QByteArray> wh = next.split('x');
+            o.screen = QSize(wh.value(0).toInt(), wh.value(1).toInt());
+            ++i;
+        } else if (a == "--map-hidden") {
+            o.mapHidden = true;
+        } else if (a == "--player-env") {
+            o.playerEnv << QString::fromLocal8Bit(next);
+            ++i;
         } else if (a == "--repeat") {
             o.repeat = std::max(1, next.toInt());
             ++i;
@@ -628,6 +1035,8 @@ int main(int argc, char **argv)
 {
     const Options options = ParseOptions(argc, argv);
     XServer x;
+    if (options.window)
+        x.screen = options.screen;
     if (!options.offscreen && x.Start()) {
         qputenv("DISPLAY", x.display.toLocal8Bit());
         qputenv("QT_QPA_PLATFORM", "xcb");
@@ -635,6 +1044,16 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     int result = 0;
+    if (options.window) {
+        QCoreApplication app(argc, argv);
+        if (x.pid <= 0) {
+            std::printf("the whole-player mode needs Xvfb\n");
+            return 1;
+        }
+        result = RunWholeWindow(options, x);
+        x.Stop();
+        return result;
+    }
     {
         QApplication app(argc, argv);
         const QString clip = MakeClip(
@@ -673,7 +1092,9 @@ int main(int argc, char **argv)
                 std::fflush(stdout);
                 if (!options.vlc || x.pid <= 0)
                     continue;
-                const Result vlc = PlayVlc(clip, rate, x.display);
+                // VLC at the size the player draws the picture at: the same work.
+                const double zoom = FitVideoRect(options.size, QSize(1920, 1080)).width() / 1920.0;
+                const Result vlc = PlayVlc(clip, rate, x.display, 60.0, zoom);
                 std::printf("run %d rate %.1f  vlc xcb_x11: CPU %.3f s/s (whole run %.3f), "
                             "peak %.0f MiB, dropped %lld%s  -> player/vlc CPU ratio %.2f\n",
                             run, rate, vlc.cpuPerVideoSecond, vlc.cpuTotalPerVideoSecond,
