@@ -2,6 +2,7 @@
 
 #include "DlgMessage.h"
 #include "DriveUtils.h"
+#include "NotificationCodes.h"
 #include "SkinButton.h"
 #include "UserMessage.h"
 #include "XListCtrl.h"
@@ -10,7 +11,6 @@
 #include <QKeyEvent>
 
 namespace {
-constexpr int kClickCode = 1;
 constexpr int kNoCardString = 130;
 constexpr int kOneCardString = 131;
 
@@ -189,7 +189,7 @@ bool CDlgDisk::event(QEvent *event)
     if (event->type() != CUserMessage::EventType())
         return CDlgFrame::event(event);
     const auto *message = static_cast<CUserMessage *>(event);
-    if (message->Code() == kClickCode) {
+    if (message->Code() == notify::kButton) {
         switch (message->Value()) {
         case kOkId:
             Accept();
@@ -206,7 +206,7 @@ bool CDlgDisk::event(QEvent *event)
         default:
             break;
         }
-    } else if (message->Code() == CXListCtrl::RowDoubleClicked) {
+    } else if (message->Code() == notify::kRowDoubleClicked) {
         AcceptFirst();
     }
     return true;

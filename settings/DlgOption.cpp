@@ -4,6 +4,7 @@
 #include "DlgMessage.h"
 #include "DropList.h"
 #include "DropListMath.h"
+#include "NotificationCodes.h"
 #include "SkinButton.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -18,9 +19,6 @@
 
 namespace {
 
-constexpr int kClickCode = 1;
-constexpr int kRadioCode = 2;
-constexpr int kSliderCode = 6;
 constexpr int kOkId = 1;
 constexpr int kCancelId = 2;
 constexpr int kFailedSaveString = 102;
@@ -298,13 +296,13 @@ bool CDlgOption::event(QEvent *event)
         return CDlgFrame::event(event);
     const auto *note = static_cast<CUserMessage *>(event);
     switch (note->Code()) {
-    case kClickCode:
+    case notify::kButton:
         if (note->Value() == kOkId)
             Save();
         else if (note->Value() == kCancelId)
             done(kCancelledResult);
         break;
-    case kRadioCode:
+    case notify::kRadio:
         if (m_radios.contains(int(note->Value()))) {
             const int refused = m_rules.Click(int(note->Value()));
             showRules();
@@ -312,7 +310,7 @@ bool CDlgOption::event(QEvent *event)
                 message(refused);
         }
         break;
-    case kSliderCode:
+    case notify::kOptionSlider:
         if (const auto *record = note->RecordAs<SliderOptionRecord>()) {
             m_rules.Slider(*record);
             showRules();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DropListMath.h"
+#include "NotificationCodes.h"
 
 #include <QAbstractButton>
 #include <QColor>
@@ -11,8 +12,8 @@
 class CDropButton;
 
 // Notifications the drop-down posts to the box's parent.
-constexpr int kDropChosenCode = 0x0466;  // value: the chosen position; record: the box's id
-constexpr int kDropOpenedCode = 10026;   // value: 50000; the list is about to open
+constexpr int kDropChosenCode = notify::kDropDownChosen; // value: the position; record: box id
+constexpr int kDropOpenedCode = notify::kDropDownOpening; // value: 50000
 constexpr int kDropListControlId = 1125; // the list inside the pop-up
 
 // One row's record: a heading row is drawn bold with a line after it and cannot be chosen.

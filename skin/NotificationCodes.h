@@ -18,6 +18,8 @@ constexpr int kResorted = 11;         // the recording list was sorted again
 constexpr int kSeek = 12;             // the sensor graph asks for a seek; value: time in ms
 constexpr int kRightPress = 516;      // the right mouse button was pressed
 constexpr int kMiddlePress = 519;     // the middle mouse button was pressed
+constexpr int kDropDownChosen = 0x0466; // the drop-down box's list chose a row; value: the row
+constexpr int kDropDownOpening = 10026; // the drop-down box's list is about to open
 } // namespace notify
 
 // The drop-down list's two notifications under the names its users know.

@@ -2,6 +2,7 @@
 #include "DlgDisk.h"
 #include "DlgFormat.h"
 #include "DlgMessage.h"
+#include "NotificationCodes.h"
 #include "SkinButton.h"
 #include "StringTable.h"
 #include "UserMessage.h"
@@ -349,7 +350,7 @@ TEST(CardDialog, ListsPreselectsAndAccepts)
         // A double-click (the list's notification) takes its row at once.
         auto dialog = makeDialog(QString());
         dialog->List()->SelectOnly(0);
-        PostUserMessage(dialog.get(), CXListCtrl::RowDoubleClicked, 0);
+        PostUserMessage(dialog.get(), notify::kRowDoubleClicked, 0);
         QApplication::sendPostedEvents(dialog.get());
         EXPECT_EQ(dialog->result(), 1);
         EXPECT_EQ(dialog->Path(), e);
