@@ -46,23 +46,23 @@ CDlgDisk::CDlgDisk(QWidget *parent)
 {
     SetCaptionButtonsEnabled(false);
     setAccessibleName(QStringLiteral("Select the Drive"));
-    struct Spec
+    struct ButtonPlace
     {
         int id;
         int image;
         int y;
         const char *name;
     };
-    const Spec specs[4] = {{kOkId, 3124, 5, "OK"},
+    const ButtonPlace places[4] = {{kOkId, 3124, 5, "OK"},
                            {kCancelId, 3125, 37, "Cancel"},
                            {kRefreshId, 3135, 69, "Refresh"},
                            {kFormatId, 3136, 101, "Format"}};
     for (int i = 0; i < 4; ++i) {
-        auto *button = new CSkinButton(Client(), specs[i].id);
-        button->SetStripImage(specs[i].image);
-        button->setGeometry(332, specs[i].y, 64, 29);
-        button->setAccessibleName(QString::fromLatin1(specs[i].name));
-        button->setToolTip(QString::fromLatin1(specs[i].name));
+        auto *button = new CSkinButton(Client(), places[i].id);
+        button->SetStripImage(places[i].image);
+        button->setGeometry(332, places[i].y, 64, 29);
+        button->setAccessibleName(QString::fromLatin1(places[i].name));
+        button->setToolTip(QString::fromLatin1(places[i].name));
         m_buttons[i] = button;
     }
 
