@@ -6,6 +6,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -239,6 +240,66 @@ QRect FitVideoRect(QSize area, QSize video)
 CFrameScaler::~CFrameScaler()
 {
     sws_freeContext(m_context);
+    sws_freeContext(m_scaleContext);
+    sws_freeContext(m_tailContext);
+}
+
+namespace {
+
+// Gives a conversion context the colours of a picture (see ConvertYuv420): BT.709 above 576
+// lines of the clip, BT.601 below; video or full range as the picture says; full-range RGB out.
+// A new context starts with other defaults, so the set-up is compared with what it has.
+void ApplyColours(SwsContext *context, int clipHeight, bool fullRange)
+{
+    const int space = clipHeight > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    const int *coefficients = sws_getCoefficients(space);
+    int *invTable = nullptr, *table = nullptr;
+    int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
+    sws_getColorspaceDetails(context, &invTable, &srcRange, &table, &dstRange, &brightness,
+                             &contrast, &saturation);
+    if (srcRange == (fullRange ? 1 : 0) && dstRange == 1 && invTable &&
+        std::equal(coefficients, coefficients + 4, invTable))
+        return;
+    sws_setColorspaceDetails(context, coefficients, fullRange ? 1 : 0, coefficients, 1, 0,
+                             1 << 16, 1 << 16);
+}
+
+// The scaler's vector YUV to RGB converter works in steps of 8 pixels: it reads and writes up
+// to the next multiple of 8 in every row (and leaves the last pixels out when the row has no
+// room for that). Rows padded to 16 pixels, as this file's own buffers and images are, take it.
+constexpr int kRowStep = 16;
+
+int PadTo(int value, int step)
+{
+    return (value + step - 1) / step * step;
+}
+
+// Room for the converter's 8-pixel steps at the end of every row of a picture of this width.
+bool RoomForSteps(const CYuvPicture &picture)
+{
+    return picture.pitches[0] >= PadTo(picture.width, kRowStep) &&
+           picture.pitches[1] >= PadTo((picture.width + 1) / 2, kRowStep) &&
+           picture.pitches[2] >= PadTo((picture.width + 1) / 2, kRowStep);
+}
+
+} // namespace
+
+QImage CFrameScaler::PaddedImage(QSize size)
+{
+    if (size.isEmpty())
+        return {};
+    const qsizetype pitch = qsizetype(PadTo(size.width(), kRowStep)) * 4;
+    // aligned_alloc wants a whole number of alignment steps.
+    const std::size_t bytes = (std::size_t(pitch) * size.height() + 63) / 64 * 64;
+    auto *data = static_cast<uchar *>(std::aligned_alloc(64, bytes));
+    if (!data)
+        return {};
+    return QImage(data, size.width(), size.height(), pitch, QImage::Format_RGB32, std::free, data);
+}
+
+void CFrameScaler::AlignedFree::operator()(std::uint8_t *p) const
+{
+    std::free(p);
 }
 
 bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPitch,
@@ -252,42 +313,19 @@ bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizety
         ConvertYuv420(source, dst, dstPitch, dstWidth, dstHeight, turn180);
         return true;
     }
-    m_context = sws_getCachedContext(m_context, source.width, source.height, AV_PIX_FMT_YUV420P,
-                                     dstWidth, dstHeight, AV_PIX_FMT_BGRA,
-                                     m_precise ? SWS_BILINEAR | SWS_ACCURATE_RND |
-                                                     SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP
-                                               : SWS_BILINEAR,
-                                     nullptr, nullptr, nullptr);
-    if (!m_context) {
-        m_colours = -1;
-        return false;
-    }
-    // Same colour rules as ConvertYuv420: BT.709 above 576 lines, BT.601 below; video or full
-    // range as the picture says. A new context starts with other defaults, so always set them
-    // when the set-up differs.
-    const int space = source.height > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601;
-    const int colours = space * 2 + (source.fullRange ? 1 : 0);
-    int *invTable = nullptr, *table = nullptr;
-    int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
-    sws_getColorspaceDetails(m_context, &invTable, &srcRange, &table, &dstRange, &brightness,
-                             &contrast, &saturation);
-    if (colours != m_colours || srcRange != (source.fullRange ? 1 : 0) || dstRange != 1) {
-        const int *coefficients = sws_getCoefficients(space);
-        sws_setColorspaceDetails(m_context, coefficients, source.fullRange ? 1 : 0, coefficients, 1,
-                                 0, 1 << 16, 1 << 16);
-        m_colours = colours;
-    }
 
-    const std::uint8_t *const planes[3] = {source.planes[0], source.planes[1], source.planes[2]};
-    const int pitches[3] = {source.pitches[0], source.pitches[1], source.pitches[2]};
-    std::uint8_t *out[4] = {dst, nullptr, nullptr, nullptr};
-    int outPitch[4] = {int(dstPitch), 0, 0, 0};
+    std::uint8_t *out = dst;
+    int outPitch = int(dstPitch);
     if (turn180) {
         // Bottom-up: the last row first, with a negative pitch.
-        out[0] = dst + qsizetype(dstHeight - 1) * dstPitch;
-        outPitch[0] = -int(dstPitch);
+        out = dst + qsizetype(dstHeight - 1) * dstPitch;
+        outPitch = -int(dstPitch);
     }
-    if (sws_scale(m_context, planes, pitches, 0, source.height, out, outPitch) != dstHeight)
+    const bool roomy = dstPitch >= qsizetype(PadTo(dstWidth, kRowStep)) * 4;
+    const bool done = m_precise || !roomy
+                          ? convertPrecise(source, out, outPitch, dstWidth, dstHeight)
+                          : convertFast(source, out, outPitch, dstWidth, dstHeight);
+    if (!done)
         return false;
     if (turn180) {
         for (int y = 0; y < dstHeight; ++y) {
@@ -298,12 +336,133 @@ bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizety
     return true;
 }
 
+// Straight from the picture into RGB through the scaler's generic rows, which keep to the
+// destination's width: for stills (precise) and for rows without room for the vector steps.
+bool CFrameScaler::convertPrecise(const CYuvPicture &source, std::uint8_t *out, int outPitch,
+                                  int dstWidth, int dstHeight)
+{
+    m_context = sws_getCachedContext(m_context, source.width, source.height, AV_PIX_FMT_YUV420P,
+                                     dstWidth, dstHeight, AV_PIX_FMT_BGRA,
+                                     m_precise ? SWS_BILINEAR | SWS_ACCURATE_RND |
+                                                     SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP
+                                               : SWS_BILINEAR,
+                                     nullptr, nullptr, nullptr);
+    if (!m_context)
+        return false;
+    ApplyColours(m_context, source.height, source.fullRange);
+    const std::uint8_t *const planes[3] = {source.planes[0], source.planes[1], source.planes[2]};
+    const int pitches[3] = {source.pitches[0], source.pitches[1], source.pitches[2]};
+    std::uint8_t *const outPlanes[4] = {out, nullptr, nullptr, nullptr};
+    const int outPitches[4] = {outPitch, 0, 0, 0};
+    return sws_scale(m_context, planes, pitches, 0, source.height, outPlanes, outPitches) ==
+           dstHeight;
+}
+
+// The quick way: scaling a planar picture and turning planar YUV into RGB at its own size each
+// have vector code in the scaler, while scaling straight into RGB goes through its generic row
+// code at about twice the cost. So the picture is first scaled in YUV (bilinear, into buffers
+// of our own), then converted. That converter only takes an even number of rows; an odd last
+// row is converted on its own from a two-row copy.
+bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int outPitch,
+                               int dstWidth, int dstHeight)
+{
+    CYuvPicture picture = source;
+    if (source.width != dstWidth || source.height != dstHeight || !RoomForSteps(source)) {
+        m_scaleContext = sws_getCachedContext(m_scaleContext, source.width, source.height,
+                                              AV_PIX_FMT_YUV420P, dstWidth, dstHeight,
+                                              AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
+                                              nullptr);
+        if (!m_scaleContext)
+            return false;
+        const int chromaWidth = (dstWidth + 1) / 2;
+        const int chromaHeight = (dstHeight + 1) / 2;
+        const int lumaPitch = PadTo(dstWidth, 64);
+        const int chromaPitch = PadTo(chromaWidth, 64);
+        const std::size_t lumaBytes = std::size_t(lumaPitch) * dstHeight;
+        const std::size_t chromaBytes = std::size_t(chromaPitch) * chromaHeight;
+        const std::size_t bytes = lumaBytes + 2 * chromaBytes + 64;
+        if (bytes > m_scaledBytes) {
+            m_scaled.reset(static_cast<std::uint8_t *>(std::aligned_alloc(64, bytes)));
+            m_scaledBytes = m_scaled ? bytes : 0;
+            if (!m_scaled)
+                return false;
+        }
+        std::uint8_t *const planes[4] = {m_scaled.get(), m_scaled.get() + lumaBytes,
+                                         m_scaled.get() + lumaBytes + chromaBytes, nullptr};
+        const int pitches[4] = {lumaPitch, chromaPitch, chromaPitch, 0};
+        const std::uint8_t *const sourcePlanes[3] = {source.planes[0], source.planes[1],
+                                                     source.planes[2]};
+        if (sws_scale(m_scaleContext, sourcePlanes, source.pitches, 0, source.height, planes,
+                      pitches) != dstHeight)
+            return false;
+        for (int i = 0; i < 3; ++i) {
+            picture.planes[i] = planes[i];
+            picture.pitches[i] = pitches[i];
+        }
+        picture.width = dstWidth;
+        picture.height = dstHeight;
+    }
+
+    const std::uint8_t *const planes[3] = {picture.planes[0], picture.planes[1],
+                                           picture.planes[2]};
+    const int evenRows = dstHeight & ~1;
+    if (evenRows > 0) {
+        m_context = sws_getCachedContext(m_context, dstWidth, evenRows, AV_PIX_FMT_YUV420P,
+                                         dstWidth, evenRows, AV_PIX_FMT_BGRA, SWS_BILINEAR,
+                                         nullptr, nullptr, nullptr);
+        if (!m_context)
+            return false;
+        ApplyColours(m_context, source.height, source.fullRange);
+        std::uint8_t *const outPlanes[4] = {out, nullptr, nullptr, nullptr};
+        const int outPitches[4] = {outPitch, 0, 0, 0};
+        if (sws_scale(m_context, planes, picture.pitches, 0, evenRows, outPlanes, outPitches) !=
+            evenRows)
+            return false;
+    }
+    if (evenRows == dstHeight)
+        return true;
+
+    // The odd last row: its luma twice and its chroma row, converted as a two-row picture.
+    const int last = dstHeight - 1;
+    const int chromaWidth = (dstWidth + 1) / 2;
+    const int lumaPitch = PadTo(dstWidth, kRowStep);
+    const int chromaPitch = PadTo(chromaWidth, kRowStep);
+    const int rgbPitch = lumaPitch * 4;
+    m_tail.assign(std::size_t(lumaPitch) * 2 + std::size_t(chromaPitch) * 2 +
+                      std::size_t(rgbPitch) * 2,
+                  0);
+    std::uint8_t *tailY = m_tail.data();
+    std::uint8_t *tailU = tailY + 2 * lumaPitch;
+    std::uint8_t *tailV = tailU + chromaPitch;
+    std::uint8_t *tailRgb = tailV + chromaPitch;
+    const std::uint8_t *lumaRow = picture.planes[0] + qsizetype(last) * picture.pitches[0];
+    std::memcpy(tailY, lumaRow, dstWidth);
+    std::memcpy(tailY + lumaPitch, lumaRow, dstWidth);
+    std::memcpy(tailU, picture.planes[1] + qsizetype(last / 2) * picture.pitches[1], chromaWidth);
+    std::memcpy(tailV, picture.planes[2] + qsizetype(last / 2) * picture.pitches[2], chromaWidth);
+    m_tailContext = sws_getCachedContext(m_tailContext, dstWidth, 2, AV_PIX_FMT_YUV420P, dstWidth,
+                                         2, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr,
+                                         nullptr);
+    if (!m_tailContext)
+        return false;
+    ApplyColours(m_tailContext, source.height, source.fullRange);
+    const std::uint8_t *const tailPlanes[3] = {tailY, tailU, tailV};
+    const int tailPitches[3] = {lumaPitch, chromaPitch, chromaPitch};
+    std::uint8_t *const tailOut[4] = {tailRgb, nullptr, nullptr, nullptr};
+    const int tailOutPitches[4] = {rgbPitch, 0, 0, 0};
+    if (sws_scale(m_tailContext, tailPlanes, tailPitches, 0, 2, tailOut, tailOutPitches) != 2)
+        return false;
+    std::memcpy(out + qsizetype(last) * outPitch, tailRgb, std::size_t(dstWidth) * 4);
+    return true;
+}
+
 bool CFrameScaler::Convert(const CYuvPicture &source, QImage &image, QSize size, bool turn180)
 {
     if (size.isEmpty() || !source.IsValid())
         return false;
-    if (image.size() != size || image.format() != QImage::Format_RGB32)
-        image = QImage(size, QImage::Format_RGB32);
+    if (image.size() != size || image.format() != QImage::Format_RGB32 ||
+        image.bytesPerLine() < qsizetype(PadTo(size.width(), kRowStep)) * 4)
+        image = PaddedImage(size);
     if (image.isNull())
         return false;
     return Convert(source, image.bits(), image.bytesPerLine(), size.width(), size.height(),

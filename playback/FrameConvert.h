@@ -4,7 +4,10 @@
 #include <QRect>
 #include <QSize>
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 // One decoded picture in planar 4:2:0 YUV (I420 or J420), as the media engine hands it over.
 // Only the visible width x height is read; chroma planes are half size, rounded up.
@@ -32,7 +35,7 @@ QImage ConvertYuv420(const CYuvPicture &source, QSize size, bool turn180);
 struct SwsContext;
 
 // Colour conversion and scaling of decoded pictures into 32-bit RGB through the system's SIMD
-// scaler (libswscale), bilinear. Keeps its scaling set-up between pictures of the same geometry,
+// scaler (libswscale), bilinear (scaled in YUV first, then converted, unless precise). Keeps its scaling set-up between pictures of the same geometry,
 // so one instance belongs to one thread. Turning by 180 degrees is done on the way: the rows are
 // written bottom-up and each row is then reversed.
 class CFrameScaler
@@ -54,10 +57,28 @@ public:
     // Into `image` (made anew when it has another size or format); false when nothing came of it.
     bool Convert(const CYuvPicture &source, QImage &image, QSize size, bool turn180);
 
+    // An RGB32 image whose rows have room for the quick converter's steps (see Convert). Rows
+    // tighter than that are converted the slower way.
+    static QImage PaddedImage(QSize size);
+
 private:
+    bool convertPrecise(const CYuvPicture &source, std::uint8_t *out, int outPitch, int dstWidth,
+                        int dstHeight);
+    bool convertFast(const CYuvPicture &source, std::uint8_t *out, int outPitch, int dstWidth,
+                     int dstHeight);
+
+    struct AlignedFree
+    {
+        void operator()(std::uint8_t *p) const;
+    };
+
     bool m_precise = false;
-    SwsContext *m_context = nullptr;
-    int m_colours = -1; // the colour set-up last given to m_context
+    SwsContext *m_context = nullptr;      // into RGB (straight, or after scaling in YUV)
+    SwsContext *m_scaleContext = nullptr; // YUV to YUV at the drawn size
+    SwsContext *m_tailContext = nullptr;  // the odd last row
+    std::unique_ptr<std::uint8_t[], AlignedFree> m_scaled; // the scaled YUV planes
+    std::size_t m_scaledBytes = 0;
+    std::vector<std::uint8_t> m_tail;
 };
 
 // Where a video of the given pixel size is drawn inside an area: at its own size and centred

@@ -8,6 +8,8 @@
 #include <QColor>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -198,6 +200,112 @@ TEST(ConvertYuv420, OddSizesAndTinyTargetsStayInside)
     Planes one(1, 1, 235);
     EXPECT_EQ(ConvertYuv420(one.Picture(), QSize(3, 2), false).pixel(2, 1), qRgb(255, 255, 255));
     EXPECT_TRUE(ConvertYuv420(CYuvPicture(), QSize(4, 4), false).isNull());
+}
+
+// A smooth picture with four coloured quarters: luma rises across, chroma differs per quarter.
+Planes Quarters(int w, int h)
+{
+    Planes p(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            p.y[std::size_t(y) * w + x] = std::uint8_t(40 + 150 * x / w + 20 * y / h);
+    const int cw = (w + 1) / 2, ch = (h + 1) / 2;
+    for (int y = 0; y < ch; ++y)
+        for (int x = 0; x < cw; ++x) {
+            const bool right = x >= cw / 2, bottom = y >= ch / 2;
+            p.u[std::size_t(y) * cw + x] = std::uint8_t(right ? 180 : 90);
+            p.v[std::size_t(y) * cw + x] = std::uint8_t(bottom ? 170 : 100);
+        }
+    return p;
+}
+
+int MaxChannelDifference(const QImage &a, const QImage &b, QRect inside)
+{
+    int worst = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
+        }
+    return worst;
+}
+
+// The drawing scaler goes through YUV scaling and a separate odd last row; every size, range
+// and turn must come out as the plain converter draws it, away from the quarter borders where
+// the two filters legitimately differ.
+TEST(FrameScaler, DrawsWhatThePlainConverterDraws)
+{
+    struct Case
+    {
+        QSize source, target;
+        bool fullRange, turn;
+    };
+    const Case cases[] = {
+        {{1920, 1080}, {1262, 709}, false, false}, // the maximised window: odd height
+        {{1920, 1080}, {1262, 710}, false, true},
+        {{1280, 720}, {1280, 720}, false, false}, // own size, even
+        {{321, 241}, {321, 241}, true, false},    // own size, odd both ways
+        {{800, 480}, {533, 321}, true, true},     // BT.601, full range, odd, turned
+        {{640, 480}, {17, 5}, false, false},      // barely above the tiny-picture cut
+    };
+    for (const Case &c : cases) {
+        const Planes p = Quarters(c.source.width(), c.source.height());
+        const QImage plain = ConvertYuv420(p.Picture(c.fullRange), c.target, c.turn);
+        CFrameScaler scaler;
+        QImage fast;
+        ASSERT_TRUE(scaler.Convert(p.Picture(c.fullRange), fast, c.target, c.turn));
+        ASSERT_EQ(fast.size(), c.target);
+        // Compare the four quarters' insides (a margin of an eighth from every border).
+        const int mx = std::max(2, c.target.width() / 8), my = std::max(1, c.target.height() / 8);
+        const int hw = c.target.width() / 2, hh = c.target.height() / 2;
+        for (const QRect quarter : {QRect(0, 0, hw, hh), QRect(hw, 0, c.target.width() - hw, hh),
+                                    QRect(0, hh, hw, c.target.height() - hh),
+                                    QRect(hw, hh, c.target.width() - hw,
+                                          c.target.height() - hh)}) {
+            const QRect inside = quarter.adjusted(mx, my, -mx, -my);
+            if (inside.isEmpty())
+                continue;
+            EXPECT_LE(MaxChannelDifference(plain, fast, inside), 4)
+                << c.source.width() << "x" << c.source.height() << " -> " << c.target.width()
+                << "x" << c.target.height() << " turn " << c.turn << " quarter " << quarter.x()
+                << "," << quarter.y();
+        }
+        // The last row (converted on its own when the height is odd) and the right column
+        // (where the converter's 8-pixel steps end) are drawn like the rest.
+        const int lastRow = c.turn ? 0 : c.target.height() - 1;
+        const int lastColumn = c.turn ? 0 : c.target.width() - 1;
+        for (const QRect edge : {QRect(mx, lastRow, hw - 2 * mx, 1),
+                                 QRect(hw + mx, lastRow, c.target.width() - hw - 2 * mx, 1),
+                                 QRect(lastColumn, my, 1, hh - 2 * my),
+                                 QRect(lastColumn, hh + my, 1, c.target.height() - hh - 2 * my)}) {
+            if (!edge.isEmpty()) {
+                EXPECT_LE(MaxChannelDifference(plain, fast, edge), 6)
+                    << c.target.width() << "x" << c.target.height() << " edge " << edge.x() << ","
+                    << edge.y();
+            }
+        }
+    }
+}
+
+TEST(FrameScaler, KeepsUpWithPicturesChangingSize)
+{
+    // One scaler for a whole session: clips of other sizes, and views resized in between.
+    CFrameScaler scaler;
+    QImage image;
+    const QSize steps[][2] = {{{1920, 1080}, {1262, 709}}, {{1920, 1080}, {640, 360}},
+                              {{800, 480}, {800, 480}},    {{1920, 1080}, {1263, 711}},
+                              {{321, 241}, {160, 121}}};
+    for (const auto &step : steps) {
+        const Planes p = Quarters(step[0].width(), step[0].height());
+        ASSERT_TRUE(scaler.Convert(p.Picture(), image, step[1], false));
+        ASSERT_EQ(image.size(), step[1]);
+        const QImage plain = ConvertYuv420(p.Picture(), step[1], false);
+        const QRect centre(step[1].width() / 8, step[1].height() / 8, step[1].width() / 4,
+                           step[1].height() / 4);
+        EXPECT_LE(MaxChannelDifference(plain, image, centre), 4)
+            << step[1].width() << "x" << step[1].height();
+    }
 }
 
 TEST(PlayWnd, VideoChildCentredWhenSmallerElseFilling)
