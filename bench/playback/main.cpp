@@ -16,7 +16,9 @@
 // reads the player's playback log (RX9_PLAYBACK_LOG) and /proc while it plays the clip: CPU of
 // the whole process and of its user-interface thread, frames, resident memory and that of the
 // browser's helper processes, the times to the first picture. Then VLC shows the same clip in a
-// window of the size the player drew the picture at.
+// window of the size the player drew the picture at (with --vlc-own-size, first also at the
+// clip's own size: what showing the clip costs without any scaling). A speed other than 1.0 is
+// chosen in the player's speed drop-down by two clicks, as a user does.
 
 #include "FrameConvert.h"
 #include "NotificationCodes.h"
@@ -76,6 +78,7 @@ struct Options
     QSize screen{1600, 900};
     QStringList playerEnv; // extra NAME=VALUE settings for the player, for experiments
     bool mapHidden = false;
+    bool vlcOwnSize = false; // also VLC at the clip's own size (no scaling), at rate 1.0
 };
 
 double CpuSeconds(const rusage &u)
@@ -746,12 +749,30 @@ struct WindowResult
     QByteArray threads;   // the busiest groups of threads, CPU s/s each
     QByteArray timeline;  // the player's first steps, in ms after its start
     bool mapClicked = false;
-    QSize picture; // where the player drew the picture
+    bool speedChosen = false; // the speed drop-down was used (any rate but 1.0)
+    double playedSeconds = 0; // wall time from the first picture to the clip's end
+    QSize picture;            // where the player drew the picture
     bool ended = false;
 };
 
+// Where a user clicks to choose a play speed in the maximised window: the speed button at the
+// bottom left, then the entry in the list it opens above itself (as a screenshot of the window
+// on the bench's screen shows them: 0.4x at the top, 2.0x at the bottom, about 34 px apart).
+std::optional<std::pair<QPoint, QPoint>> SpeedClicks(QSize screen, double rate)
+{
+    const double rates[] = {0.4, 0.6, 0.8, 1.0, 2.0};
+    for (int i = 0; i < 5; ++i) {
+        if (std::abs(rates[i] - rate) < 1e-6) {
+            const QPoint button(498, screen.height() - 31);
+            const QPoint entry(498, screen.height() - 65 - (4 - i) * 34);
+            return std::make_pair(button, entry);
+        }
+    }
+    return std::nullopt;
+}
+
 WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rate,
-                             const QString &display, const QStringList &extraEnv,
+                             const QString &display, QSize screen, const QStringList &extraEnv,
                              QPoint mapToggle = {})
 {
     WindowResult r;
@@ -764,7 +785,9 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
         QStringLiteral("XDG_RUNTIME_DIR=") + home.path(),
         QStringLiteral("RX9_EXTRA_DRIVES=") + card,
         QStringLiteral("RX9_PLAYBACK_LOG=") + log,
-        QStringLiteral("RX9_ENGINE_ARGS=--aout=dummy --rate=%1").arg(rate),
+        // The player sets its own speed on every clip (1.0 until the user chooses another), so
+        // the speed is chosen through its drop-down below, not through the engine's options.
+        QStringLiteral("RX9_ENGINE_ARGS=--aout=dummy"),
         QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX=1"),
         QStringLiteral("QT_QPA_PLATFORM=xcb"),
     };
@@ -810,11 +833,22 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
                 }
             }
         }
-        if (r.ended || now > deadline)
+        if (r.ended || now > deadline) {
+            if (r.ended && pictureNs > 0)
+                r.playedSeconds = (SteadyNowNs() - pictureNs) / 1e9;
             break;
+        }
         if (pictureNs < 0)
             continue;
         const double played = (SteadyNowNs() - pictureNs) / 1e9;
+        if (rate != 1.0 && !r.speedChosen && played >= 0.5) {
+            const auto clicks = SpeedClicks(screen, rate);
+            r.speedChosen = clicks && ClickAt(display, clicks->first);
+            usleep(400000);
+            r.speedChosen = r.speedChosen && ClickAt(display, clicks->second);
+            if (!r.speedChosen)
+                break;
+        }
         if (!mapToggle.isNull() && played >= 1.0) {
             // The map's show/hide button, as a user clicks it.
             r.mapClicked = ClickAt(display, mapToggle);
@@ -899,7 +933,14 @@ int RunWholeWindow(const Options &options, XServer &x)
                                                              options.screen.height() - 374)
                                                     : QPoint();
             const WindowResult ours =
-                PlayWholeWindow(card, options.seconds, rate, x.display, options.playerEnv, toggle);
+                PlayWholeWindow(card, options.seconds, rate, x.display, options.screen,
+                                options.playerEnv, toggle);
+            if (rate != 1.0)
+                std::printf("run %d rate %.1f  speed chosen in the player's drop-down: %s; the "
+                            "clip took %.1f s from its first picture (%.1f s expected at that "
+                            "speed)\n",
+                            run, rate, ours.speedChosen ? "done" : "FAILED", ours.playedSeconds,
+                            0.9 + (options.seconds - 0.9) / rate);
             if (options.mapHidden)
                 std::printf("run %d rate %.1f  map hidden by a click at %d,%d: %s\n", run, rate,
                             toggle.x(), toggle.y(), ours.mapClicked ? "done" : "FAILED");
@@ -920,6 +961,14 @@ int RunWholeWindow(const Options &options, XServer &x)
             if (!options.vlc || ours.picture.isEmpty())
                 continue;
             const double zoom = ours.picture.width() / 1920.0;
+            if (options.vlcOwnSize && rate == 1.0) {
+                // The floor: VLC showing the clip without scaling it at all.
+                const Result own = PlayVlc(clip, rate, x.display, options.seconds, 1.0);
+                std::printf("run %d rate %.1f  vlc xcb_x11 at the clip's own size (no scaling): "
+                            "CPU %.3f s/s, dropped %lld%s\n",
+                            run, rate, own.cpuPerVideoSecond, (long long)own.lost,
+                            own.ended ? "" : "  (vlc failed)");
+            }
             const Result vlc = PlayVlc(clip, rate, x.display, options.seconds, zoom);
             std::printf("run %d rate %.1f  vlc xcb_x11 zoom %.4f: CPU %.3f s/s, peak %.0f MiB, "
                         "dropped %lld%s  -> player/vlc CPU ratio %.2f\n",
@@ -996,6 +1045,8 @@ Options ParseOptions(int argc, char **argv)
             ++i;
         } else if (a == "--no-vlc") {
             o.vlc = false;
+        } else if (a == "--vlc-own-size") {
+            o.vlcOwnSize = true;
         } else if (a == "--offscreen") {
             o.offscreen = true;
         } else if (a == "--path") {
