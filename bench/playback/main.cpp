@@ -18,8 +18,11 @@
 // browser's helper processes, the times to the first picture. Then VLC shows the same clip in a
 // window of the size the player drew the picture at (with --vlc-own-size, first also at the
 // clip's own size: what showing the clip costs without any scaling). A speed other than 1.0 is
-// chosen in the player's speed drop-down by two clicks, as a user does.
+// chosen in the player's speed drop-down by two clicks, as a user does. --parked plays a copy of
+// the card whose car stands still (the map's page idle), for --map-hidden against the map shown.
 
+#include "DataParserCore.h"
+#include "DriveDataWriter.h"
 #include "FrameConvert.h"
 #include "NotificationCodes.h"
 #include "PlayWnd.h"
@@ -79,6 +82,7 @@ struct Options
     QStringList playerEnv; // extra NAME=VALUE settings for the player, for experiments
     bool mapHidden = false;
     bool vlcOwnSize = false; // also VLC at the clip's own size (no scaling), at rate 1.0
+    bool parked = false;     // the card's car stands still (the map's page stays idle)
 };
 
 double CpuSeconds(const rusage &u)
@@ -902,12 +906,50 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
     return r;
 }
 
+// A copy of the card whose car stands still: every GPS second holds the first fix's place at
+// 0 km/h, so the map's marker never moves and its page stays idle while the clip plays.
+QString MakeParkedCard(const QString &card)
+{
+    const QString parked = card + QStringLiteral("_parked");
+    QDir().mkpath(parked);
+    for (const QString &name : QDir(card).entryList(QDir::Files)) {
+        const QString from = card + QLatin1Char('/') + name;
+        const QString to = parked + QLatin1Char('/') + name;
+        if (!name.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive)) {
+            if (!QFileInfo::exists(to) && !QFile::copy(from, to))
+                return {};
+            continue;
+        }
+        QFile file(from);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        DriveData data = ParseDriveData(file.readAll());
+        const auto fix = std::find_if(data.gps.cbegin(), data.gps.cend(),
+                                      [](const GpsSample &g) { return g.fix != 0; });
+        if (fix == data.gps.cend())
+            return {};
+        const GpsSample still{fix->reserved0, fix->fix, fix->latitude, fix->longitude, 0};
+        std::fill(data.gps.begin(), data.gps.end(), still);
+        if (!WriteDriveDataFile(to, data.sensors, data.gps))
+            return {};
+    }
+    return parked;
+}
+
 int RunWholeWindow(const Options &options, XServer &x)
 {
-    const QString card = MakeCard(options.seconds);
+    QString card = MakeCard(options.seconds);
     if (card.isEmpty()) {
         std::printf("cannot make the card with rx9democard\n");
         return 1;
+    }
+    if (options.parked) {
+        card = MakeParkedCard(card);
+        if (card.isEmpty()) {
+            std::printf("cannot make the parked copy of the card\n");
+            return 1;
+        }
+        std::printf("parked card: the car stands still, so the map's page stays idle\n");
     }
     const QString clip = card + QLatin1Char('/') +
                          QDir(card).entryList({QStringLiteral("*.avi")}, QDir::Files).value(0);
@@ -1047,6 +1089,8 @@ Options ParseOptions(int argc, char **argv)
             o.vlc = false;
         } else if (a == "--vlc-own-size") {
             o.vlcOwnSize = true;
+        } else if (a == "--parked") {
+            o.parked = true;
         } else if (a == "--offscreen") {
             o.offscreen = true;
         } else if (a == "--path") {
