@@ -260,8 +260,8 @@ void ApplyColours(SwsContext *context, int clipHeight, bool fullRange)
     if (srcRange == (fullRange ? 1 : 0) && dstRange == 1 && invTable &&
         std::equal(coefficients, coefficients + 4, invTable))
         return;
-    sws_setColorspaceDetails(context, coefficients, fullRange ? 1 : 0, coefficients, 1, 0,
-                             1 << 16, 1 << 16);
+    sws_setColorspaceDetails(context, coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16,
+                             1 << 16);
 }
 
 // The scaler's vector YUV to RGB converter works in steps of 8 pixels: it reads and writes up
@@ -368,10 +368,9 @@ bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int
 {
     CYuvPicture picture = source;
     if (source.width != dstWidth || source.height != dstHeight || !RoomForSteps(source)) {
-        m_scaleContext = sws_getCachedContext(m_scaleContext, source.width, source.height,
-                                              AV_PIX_FMT_YUV420P, dstWidth, dstHeight,
-                                              AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
-                                              nullptr);
+        m_scaleContext = sws_getCachedContext(
+            m_scaleContext, source.width, source.height, AV_PIX_FMT_YUV420P, dstWidth, dstHeight,
+            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!m_scaleContext)
             return false;
         const int chromaWidth = (dstWidth + 1) / 2;
@@ -403,13 +402,12 @@ bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int
         picture.height = dstHeight;
     }
 
-    const std::uint8_t *const planes[3] = {picture.planes[0], picture.planes[1],
-                                           picture.planes[2]};
+    const std::uint8_t *const planes[3] = {picture.planes[0], picture.planes[1], picture.planes[2]};
     const int evenRows = dstHeight & ~1;
     if (evenRows > 0) {
         m_context = sws_getCachedContext(m_context, dstWidth, evenRows, AV_PIX_FMT_YUV420P,
-                                         dstWidth, evenRows, AV_PIX_FMT_BGRA, SWS_BILINEAR,
-                                         nullptr, nullptr, nullptr);
+                                         dstWidth, evenRows, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr,
+                                         nullptr, nullptr);
         if (!m_context)
             return false;
         ApplyColours(m_context, source.height, source.fullRange);
@@ -428,9 +426,8 @@ bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int
     const int lumaPitch = PadTo(dstWidth, kRowStep);
     const int chromaPitch = PadTo(chromaWidth, kRowStep);
     const int rgbPitch = lumaPitch * 4;
-    m_tail.assign(std::size_t(lumaPitch) * 2 + std::size_t(chromaPitch) * 2 +
-                      std::size_t(rgbPitch) * 2,
-                  0);
+    m_tail.assign(
+        std::size_t(lumaPitch) * 2 + std::size_t(chromaPitch) * 2 + std::size_t(rgbPitch) * 2, 0);
     std::uint8_t *tailY = m_tail.data();
     std::uint8_t *tailU = tailY + 2 * lumaPitch;
     std::uint8_t *tailV = tailU + chromaPitch;
@@ -440,9 +437,9 @@ bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int
     std::memcpy(tailY + lumaPitch, lumaRow, dstWidth);
     std::memcpy(tailU, picture.planes[1] + qsizetype(last / 2) * picture.pitches[1], chromaWidth);
     std::memcpy(tailV, picture.planes[2] + qsizetype(last / 2) * picture.pitches[2], chromaWidth);
-    m_tailContext = sws_getCachedContext(m_tailContext, dstWidth, 2, AV_PIX_FMT_YUV420P, dstWidth,
-                                         2, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr,
-                                         nullptr);
+    m_tailContext =
+        sws_getCachedContext(m_tailContext, dstWidth, 2, AV_PIX_FMT_YUV420P, dstWidth, 2,
+                             AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!m_tailContext)
         return false;
     ApplyColours(m_tailContext, source.height, source.fullRange);

@@ -35,9 +35,10 @@ QImage ConvertYuv420(const CYuvPicture &source, QSize size, bool turn180);
 struct SwsContext;
 
 // Colour conversion and scaling of decoded pictures into 32-bit RGB through the system's SIMD
-// scaler (libswscale), bilinear (scaled in YUV first, then converted, unless precise). Keeps its scaling set-up between pictures of the same geometry,
-// so one instance belongs to one thread. Turning by 180 degrees is done on the way: the rows are
-// written bottom-up and each row is then reversed.
+// scaler (libswscale), bilinear (scaled in YUV first, then converted, unless precise). Keeps its
+// scaling set-up between pictures of the same geometry, so one instance belongs to one thread.
+// Turning by 180 degrees is done on the way: the rows are written bottom-up and each row is then
+// reversed.
 class CFrameScaler
 {
 public:

@@ -974,9 +974,8 @@ int RunWholeWindow(const Options &options, XServer &x)
             const QPoint toggle = options.mapHidden ? QPoint(options.screen.width() - 24,
                                                              options.screen.height() - 374)
                                                     : QPoint();
-            const WindowResult ours =
-                PlayWholeWindow(card, options.seconds, rate, x.display, options.screen,
-                                options.playerEnv, toggle);
+            const WindowResult ours = PlayWholeWindow(card, options.seconds, rate, x.display,
+                                                      options.screen, options.playerEnv, toggle);
             if (rate != 1.0)
                 std::printf("run %d rate %.1f  speed chosen in the player's drop-down: %s; the "
                             "clip took %.1f s from its first picture (%.1f s expected at that "

@@ -261,15 +261,14 @@ TEST(FrameScaler, DrawsWhatThePlainConverterDraws)
         const int hw = c.target.width() / 2, hh = c.target.height() / 2;
         for (const QRect quarter : {QRect(0, 0, hw, hh), QRect(hw, 0, c.target.width() - hw, hh),
                                     QRect(0, hh, hw, c.target.height() - hh),
-                                    QRect(hw, hh, c.target.width() - hw,
-                                          c.target.height() - hh)}) {
+                                    QRect(hw, hh, c.target.width() - hw, c.target.height() - hh)}) {
             const QRect inside = quarter.adjusted(mx, my, -mx, -my);
             if (inside.isEmpty())
                 continue;
             EXPECT_LE(MaxChannelDifference(plain, fast, inside), 4)
-                << c.source.width() << "x" << c.source.height() << " -> " << c.target.width()
-                << "x" << c.target.height() << " turn " << c.turn << " quarter " << quarter.x()
-                << "," << quarter.y();
+                << c.source.width() << "x" << c.source.height() << " -> " << c.target.width() << "x"
+                << c.target.height() << " turn " << c.turn << " quarter " << quarter.x() << ","
+                << quarter.y();
         }
         // The last row (converted on its own when the height is odd) and the right column
         // (where the converter's 8-pixel steps end) are drawn like the rest.
@@ -293,8 +292,10 @@ TEST(FrameScaler, KeepsUpWithPicturesChangingSize)
     // One scaler for a whole session: clips of other sizes, and views resized in between.
     CFrameScaler scaler;
     QImage image;
-    const QSize steps[][2] = {{{1920, 1080}, {1262, 709}}, {{1920, 1080}, {640, 360}},
-                              {{800, 480}, {800, 480}},    {{1920, 1080}, {1263, 711}},
+    const QSize steps[][2] = {{{1920, 1080}, {1262, 709}},
+                              {{1920, 1080}, {640, 360}},
+                              {{800, 480}, {800, 480}},
+                              {{1920, 1080}, {1263, 711}},
                               {{321, 241}, {160, 121}}};
     for (const auto &step : steps) {
         const Planes p = Quarters(step[0].width(), step[0].height());
