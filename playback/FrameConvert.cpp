@@ -323,7 +323,7 @@ bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizety
     }
     const bool roomy = dstPitch >= qsizetype(PadTo(dstWidth, kRowStep)) * 4;
     const bool done = m_precise || !roomy
-                          ? convertPrecise(source, out, outPitch, dstWidth, dstHeight)
+                          ? convertStraight(source, out, outPitch, dstWidth, dstHeight)
                           : convertFast(source, out, outPitch, dstWidth, dstHeight);
     if (!done)
         return false;
@@ -338,8 +338,8 @@ bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizety
 
 // Straight from the picture into RGB through the scaler's generic rows, which keep to the
 // destination's width: for stills (precise) and for rows without room for the vector steps.
-bool CFrameScaler::convertPrecise(const CYuvPicture &source, std::uint8_t *out, int outPitch,
-                                  int dstWidth, int dstHeight)
+bool CFrameScaler::convertStraight(const CYuvPicture &source, std::uint8_t *out, int outPitch,
+                                   int dstWidth, int dstHeight)
 {
     m_context = sws_getCachedContext(m_context, source.width, source.height, AV_PIX_FMT_YUV420P,
                                      dstWidth, dstHeight, AV_PIX_FMT_BGRA,

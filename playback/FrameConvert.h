@@ -63,8 +63,10 @@ public:
     static QImage PaddedImage(QSize size);
 
 private:
-    bool convertPrecise(const CYuvPicture &source, std::uint8_t *out, int outPitch, int dstWidth,
-                        int dstHeight);
+    // Straight into RGB (stills, and rows without room for the quick way), or scaled in YUV
+    // first and then converted (drawing).
+    bool convertStraight(const CYuvPicture &source, std::uint8_t *out, int outPitch, int dstWidth,
+                         int dstHeight);
     bool convertFast(const CYuvPicture &source, std::uint8_t *out, int outPitch, int dstWidth,
                      int dstHeight);
 
