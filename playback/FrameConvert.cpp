@@ -426,8 +426,9 @@ bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int
     const int lumaPitch = PadTo(dstWidth, kRowStep);
     const int chromaPitch = PadTo(chromaWidth, kRowStep);
     const int rgbPitch = lumaPitch * 4;
-    m_tail.assign(
-        std::size_t(lumaPitch) * 2 + std::size_t(chromaPitch) * 2 + std::size_t(rgbPitch) * 2, 0);
+    // Only the row's own bytes are written each time; the padding is read, never shown.
+    m_tail.resize(std::size_t(lumaPitch) * 2 + std::size_t(chromaPitch) * 2 +
+                  std::size_t(rgbPitch) * 2);
     std::uint8_t *tailY = m_tail.data();
     std::uint8_t *tailU = tailY + 2 * lumaPitch;
     std::uint8_t *tailV = tailU + chromaPitch;

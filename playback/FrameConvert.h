@@ -58,11 +58,11 @@ public:
     // Into `image` (made anew when it has another size or format); false when nothing came of it.
     bool Convert(const CYuvPicture &source, QImage &image, QSize size, bool turn180);
 
+private:
     // An RGB32 image whose rows have room for the quick converter's steps (see Convert). Rows
     // tighter than that are converted the slower way.
     static QImage PaddedImage(QSize size);
 
-private:
     // Straight into RGB (stills, and rows without room for the quick way), or scaled in YUV
     // first and then converted (drawing).
     bool convertStraight(const CYuvPicture &source, std::uint8_t *out, int outPitch, int dstWidth,
