@@ -20,6 +20,8 @@ Q_LOGGING_CATEGORY(lcStart, "rx9.start", QtWarningMsg)
 
 int CRX9VantoraPCPlayerApp::InitInstance(const QString &startFolder)
 {
+    // The engine's decoder loads while the window is being built.
+    CVlcPlayer::WarmUp();
     QApplication::setApplicationName(QStringLiteral("rx9player"));
     QApplication::setApplicationVersion(PlayerVersion());
     QApplication::setApplicationDisplayName(QStringLiteral("RX-9 Vantora PC Player"));

@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <vector>
 
+#include <dlfcn.h>
+
 namespace {
 
 // The engine's picture callbacks: all of them run on engine threads and only reach the store.
@@ -71,6 +73,61 @@ QStringList CVlcPlayer::StartArguments()
             QStringLiteral("--no-video-title-show")};
 }
 
+QStringList CVlcPlayer::PlatformArguments()
+{
+    return {QStringLiteral("--text-renderer=none")};
+}
+
+QStringList CVlcPlayer::DecoderPluginCandidates(const QString &pluginPathVariable,
+                                                const QString &ownFolder,
+                                                const QString &engineLibrary)
+{
+    QStringList folders = pluginPathVariable.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (!ownFolder.isEmpty())
+        folders << ownFolder;
+    if (!engineLibrary.isEmpty())
+        folders << QFileInfo(engineLibrary).absolutePath() + QStringLiteral("/vlc/plugins");
+    QStringList candidates;
+    for (const QString &folder : std::as_const(folders)) {
+        const QString file =
+            QDir::cleanPath(folder + QStringLiteral("/codec/libavcodec_plugin.so"));
+        if (!candidates.contains(file))
+            candidates << file;
+    }
+    return candidates;
+}
+
+std::shared_future<QString> CVlcPlayer::WarmUp()
+{
+    // Everything the thread needs is read here, on the caller's thread.
+    static const std::shared_future<QString> loaded = [] {
+        Dl_info info{};
+        const QString engineLibrary =
+            dladdr(reinterpret_cast<void *>(&libvlc_new), &info) != 0 && info.dli_fname
+                ? QFile::decodeName(info.dli_fname)
+                : QString();
+        const QStringList candidates = DecoderPluginCandidates(
+            qEnvironmentVariable("VLC_PLUGIN_PATH"), PluginFolder(), engineLibrary);
+        return std::async(
+                   std::launch::async,
+                   [candidates] {
+                       for (const QString &file : candidates) {
+                           if (!QFileInfo(file).isFile())
+                               continue;
+                           // Kept loaded: the engine opens the same file when the first clip
+                           // needs it, and then only finds it there.
+                           if (dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL)) {
+                               PlaybackLog::Write("decoder-loaded");
+                               return file;
+                           }
+                       }
+                       return QString();
+                   })
+            .share();
+    }();
+    return loaded;
+}
+
 QString CVlcPlayer::PluginFolder()
 {
     if (!QCoreApplication::instance())
@@ -93,7 +150,7 @@ CVlcPlayer::CVlcPlayer(const QStringList &extraArguments)
     if (!plugins.isEmpty())
         qputenv("VLC_PLUGIN_PATH", QFile::encodeName(plugins));
 
-    QStringList arguments = StartArguments() + extraArguments;
+    QStringList arguments = StartArguments() + PlatformArguments() + extraArguments;
     const QString fromEnvironment = qEnvironmentVariable("RX9_ENGINE_ARGS");
     arguments += fromEnvironment.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     std::vector<QByteArray> bytes;

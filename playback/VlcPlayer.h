@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <future>
 #include <memory>
 
 struct libvlc_instance_t;
@@ -28,7 +29,8 @@ class QObject;
 class CVlcPlayer
 {
 public:
-    // extraArguments follow the five start arguments (tests add "--aout=dummy"). The
+    // extraArguments follow the five start arguments and the platform's (tests add
+    // "--aout=dummy"). The
     // environment variable RX9_ENGINE_ARGS adds more, separated by spaces.
     explicit CVlcPlayer(const QStringList &extraArguments = {});
     ~CVlcPlayer();
@@ -37,8 +39,24 @@ public:
 
     // The engine's start arguments, in order.
     static QStringList StartArguments();
+    // What this platform adds after them: the player draws the engine's pictures itself and
+    // shows no title or subtitle, so the engine gets no text renderer (it would build a font
+    // database for every video output it makes, on the way to the first picture).
+    static QStringList PlatformArguments();
     // The folder "plugins" beside the executable when it exists, else empty (system plug-ins).
     static QString PluginFolder();
+
+    // Where the engine's video decoder plug-in may be, in the engine's own order of search:
+    // each folder of the plug-in path variable (':' between folders), the player's own plug-in
+    // folder, then the engine's system folder ("vlc/plugins" beside its library).
+    static QStringList DecoderPluginCandidates(const QString &pluginPathVariable,
+                                               const QString &ownFolder,
+                                               const QString &engineLibrary);
+    // Loads the engine's video decoder plug-in (with the decoding library behind it, the
+    // largest the engine loads) on a thread of its own, once per process, so that the first
+    // clip does not wait for it. Call it early, with the application object made. The result
+    // is the file loaded, or empty when there was none to load.
+    static std::shared_future<QString> WarmUp();
     // UTF-8 bytes of a path, as the engine takes it.
     static QByteArray ToUtf8(const QString &text);
 

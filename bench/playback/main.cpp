@@ -795,7 +795,12 @@ WindowResult PlayWholeWindow(const QString &card, double clipSeconds, double rat
         QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX=1"),
         QStringLiteral("QT_QPA_PLATFORM=xcb"),
     };
-    env += extraEnv;
+    // A variable given again replaces the one above (getenv would find the first).
+    for (const QString &extra : extraEnv) {
+        const QString name = extra.section(QLatin1Char('='), 0, 0) + QLatin1Char('=');
+        env.removeIf([&](const QString &e) { return e.startsWith(name); });
+        env += extra;
+    }
     const qint64 startNs = SteadyNowNs();
     const pid_t pid = Spawn({QCoreApplication::applicationDirPath() + QStringLiteral("/rx9player")},
                             env, QFile::encodeName(home.filePath(QStringLiteral("player.err"))));

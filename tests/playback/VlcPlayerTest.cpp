@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <memory>
 #include <mutex>
 #include <unistd.h>
@@ -141,6 +142,38 @@ TEST(VlcPlayerSetup, StartArgumentsAndPaths)
     EXPECT_EQ(QString::fromUtf8(CVlcPlayer::ToUtf8(korean)), korean);
     // No "plugins" folder beside the test program: the system's plug-ins serve.
     EXPECT_TRUE(CVlcPlayer::PluginFolder().isEmpty());
+}
+
+TEST(VlcPlayerSetup, DecoderPluginIsLookedForWhereTheEngineLooks)
+{
+    EXPECT_EQ(CVlcPlayer::PlatformArguments(), QStringList{"--text-renderer=none"});
+    EXPECT_EQ(CVlcPlayer::DecoderPluginCandidates("/opt/a:/opt/b/::/opt/a/", "/app/plugins",
+                                                  "/usr/lib/x86_64-linux-gnu/libvlc.so.5"),
+              (QStringList{"/opt/a/codec/libavcodec_plugin.so", "/opt/b/codec/libavcodec_plugin.so",
+                           "/app/plugins/codec/libavcodec_plugin.so",
+                           "/usr/lib/x86_64-linux-gnu/vlc/plugins/codec/libavcodec_plugin.so"}));
+    EXPECT_TRUE(CVlcPlayer::DecoderPluginCandidates({}, {}, {}).isEmpty());
+}
+
+// The decoder loaded ahead is the very file the engine decodes with: one copy of it in the
+// process after a clip has played.
+TEST_F(VlcPlayerTest, WarmUpLoadsTheEnginesOwnDecoder)
+{
+    const QString loaded = CVlcPlayer::WarmUp().get();
+    ASSERT_FALSE(loaded.isEmpty());
+    EXPECT_EQ(CVlcPlayer::WarmUp().get(), loaded); // once per process
+    void *handle = dlopen(QFile::encodeName(loaded).constData(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(handle, nullptr);
+    dlclose(handle);
+
+    PlayUntilRunning();
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    QSet<QString> decoders;
+    for (const QByteArray &line : maps.readAll().split('\n'))
+        if (line.endsWith("/libavcodec_plugin.so"))
+            decoders.insert(QString::fromLocal8Bit(line.mid(line.indexOf('/'))));
+    EXPECT_EQ(decoders, QSet<QString>{QFileInfo(loaded).canonicalFilePath()});
 }
 
 TEST_F(VlcPlayerTest, EveryClipOperationNeedsAnOpenClip)
