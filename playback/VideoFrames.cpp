@@ -336,6 +336,12 @@ CYuvPicture CVideoFrameStore::pictureOf(const Frame &frame, QSize visible)
 
 quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
 {
+    {
+        // Known before the first picture, so that the converter thread makes that one too
+        // (while the user-interface thread may still be busy starting up).
+        std::lock_guard lock(m_mutex);
+        m_drawArea = area.size();
+    }
     const std::shared_ptr<Frame> frame = takeNewest();
     if (!frame) {
         m_lastTarget = QRect();
@@ -343,10 +349,6 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
     }
     const QSize video = visibleSize(*frame);
     const QRect target = FitVideoRect(area.size(), video).translated(area.topLeft());
-    {
-        std::lock_guard lock(m_mutex);
-        m_drawArea = area.size();
-    }
     if (target.isEmpty())
         return 0;
     const bool turned = m_turned.load();

@@ -227,7 +227,7 @@ TEST(VideoFrameStore, EngineConvertsForTheViewOnceItHasDrawn)
     view.resize(100, 48); // the picture at its own size, with bands left and right
     view.SetFrameSource(store);
     engine.Show([](int, int) { return 16; });
-    view.grab(); // the first picture: nothing to draw at yet, so the view converts it
+    view.grab(); // never drawn before: no size to convert at yet, so the view converts it
     auto stats = store->GetStatistics();
     EXPECT_EQ(stats.converted, 0u);
     EXPECT_EQ(stats.convertedForView, 1u);
@@ -245,6 +245,27 @@ TEST(VideoFrameStore, EngineConvertsForTheViewOnceItHasDrawn)
     EXPECT_EQ(stats.painted, 2u);
     // Another area: the whole of it is repainted.
     EXPECT_EQ(store->DirtyRect(QRect(0, 0, 200, 100)), QRect(0, 0, 200, 100));
+    view.SetFrameSource(nullptr);
+}
+
+TEST(VideoFrameStore, AViewThatHasDrawnBlackGetsTheFirstPictureConverted)
+{
+    auto store = std::make_shared<CVideoFrameStore>();
+    Engine engine{*store};
+    store->SetExpectedSize(QSize(64, 48));
+    engine.Format("I420", 64, 48);
+    CVideoView view;
+    view.resize(100, 48);
+    view.SetFrameSource(store);
+    EXPECT_EQ(view.grab().toImage().pixel(50, 24), qRgb(0, 0, 0)); // no picture yet
+    engine.Show([](int, int) { return 235; });
+    ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted == 1; }));
+    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(50, 24), qRgb(255, 255, 255));
+    EXPECT_EQ(shown.pixel(5, 24), qRgb(0, 0, 0));
+    const auto stats = store->GetStatistics();
+    EXPECT_EQ(stats.convertedForView, 0u);
+    EXPECT_EQ(stats.painted, 1u);
     view.SetFrameSource(nullptr);
 }
 
