@@ -1,5 +1,7 @@
 #include "FrameConvert.h"
 
+#include <sys/mman.h>
+
 extern "C" {
 #include <libavutil/pixfmt.h>
 #include <libswscale/swscale.h>
@@ -8,6 +10,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -284,22 +287,52 @@ bool RoomForSteps(const CYuvPicture &picture)
 
 } // namespace
 
+namespace {
+
+// Each picture's mapping starts with its length; the picture follows, 64-byte aligned.
+constexpr std::size_t kPictureHeader = 64;
+
+} // namespace
+
+std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate)
+{
+    if (bytes == 0 || bytes > std::numeric_limits<std::size_t>::max() / 2)
+        return nullptr;
+    const std::size_t length = bytes + kPictureHeader;
+    void *mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | (populate ? MAP_POPULATE : 0), -1, 0);
+    if (mapping == MAP_FAILED)
+        return nullptr;
+    auto *base = static_cast<std::uint8_t *>(mapping);
+    std::memcpy(base, &length, sizeof length);
+    return base + kPictureHeader;
+}
+
+void FreePictureMemory(void *memory)
+{
+    if (!memory)
+        return;
+    auto *base = static_cast<std::uint8_t *>(memory) - kPictureHeader;
+    std::size_t length = 0;
+    std::memcpy(&length, base, sizeof length);
+    munmap(base, length);
+}
+
 QImage CFrameScaler::PaddedImage(QSize size)
 {
     if (size.isEmpty())
         return {};
     const qsizetype pitch = qsizetype(PadTo(size.width(), kRowStep)) * 4;
-    // aligned_alloc wants a whole number of alignment steps.
-    const std::size_t bytes = (std::size_t(pitch) * size.height() + 63) / 64 * 64;
-    auto *data = static_cast<uchar *>(std::aligned_alloc(64, bytes));
+    auto *data = AllocatePictureMemory(std::size_t(pitch) * size.height());
     if (!data)
         return {};
-    return QImage(data, size.width(), size.height(), pitch, QImage::Format_RGB32, std::free, data);
+    return QImage(data, size.width(), size.height(), pitch, QImage::Format_RGB32, FreePictureMemory,
+                  data);
 }
 
 void CFrameScaler::AlignedFree::operator()(std::uint8_t *p) const
 {
-    std::free(p);
+    FreePictureMemory(p);
 }
 
 bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPitch,
@@ -381,7 +414,7 @@ bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int
         const std::size_t chromaBytes = std::size_t(chromaPitch) * chromaHeight;
         const std::size_t bytes = lumaBytes + 2 * chromaBytes + 64;
         if (bytes > m_scaledBytes) {
-            m_scaled.reset(static_cast<std::uint8_t *>(std::aligned_alloc(64, bytes)));
+            m_scaled.reset(AllocatePictureMemory(bytes));
             m_scaledBytes = m_scaled ? bytes : 0;
             if (!m_scaled)
                 return false;

@@ -84,6 +84,13 @@ private:
     std::vector<std::uint8_t> m_tail;
 };
 
+// Memory for a whole picture, 64-byte aligned, given with all its pages already in place
+// (unless `populate` is false): pages a process touches for the first time are filled one
+// fault at a time, which for a picture of a few megabytes costs several times its conversion.
+// Null when there is none (or for no bytes). Free it with FreePictureMemory only.
+std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate = true);
+void FreePictureMemory(void *memory);
+
 // Where a video of the given pixel size is drawn inside an area: at its own size and centred
 // when it fits, otherwise scaled down to fit keeping its aspect ratio, centred. Never enlarged.
 QRect FitVideoRect(QSize area, QSize video);

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +22,7 @@ struct CVideoFrameStore::Frame
 {
     struct FreeMemory
     {
-        void operator()(std::uint8_t *p) const { std::free(p); }
+        void operator()(std::uint8_t *p) const { FreePictureMemory(p); }
     };
     std::unique_ptr<std::uint8_t, FreeMemory> memory;
     std::uint8_t *planes[3] = {nullptr, nullptr, nullptr};
@@ -97,8 +98,9 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     for (int i = 0; i < PoolSize; ++i) {
         auto frame = std::make_shared<Frame>();
         // Rows are read a few bytes past the visible width: keep a little slack at the end.
-        frame->memory.reset(
-            static_cast<std::uint8_t *>(std::aligned_alloc(64, Align(total + 64, 64))));
+        // The engine writes into the first buffers free, so the first three are the ones in
+        // use from the start; the others only when pictures are held on to longer.
+        frame->memory.reset(AllocatePictureMemory(total + 64, i < 3));
         if (!frame->memory)
             return 0;
         frame->planes[0] = frame->memory.get();
@@ -138,6 +140,7 @@ void CVideoFrameStore::Cleanup()
     // the converter is done with it.
     ++m_generation;
     m_front.reset();
+    keepSpare(std::move(m_drawnReady));
     m_drawnReady.reset();
     m_visible = QSize();
     wakeView();
@@ -205,18 +208,15 @@ void CVideoFrameStore::convertLoop()
         m_converting = frame.get();
         const QSize area = m_drawArea;
         const QSize visible = frame->generation == m_generation ? m_visible : QSize();
-        std::shared_ptr<Drawn> drawn = std::move(m_drawnSpare);
-        m_drawnSpare.reset();
+        std::shared_ptr<Drawn> drawn = takeSpare();
         lock.unlock();
 
-        if (!drawn)
-            drawn = std::make_shared<Drawn>();
         drawn->serial = 0;
         const bool turned = m_turned.load();
+        const QSize size = FitVideoRect(area, visible).size();
         const qint64 started = NowNs();
         if (!area.isEmpty() && visible.isValid() &&
-            m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image,
-                                   FitVideoRect(area, visible).size(), turned)) {
+            m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image, size, turned)) {
             drawn->serial = frame->serial;
             drawn->video = visible;
             drawn->turned = turned;
@@ -227,25 +227,72 @@ void CVideoFrameStore::convertLoop()
         m_converting = nullptr;
         if (frame->generation != m_generation) {
             // The clip has closed or changed meanwhile: nothing of it is drawn any more.
-            if (!m_drawnSpare)
-                m_drawnSpare = std::move(drawn);
+            keepSpare(std::move(drawn));
             continue;
         }
-        if (drawn->serial != 0) {
+        const bool converted = drawn->serial != 0;
+        if (converted) {
             ++m_statistics.converted;
             m_statistics.convertNs += took;
             m_statistics.convertMaxNs = std::max(m_statistics.convertMaxNs, took);
-            if (m_drawnReady && !m_drawnSpare)
-                m_drawnSpare = std::move(m_drawnReady);
+            keepSpare(std::move(m_drawnReady));
             m_drawnReady = std::move(drawn);
-        } else if (!m_drawnSpare) {
-            m_drawnSpare = std::move(drawn);
+        } else {
+            keepSpare(std::move(drawn));
         }
         if (m_ready)
             ++m_statistics.replaced;
-        m_ready = std::move(frame);
+        m_ready = frame;
         wakeView();
+        if (converted)
+            prepareSpare(lock, frame, visible, size, turned);
     }
+}
+
+void CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
+                                    const std::shared_ptr<Frame> &frame, QSize visible, QSize size,
+                                    bool turned)
+{
+    // One drawn picture at a time, and only while no picture waits: memory new to the process
+    // is slow to fill the first time (page by page), so that is not left to the moment a
+    // picture needs it.
+    if (m_pending || m_stopping)
+        return;
+    std::shared_ptr<Drawn> drawn;
+    const std::size_t count =
+        m_drawnSpares.size() + (m_drawnFront ? 1 : 0) + (m_drawnReady ? 1 : 0);
+    if (count < DrawnPictures) {
+        drawn = std::make_shared<Drawn>();
+    } else {
+        const auto stale = std::find_if(m_drawnSpares.begin(), m_drawnSpares.end(),
+                                        [&](const auto &d) { return d->image.size() != size; });
+        if (stale == m_drawnSpares.end())
+            return;
+        drawn = std::move(*stale);
+        m_drawnSpares.erase(stale);
+    }
+    m_converting = frame.get(); // the engine keeps off it meanwhile
+    lock.unlock();
+    m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image, size, turned);
+    drawn->serial = 0; // never taken for a picture
+    lock.lock();
+    m_converting = nullptr;
+    keepSpare(std::move(drawn));
+}
+
+std::shared_ptr<CVideoFrameStore::Drawn> CVideoFrameStore::takeSpare()
+{
+    if (m_drawnSpares.empty())
+        return std::make_shared<Drawn>();
+    std::shared_ptr<Drawn> drawn = std::move(m_drawnSpares.back());
+    m_drawnSpares.pop_back();
+    return drawn;
+}
+
+void CVideoFrameStore::keepSpare(std::shared_ptr<Drawn> drawn)
+{
+    if (drawn && m_drawnSpares.size() < DrawnPictures)
+        m_drawnSpares.push_back(std::move(drawn));
 }
 
 void CVideoFrameStore::wakeView()
@@ -295,9 +342,9 @@ std::shared_ptr<CVideoFrameStore::Frame> CVideoFrameStore::takeNewest()
         ++m_statistics.taken;
     }
     if (m_drawnReady) {
-        if (m_drawnFront && !m_drawnSpare)
-            m_drawnSpare = std::move(m_drawnFront);
+        keepSpare(std::move(m_drawnFront));
         m_drawnFront = std::move(m_drawnReady);
+        m_drawnReady.reset();
     }
     return m_front;
 }

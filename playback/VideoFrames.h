@@ -101,6 +101,10 @@ private:
     static CYuvPicture pictureOf(const Frame &frame, QSize visible);
     void wakeView();
     void convertLoop();
+    void prepareSpare(std::unique_lock<std::mutex> &lock, const std::shared_ptr<Frame> &frame,
+                      QSize visible, QSize size, bool turned);
+    std::shared_ptr<Drawn> takeSpare();           // m_mutex held
+    void keepSpare(std::shared_ptr<Drawn> drawn); // m_mutex held
 
     mutable std::mutex m_mutex; // guards everything up to m_statistics
     std::vector<std::shared_ptr<Frame>> m_pool;
@@ -109,7 +113,11 @@ private:
     Frame *m_converting = nullptr;    // being converted before it is ready
     std::shared_ptr<Drawn> m_drawnReady;
     std::shared_ptr<Drawn> m_drawnFront;
-    std::shared_ptr<Drawn> m_drawnSpare;
+    // Drawn pictures not in use, kept for the next conversions: a drawn picture made anew costs
+    // far more than a conversion (its memory is new to the process, page by page). Three in
+    // all: one being converted, one waiting, one shown.
+    static constexpr std::size_t DrawnPictures = 3;
+    std::vector<std::shared_ptr<Drawn>> m_drawnSpares;
     QSize m_drawArea; // the size of the view's area, once it has drawn
     std::shared_ptr<Frame> m_ready;
     std::shared_ptr<Frame> m_front;

@@ -9,8 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -307,6 +312,30 @@ TEST(FrameScaler, KeepsUpWithPicturesChangingSize)
         EXPECT_LE(MaxChannelDifference(plain, image, centre), 4)
             << step[1].width() << "x" << step[1].height();
     }
+}
+
+TEST(PictureMemory, ComesAlignedWithItsPagesInPlace)
+{
+    const std::size_t bytes = 3 * 1024 * 1024 + 123;
+    std::uint8_t *memory = AllocatePictureMemory(bytes);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % 64, 0u);
+    // Every page is there before anything is written into the picture.
+    const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    auto *first =
+        reinterpret_cast<std::uint8_t *>(reinterpret_cast<std::uintptr_t>(memory) / page * page);
+    const std::size_t span = std::size_t(memory + bytes - first);
+    std::vector<unsigned char> resident((span + page - 1) / page);
+    ASSERT_EQ(mincore(first, span, resident.data()), 0);
+    EXPECT_EQ(
+        std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; }),
+        std::ptrdiff_t(resident.size()));
+    std::memset(memory, 0xab, bytes);
+    EXPECT_EQ(memory[bytes - 1], 0xab);
+    FreePictureMemory(memory);
+
+    EXPECT_EQ(AllocatePictureMemory(0), nullptr);
+    FreePictureMemory(nullptr);
 }
 
 TEST(PlayWnd, VideoChildCentredWhenSmallerElseFilling)
