@@ -262,6 +262,7 @@ void CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
     const std::size_t count =
         m_drawnSpares.size() + (m_drawnFront ? 1 : 0) + (m_drawnReady ? 1 : 0);
     if (count < DrawnPictures) {
+        ++m_statistics.drawnMade;
         drawn = std::make_shared<Drawn>();
     } else {
         const auto stale = std::find_if(m_drawnSpares.begin(), m_drawnSpares.end(),
@@ -282,8 +283,10 @@ void CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
 
 std::shared_ptr<CVideoFrameStore::Drawn> CVideoFrameStore::takeSpare()
 {
-    if (m_drawnSpares.empty())
+    if (m_drawnSpares.empty()) {
+        ++m_statistics.drawnMade;
         return std::make_shared<Drawn>();
+    }
     std::shared_ptr<Drawn> drawn = std::move(m_drawnSpares.back());
     m_drawnSpares.pop_back();
     return drawn;

@@ -74,6 +74,7 @@ public:
         quint64 converted = 0;        // conversions to RGB made for drawing by the converter
         quint64 convertedForView = 0; // ... and on the user-interface thread
         quint64 painted = 0;          // different pictures put on the screen
+        quint64 drawnMade = 0;        // drawn pictures made (each with memory of its own)
         // Time the converter spent on the pictures it converted, and from a picture being
         // shown by the engine to it being painted (in nanoseconds, total and worst).
         qint64 convertNs = 0, convertMaxNs = 0;

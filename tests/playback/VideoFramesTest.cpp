@@ -269,6 +269,36 @@ TEST(VideoFrameStore, AViewThatHasDrawnBlackGetsTheFirstPictureConverted)
     view.SetFrameSource(nullptr);
 }
 
+// Memory new to the process is slow to fill the first time: the drawn pictures are made once
+// and then reused, also when pictures are replaced before the view draws them.
+TEST(VideoFrameStore, DrawnPicturesAreMadeOnceAndReused)
+{
+    auto store = std::make_shared<CVideoFrameStore>();
+    Engine engine{*store};
+    store->SetExpectedSize(QSize(64, 48));
+    engine.Format("I420", 64, 48);
+    CVideoView view;
+    view.resize(100, 48);
+    view.SetFrameSource(store);
+    view.grab();
+    for (int i = 0; i < 40; ++i) {
+        const quint64 before = store->GetStatistics().converted;
+        engine.Show([i](int, int) { return 16 + i; });
+        ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted > before; }));
+        if (i % 3 == 0) // the view draws every third picture; the others go unseen
+            view.grab();
+    }
+    // The last picture is the one shown.
+    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage still = store->Snapshot().convertToFormat(QImage::Format_RGB32);
+    EXPECT_LE(std::abs(qRed(shown.pixel(50, 24)) - qRed(still.pixel(32, 24))), 2);
+    EXPECT_GT(qRed(still.pixel(32, 24)), 40);
+    const auto stats = store->GetStatistics();
+    EXPECT_GE(stats.replaced, 20u);
+    EXPECT_LE(stats.drawnMade, 3u);
+    view.SetFrameSource(nullptr);
+}
+
 TEST(VideoFrameStore, APictureOfAClosedClipIsNeverDrawn)
 {
     auto store = std::make_shared<CVideoFrameStore>();
