@@ -46,6 +46,23 @@ struct Engine
     }
 };
 
+// A store for 64 x 48 pictures, fed the way the engine feeds it and drawn by a view.
+struct ShownStore
+{
+    std::shared_ptr<CVideoFrameStore> store = std::make_shared<CVideoFrameStore>();
+    Engine engine{*store};
+    CVideoView view;
+
+    explicit ShownStore(QSize viewSize)
+    {
+        store->SetExpectedSize(QSize(64, 48));
+        engine.Format("I420", 64, 48);
+        view.resize(viewSize);
+        view.SetFrameSource(store);
+    }
+    ~ShownStore() { view.SetFrameSource(nullptr); }
+};
+
 // The largest difference of any colour channel between two images of the same size (-1 when
 // the sizes differ). Drawing and stills use differently rounded conversions.
 int MaxDifference(const QImage &a, const QImage &b)
@@ -250,13 +267,8 @@ TEST(VideoFrameStore, EngineConvertsForTheViewOnceItHasDrawn)
 
 TEST(VideoFrameStore, AViewThatHasDrawnBlackGetsTheFirstPictureConverted)
 {
-    auto store = std::make_shared<CVideoFrameStore>();
-    Engine engine{*store};
-    store->SetExpectedSize(QSize(64, 48));
-    engine.Format("I420", 64, 48);
-    CVideoView view;
-    view.resize(100, 48);
-    view.SetFrameSource(store);
+    ShownStore fed(QSize(100, 48));
+    auto &[store, engine, view] = fed;
     EXPECT_EQ(view.grab().toImage().pixel(50, 24), qRgb(0, 0, 0)); // no picture yet
     engine.Show([](int, int) { return 235; });
     ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted == 1; }));
@@ -266,20 +278,14 @@ TEST(VideoFrameStore, AViewThatHasDrawnBlackGetsTheFirstPictureConverted)
     const auto stats = store->GetStatistics();
     EXPECT_EQ(stats.convertedForView, 0u);
     EXPECT_EQ(stats.painted, 1u);
-    view.SetFrameSource(nullptr);
 }
 
 // Memory new to the process is slow to fill the first time: the drawn pictures are made once
 // and then reused, also when pictures are replaced before the view draws them.
 TEST(VideoFrameStore, DrawnPicturesAreMadeOnceAndReused)
 {
-    auto store = std::make_shared<CVideoFrameStore>();
-    Engine engine{*store};
-    store->SetExpectedSize(QSize(64, 48));
-    engine.Format("I420", 64, 48);
-    CVideoView view;
-    view.resize(100, 48);
-    view.SetFrameSource(store);
+    ShownStore fed(QSize(100, 48));
+    auto &[store, engine, view] = fed;
     view.grab();
     for (int i = 0; i < 40; ++i) {
         const quint64 before = store->GetStatistics().converted;
@@ -296,18 +302,12 @@ TEST(VideoFrameStore, DrawnPicturesAreMadeOnceAndReused)
     const auto stats = store->GetStatistics();
     EXPECT_GE(stats.replaced, 20u);
     EXPECT_LE(stats.drawnMade, 3u);
-    view.SetFrameSource(nullptr);
 }
 
 TEST(VideoFrameStore, APictureOfAClosedClipIsNeverDrawn)
 {
-    auto store = std::make_shared<CVideoFrameStore>();
-    Engine engine{*store};
-    store->SetExpectedSize(QSize(64, 48));
-    engine.Format("I420", 64, 48);
-    CVideoView view;
-    view.resize(64, 48);
-    view.SetFrameSource(store);
+    ShownStore fed(QSize(64, 48));
+    auto &[store, engine, view] = fed;
     engine.Show([](int, int) { return 16; });
     view.grab(); // the view has drawn: the next picture goes to the converter
     engine.Show([](int, int) { return 235; });
@@ -321,5 +321,4 @@ TEST(VideoFrameStore, APictureOfAClosedClipIsNeverDrawn)
         const QRgb centre = view.grab().toImage().pixel(32, 24);
         return qRed(centre) > 90 && qRed(centre) < 160;
     }));
-    view.SetFrameSource(nullptr);
 }
