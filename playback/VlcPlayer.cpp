@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
 
 #include <vlc/vlc.h>
 
@@ -73,9 +74,15 @@ QStringList CVlcPlayer::StartArguments()
             QStringLiteral("--no-video-title-show")};
 }
 
+QStringList CVlcPlayer::PlatformArguments(int cores)
+{
+    return {QStringLiteral("--text-renderer=none"),
+            QStringLiteral("--avcodec-threads=%1").arg(std::max(1, cores))};
+}
+
 QStringList CVlcPlayer::PlatformArguments()
 {
-    return {QStringLiteral("--text-renderer=none")};
+    return PlatformArguments(QThread::idealThreadCount());
 }
 
 QStringList CVlcPlayer::DecoderPluginCandidates(const QString &pluginPathVariable,
