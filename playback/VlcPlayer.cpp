@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QThread>
 
 #include <vlc/vlc.h>
 
@@ -74,15 +73,9 @@ QStringList CVlcPlayer::StartArguments()
             QStringLiteral("--no-video-title-show")};
 }
 
-QStringList CVlcPlayer::PlatformArguments(int cores)
-{
-    return {QStringLiteral("--text-renderer=none"),
-            QStringLiteral("--avcodec-threads=%1").arg(std::max(1, cores))};
-}
-
 QStringList CVlcPlayer::PlatformArguments()
 {
-    return PlatformArguments(QThread::idealThreadCount());
+    return {QStringLiteral("--text-renderer=none")};
 }
 
 QStringList CVlcPlayer::DecoderPluginCandidates(const QString &pluginPathVariable,

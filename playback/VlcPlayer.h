@@ -39,12 +39,9 @@ public:
 
     // The engine's start arguments, in order.
     static QStringList StartArguments();
-    // What this platform adds after them, for a machine of `cores` processor cores: the player
-    // draws the engine's pictures itself and shows no title or subtitle, so the engine gets no
-    // text renderer (it would build a font database for every video output it makes, on the
-    // way to the first picture); and one decoding thread a core (the engine's own choice is
-    // one more, and each decoding thread holds pictures of its own: 3 MB each at 1080p).
-    static QStringList PlatformArguments(int cores);
+    // What this platform adds after them: the player draws the engine's pictures itself and
+    // shows no title or subtitle, so the engine gets no text renderer (it would build a font
+    // database for every video output it makes, on the way to the first picture).
     static QStringList PlatformArguments();
     // The folder "plugins" beside the executable when it exists, else empty (system plug-ins).
     static QString PluginFolder();
