@@ -8,7 +8,6 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -285,10 +284,6 @@ bool RoomForSteps(const CYuvPicture &picture)
            picture.pitches[2] >= PadTo((picture.width + 1) / 2, kRowStep);
 }
 
-} // namespace
-
-namespace {
-
 // Each picture's mapping starts with its length; the picture follows, 64-byte aligned.
 constexpr std::size_t kPictureHeader = 64;
 
@@ -328,11 +323,6 @@ QImage CFrameScaler::PaddedImage(QSize size)
         return {};
     return QImage(data, size.width(), size.height(), pitch, QImage::Format_RGB32, FreePictureMemory,
                   data);
-}
-
-void CFrameScaler::AlignedFree::operator()(std::uint8_t *p) const
-{
-    FreePictureMemory(p);
 }
 
 bool CFrameScaler::Convert(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPitch,

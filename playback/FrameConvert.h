@@ -34,6 +34,20 @@ QImage ConvertYuv420(const CYuvPicture &source, QSize size, bool turn180);
 
 struct SwsContext;
 
+// Memory for a whole picture, 64-byte aligned, given with all its pages already in place
+// (unless `populate` is false): pages a process touches for the first time are filled one
+// fault at a time, which for a picture of a few megabytes costs several times its conversion.
+// Null when there is none (or for no bytes). Free it with FreePictureMemory only.
+std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate = true);
+void FreePictureMemory(void *memory);
+
+// Owns memory from AllocatePictureMemory.
+struct PictureMemoryFree
+{
+    void operator()(std::uint8_t *memory) const { FreePictureMemory(memory); }
+};
+using PictureMemory = std::unique_ptr<std::uint8_t[], PictureMemoryFree>;
+
 // Colour conversion and scaling of decoded pictures into 32-bit RGB through the system's SIMD
 // scaler (libswscale), bilinear (scaled in YUV first, then converted, unless precise). Keeps its
 // scaling set-up between pictures of the same geometry, so one instance belongs to one thread.
@@ -70,26 +84,14 @@ private:
     bool convertFast(const CYuvPicture &source, std::uint8_t *out, int outPitch, int dstWidth,
                      int dstHeight);
 
-    struct AlignedFree
-    {
-        void operator()(std::uint8_t *p) const;
-    };
-
     bool m_precise = false;
     SwsContext *m_context = nullptr;      // into RGB (straight, or after scaling in YUV)
     SwsContext *m_scaleContext = nullptr; // YUV to YUV at the drawn size
     SwsContext *m_tailContext = nullptr;  // the odd last row
-    std::unique_ptr<std::uint8_t[], AlignedFree> m_scaled; // the scaled YUV planes
+    PictureMemory m_scaled;               // the scaled YUV planes
     std::size_t m_scaledBytes = 0;
     std::vector<std::uint8_t> m_tail;
 };
-
-// Memory for a whole picture, 64-byte aligned, given with all its pages already in place
-// (unless `populate` is false): pages a process touches for the first time are filled one
-// fault at a time, which for a picture of a few megabytes costs several times its conversion.
-// Null when there is none (or for no bytes). Free it with FreePictureMemory only.
-std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate = true);
-void FreePictureMemory(void *memory);
 
 // Where a video of the given pixel size is drawn inside an area: at its own size and centred
 // when it fits, otherwise scaled down to fit keeping its aspect ratio, centred. Never enlarged.

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -20,11 +19,7 @@ constexpr unsigned Align(unsigned value, unsigned alignment)
 
 struct CVideoFrameStore::Frame
 {
-    struct FreeMemory
-    {
-        void operator()(std::uint8_t *p) const { FreePictureMemory(p); }
-    };
-    std::unique_ptr<std::uint8_t, FreeMemory> memory;
+    PictureMemory memory;
     std::uint8_t *planes[3] = {nullptr, nullptr, nullptr};
     int pitches[3] = {0, 0, 0};
     int lines[3] = {0, 0, 0};
@@ -347,7 +342,6 @@ std::shared_ptr<CVideoFrameStore::Frame> CVideoFrameStore::takeNewest()
     if (m_drawnReady) {
         keepSpare(std::move(m_drawnFront));
         m_drawnFront = std::move(m_drawnReady);
-        m_drawnReady.reset();
     }
     return m_front;
 }
