@@ -14,37 +14,16 @@ extern "C" {
 
 namespace {
 
-// Source sample positions for one output axis: for each output index the first of the two
-// neighbouring source samples and the weight of the second (0..256), sampling at pixel centres.
-struct AxisMap
-{
-    std::vector<int> index;
-    std::vector<int> weight;
-};
+// Source sample positions for one output axis (weights in 1/256), the last sample first when
+// reversed.
+using AxisMap = CBilinearAxis;
 
 AxisMap MapAxis(int sourceLength, int targetLength, bool reversed)
 {
-    AxisMap map;
-    map.index.resize(targetLength);
-    map.weight.resize(targetLength);
-    // Position of target sample t in source samples, in 1/65536: (t + 0.5) * s / d - 0.5.
-    const std::int64_t step = (std::int64_t(sourceLength) << 16) / targetLength;
-    const std::int64_t start = step / 2 - (1 << 15);
-    for (int t = 0; t < targetLength; ++t) {
-        std::int64_t pos = start + step * t;
-        int i = 0;
-        int w = 0;
-        if (pos > 0) {
-            i = int(pos >> 16);
-            w = int((pos & 0xffff) >> 8);
-        }
-        if (i >= sourceLength - 1) {
-            i = std::max(sourceLength - 2, 0);
-            w = sourceLength > 1 ? 256 : 0;
-        }
-        const int slot = reversed ? targetLength - 1 - t : t;
-        map.index[slot] = i;
-        map.weight[slot] = w;
+    AxisMap map = MapBilinearAxis(sourceLength, targetLength, 256);
+    if (reversed) {
+        std::reverse(map.index.begin(), map.index.end());
+        std::reverse(map.weight.begin(), map.weight.end());
     }
     return map;
 }
@@ -384,18 +363,16 @@ bool CFrameScaler::convertStraight(const CYuvPicture &source, std::uint8_t *out,
 // The quick way: scaling a planar picture and turning planar YUV into RGB at its own size each
 // have vector code in the scaler, while scaling straight into RGB goes through its generic row
 // code at about twice the cost. So the picture is first scaled in YUV (bilinear, into buffers
-// of our own), then converted. That converter only takes an even number of rows; an odd last
+// of our own; by our two-tap scaler when it shrinks by at most half, as a fitted video does),
+// then converted. That converter only takes an even number of rows; an odd last
 // row is converted on its own from a two-row copy.
 bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int outPitch,
                                int dstWidth, int dstHeight)
 {
     CYuvPicture picture = source;
     if (source.width != dstWidth || source.height != dstHeight || !RoomForSteps(source)) {
-        m_scaleContext = sws_getCachedContext(
-            m_scaleContext, source.width, source.height, AV_PIX_FMT_YUV420P, dstWidth, dstHeight,
-            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
-        if (!m_scaleContext)
-            return false;
+        const int sourceChromaWidth = (source.width + 1) / 2;
+        const int sourceChromaHeight = (source.height + 1) / 2;
         const int chromaWidth = (dstWidth + 1) / 2;
         const int chromaHeight = (dstHeight + 1) / 2;
         const int lumaPitch = PadTo(dstWidth, 64);
@@ -414,9 +391,23 @@ bool CFrameScaler::convertFast(const CYuvPicture &source, std::uint8_t *out, int
         const int pitches[4] = {lumaPitch, chromaPitch, chromaPitch, 0};
         const std::uint8_t *const sourcePlanes[3] = {source.planes[0], source.planes[1],
                                                      source.planes[2]};
-        if (sws_scale(m_scaleContext, sourcePlanes, source.pitches, 0, source.height, planes,
-                      pitches) != dstHeight)
-            return false;
+        // Shrinking by at most half (the usual case: a video fitted into its view) takes the
+        // two-tap scaler, several times cheaper than the general one; anything else the latter.
+        if (CPlaneScaler::Accelerated() &&
+            m_lumaScaler.Prepare(source.width, source.height, dstWidth, dstHeight) &&
+            m_chromaScaler.Prepare(sourceChromaWidth, sourceChromaHeight, chromaWidth,
+                                   chromaHeight)) {
+            m_lumaScaler.Scale(sourcePlanes[0], source.pitches[0], planes[0], pitches[0]);
+            m_chromaScaler.Scale(sourcePlanes[1], source.pitches[1], planes[1], pitches[1]);
+            m_chromaScaler.Scale(sourcePlanes[2], source.pitches[2], planes[2], pitches[2]);
+        } else {
+            m_scaleContext = sws_getCachedContext(
+                m_scaleContext, source.width, source.height, AV_PIX_FMT_YUV420P, dstWidth,
+                dstHeight, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+            if (!m_scaleContext || sws_scale(m_scaleContext, sourcePlanes, source.pitches, 0,
+                                             source.height, planes, pitches) != dstHeight)
+                return false;
+        }
         for (int i = 0; i < 3; ++i) {
             picture.planes[i] = planes[i];
             picture.pitches[i] = pitches[i];

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlaneScale.h"
+
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -86,9 +88,11 @@ private:
 
     bool m_precise = false;
     SwsContext *m_context = nullptr;      // into RGB (straight, or after scaling in YUV)
-    SwsContext *m_scaleContext = nullptr; // YUV to YUV at the drawn size
-    SwsContext *m_tailContext = nullptr;  // the odd last row
-    PictureMemory m_scaled;               // the scaled YUV planes
+    SwsContext *m_scaleContext = nullptr; // YUV to YUV at the drawn size, shrinking by more
+    CPlaneScaler m_lumaScaler;            // YUV to YUV at the drawn size, by at most half
+    CPlaneScaler m_chromaScaler;
+    SwsContext *m_tailContext = nullptr; // the odd last row
+    PictureMemory m_scaled;              // the scaled YUV planes
     std::size_t m_scaledBytes = 0;
     std::vector<std::uint8_t> m_tail;
 };
