@@ -292,11 +292,16 @@ void FreePictureMemory(void *memory)
     munmap(base, length);
 }
 
+qsizetype CFrameScaler::PicturePitch(int width)
+{
+    return qsizetype(PadTo(width, kRowStep)) * 4;
+}
+
 QImage CFrameScaler::PaddedImage(QSize size)
 {
     if (size.isEmpty())
         return {};
-    const qsizetype pitch = qsizetype(PadTo(size.width(), kRowStep)) * 4;
+    const qsizetype pitch = PicturePitch(size.width());
     auto *data = AllocatePictureMemory(std::size_t(pitch) * size.height());
     if (!data)
         return {};
@@ -473,7 +478,7 @@ bool CFrameScaler::Convert(const CYuvPicture &source, QImage &image, QSize size,
     if (size.isEmpty() || !source.IsValid())
         return false;
     if (image.size() != size || image.format() != QImage::Format_RGB32 ||
-        image.bytesPerLine() < qsizetype(PadTo(size.width(), kRowStep)) * 4)
+        image.bytesPerLine() < PicturePitch(size.width()))
         image = PaddedImage(size);
     if (image.isNull())
         return false;

@@ -68,6 +68,10 @@ public:
     CFrameScaler(const CFrameScaler &) = delete;
     CFrameScaler &operator=(const CFrameScaler &) = delete;
 
+    // The bytes per row of the pictures Convert makes (rows padded for the vector steps);
+    // an image of its own with such rows is converted into as it is.
+    static qsizetype PicturePitch(int width);
+
     // Like ConvertYuv420; false (nothing written) when the scaler refuses the sizes.
     bool Convert(const CYuvPicture &source, std::uint8_t *dst, qsizetype dstPitch, int dstWidth,
                  int dstHeight, bool turn180);

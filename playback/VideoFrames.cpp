@@ -1,8 +1,10 @@
 #include "VideoFrames.h"
 
 #include "PlaybackLog.h"
+#include "X11Presenter.h"
 
 #include <QPainter>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <chrono>
@@ -43,6 +45,7 @@ qint64 NowNs()
 } // namespace
 
 CVideoFrameStore::CVideoFrameStore()
+    : m_presenter(CX11Presenter::ForApplication())
 {
     m_converter = std::thread([this] { convertLoop(); });
 }
@@ -138,6 +141,10 @@ void CVideoFrameStore::Cleanup()
     keepSpare(std::move(m_drawnReady));
     m_drawnReady.reset();
     m_visible = QSize();
+    m_directGeneration = -1;
+    // Pictures already put into the window are on the screen before the view paints it black.
+    if (m_presenter)
+        m_presenter->Sync();
     wakeView();
 }
 
@@ -204,12 +211,14 @@ void CVideoFrameStore::convertLoop()
         const QSize area = m_drawArea;
         const QSize visible = frame->generation == m_generation ? m_visible : QSize();
         std::shared_ptr<Drawn> drawn = takeSpare();
+        const bool direct = m_directWindow != 0;
         lock.unlock();
 
         drawn->serial = 0;
         const bool turned = m_turned.load();
         const QSize size = FitVideoRect(area, visible).size();
         const qint64 started = NowNs();
+        shareMemory(*drawn, size, direct);
         if (!area.isEmpty() && visible.isValid() &&
             m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image, size, turned)) {
             drawn->serial = frame->serial;
@@ -230,6 +239,10 @@ void CVideoFrameStore::convertLoop()
             ++m_statistics.converted;
             m_statistics.convertNs += took;
             m_statistics.convertMaxNs = std::max(m_statistics.convertMaxNs, took);
+            if (putDirect(frame, drawn, area)) {
+                prepareSpare(lock, frame, visible, size, turned);
+                continue;
+            }
             keepSpare(std::move(m_drawnReady));
             m_drawnReady = std::move(drawn);
         } else {
@@ -268,12 +281,58 @@ void CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
         m_drawnSpares.erase(stale);
     }
     m_converting = frame.get(); // the engine keeps off it meanwhile
+    const bool direct = m_directWindow != 0;
     lock.unlock();
+    shareMemory(*drawn, size, direct);
     m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image, size, turned);
     drawn->serial = 0; // never taken for a picture
     lock.lock();
     m_converting = nullptr;
     keepSpare(std::move(drawn));
+}
+
+void CVideoFrameStore::shareMemory(Drawn &drawn, QSize size, bool direct)
+{
+    if (!m_presenter)
+        return;
+    // The window system may still be reading it from the last time it was put.
+    m_presenter->WaitUntilRead(drawn.image);
+    if (direct && !size.isEmpty() &&
+        (drawn.image.size() != size || !m_presenter->IsShared(drawn.image))) {
+        QImage shared =
+            m_presenter->AllocatePicture(size, CFrameScaler::PicturePitch(size.width()));
+        if (!shared.isNull())
+            drawn.image = std::move(shared);
+    }
+}
+
+bool CVideoFrameStore::putDirect(const std::shared_ptr<Frame> &frame, std::shared_ptr<Drawn> &drawn,
+                                 QSize area)
+{
+    // Only while the view is not busy with a picture of its own, has nothing left to repaint,
+    // and drew the last picture of this clip at exactly this place.
+    if (!m_presenter || !m_directWindow || m_frontHeld || m_wakePending ||
+        frame->generation != m_directGeneration || area != m_directArea ||
+        drawn->image.size() != m_directTarget.size() ||
+        !m_presenter->Put(drawn->image, m_directWindow, m_directTarget.topLeft()))
+        return false;
+    if (m_ready)
+        ++m_statistics.replaced;
+    m_ready.reset();
+    keepSpare(std::move(m_drawnReady));
+    m_drawnReady.reset();
+    m_front = frame;
+    keepSpare(std::move(m_drawnFront));
+    m_drawnFront = std::move(drawn);
+    ++m_statistics.taken;
+    if (frame->serial != m_paintedSerial) {
+        m_paintedSerial = frame->serial;
+        const qint64 delay = NowNs() - frame->shownNs;
+        ++m_statistics.painted;
+        m_statistics.showToPaintNs += delay;
+        m_statistics.showToPaintMaxNs = std::max(m_statistics.showToPaintMaxNs, delay);
+    }
+    return true;
 }
 
 std::shared_ptr<CVideoFrameStore::Drawn> CVideoFrameStore::takeSpare()
@@ -305,6 +364,11 @@ void CVideoFrameStore::wakeView()
 void CVideoFrameStore::SetView(CVideoView *view)
 {
     std::lock_guard lock(m_mutex);
+    // The old view's window may be about to go.
+    if (m_presenter && m_directWindow)
+        m_presenter->ForgetWindow(m_directWindow);
+    m_directWindow = 0;
+    m_directGeneration = -1;
     m_view = view;
     m_wakePending = false;
 }
@@ -334,6 +398,7 @@ std::shared_ptr<CVideoFrameStore::Frame> CVideoFrameStore::takeNewest()
 {
     std::lock_guard lock(m_mutex);
     m_wakePending = false;
+    m_frontHeld = true;
     if (m_ready) {
         m_front = std::move(m_ready);
         m_ready.reset();
@@ -344,6 +409,12 @@ std::shared_ptr<CVideoFrameStore::Frame> CVideoFrameStore::takeNewest()
         m_drawnFront = std::move(m_drawnReady);
     }
     return m_front;
+}
+
+void CVideoFrameStore::releaseFront()
+{
+    std::lock_guard lock(m_mutex);
+    m_frontHeld = false;
 }
 
 QSize CVideoFrameStore::visibleSize(Frame &frame)
@@ -387,8 +458,11 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
         m_drawArea = area.size();
     }
     const std::shared_ptr<Frame> frame = takeNewest();
+    const auto release = qScopeGuard([this] { releaseFront(); });
     if (!frame) {
         m_lastTarget = QRect();
+        std::lock_guard lock(m_mutex);
+        m_directGeneration = -1;
         return 0;
     }
     const QSize video = visibleSize(*frame);
@@ -434,6 +508,20 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
     m_lastTarget = target;
     m_lastArea = area;
     m_lastGeneration = frame->generation;
+
+    // Where the next pictures of this clip may go straight to the window (see putDirect).
+    std::uint32_t window = 0;
+    if (m_presenter && m_view && area == m_view->rect() && m_view->devicePixelRatioF() == 1.0) {
+        const WId id = m_view->internalWinId();
+        if (id && m_presenter->UseWindow(std::uint32_t(id), m_view->size()))
+            window = std::uint32_t(id);
+    }
+
+    std::lock_guard lock(m_mutex);
+    m_directWindow = window;
+    m_directTarget = target;
+    m_directArea = area.size();
+    m_directGeneration = frame->generation;
     if (frame->serial != m_paintedSerial) {
         // A new clip, or the picture drawn at another size (the window resized).
         if ((frame->generation != m_paintedGeneration || target.size() != m_loggedSize) &&
@@ -449,7 +537,6 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
         m_paintedGeneration = frame->generation;
         m_paintedSerial = frame->serial;
         const qint64 delay = NowNs() - frame->shownNs;
-        std::lock_guard lock(m_mutex);
         ++m_statistics.painted;
         m_statistics.showToPaintNs += delay;
         m_statistics.showToPaintMaxNs = std::max(m_statistics.showToPaintMaxNs, delay);
@@ -470,6 +557,7 @@ QRect CVideoFrameStore::DirtyRect(const QRect &area)
 QImage CVideoFrameStore::Snapshot()
 {
     const std::shared_ptr<Frame> frame = takeNewest();
+    const auto release = qScopeGuard([this] { releaseFront(); });
     if (!frame)
         return {};
     const QSize video = visibleSize(*frame);
@@ -490,6 +578,7 @@ bool CVideoFrameStore::HasPicture() const
 QSize CVideoFrameStore::PictureSize()
 {
     const std::shared_ptr<Frame> frame = takeNewest();
+    const auto release = qScopeGuard([this] { releaseFront(); });
     return frame ? visibleSize(*frame) : QSize();
 }
 

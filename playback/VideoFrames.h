@@ -23,6 +23,8 @@
 // (the first picture, a resized view, rotation while paused) does the view convert the picture
 // itself. Stills are made from the YUV picture at the video's own size. The engine never touches
 // a widget (it wakes the view with a queued call).
+class CX11Presenter;
+
 class CVideoFrameStore : public CVideoFrameSource
 {
 public:
@@ -97,7 +99,16 @@ private:
         QSize video;
         bool turned = false;
     };
+    // Takes the newest picture for the user-interface thread, which holds it (and the drawn
+    // front picture) until releaseFront.
     std::shared_ptr<Frame> takeNewest();
+    void releaseFront();
+    // Puts a converted picture straight into the view's window when it goes exactly where the
+    // view drew the last one; it is then the front picture. m_mutex held.
+    bool putDirect(const std::shared_ptr<Frame> &frame, std::shared_ptr<Drawn> &drawn, QSize area);
+    // Gives a drawn picture memory the window system reads from, when pictures go straight
+    // to the window. Converter thread, m_mutex not held.
+    void shareMemory(Drawn &drawn, QSize size, bool direct);
     QSize visibleSize(Frame &frame);
     static CYuvPicture pictureOf(const Frame &frame, QSize visible);
     void wakeView();
@@ -127,6 +138,15 @@ private:
     quint64 m_serial = 0;
     int m_generation = 0;
     QSize m_visible; // for the current generation, once known
+    // Straight to the view's window (see putDirect): where and for which clip the view drew
+    // the last picture, and whether it holds the front picture right now.
+    std::shared_ptr<CX11Presenter> m_presenter;
+    std::uint32_t m_directWindow = 0;
+    QRect m_directTarget;
+    QSize m_directArea;
+    int m_directGeneration = -1;
+    bool m_frontHeld = false;
+    quint64 m_paintedSerial = 0;
     QSize m_expected;
     Statistics m_statistics;
 
@@ -144,7 +164,6 @@ private:
     QRect m_lastTarget;
     QRect m_lastArea;
     int m_lastGeneration = -1;
-    quint64 m_paintedSerial = 0;
     int m_paintedGeneration = -1;
     QSize m_loggedSize;
     QImage m_picture;

@@ -1,6 +1,7 @@
 #include "VideoView.h"
 
 #include <QPainter>
+#include <QWindow>
 
 CVideoView::CVideoView(QWidget *parent)
     : QWidget(parent)
@@ -30,6 +31,25 @@ void CVideoView::SetFrameSource(std::shared_ptr<CVideoFrameSource> source)
     if (m_source)
         m_source->SetView(this);
     update();
+}
+
+void CVideoView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (QWindow *window = windowHandle()) {
+        window->removeEventFilter(this);
+        window->installEventFilter(this);
+    }
+}
+
+bool CVideoView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Pictures may have gone to the window without passing through the toolkit's buffer
+    // (straight from the picture source), so what that buffer holds can be an older picture:
+    // when the window system asks for a part of the window again, it is painted afresh.
+    if (event->type() == QEvent::Expose && watched == windowHandle())
+        update();
+    return QWidget::eventFilter(watched, event);
 }
 
 void CVideoView::FrameArrived()

@@ -46,8 +46,11 @@ public:
     // Asks for a repaint with the newest picture; safe to queue from the engine's threads.
     Q_INVOKABLE void FrameArrived();
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     std::shared_ptr<CVideoFrameSource> m_source;
