@@ -91,7 +91,7 @@ std::shared_ptr<CX11Presenter> CX11Presenter::ForApplication()
 {
     static std::shared_ptr<CX11Presenter> presenter;
     static bool tried = false;
-    if (!tried) {
+    if (!tried && qGuiApp) {
         tried = true;
         if (QGuiApplication::platformName() == QLatin1String("xcb"))
             presenter = Connect(qgetenv("DISPLAY"));
@@ -254,6 +254,10 @@ bool CX11Presenter::Put(const QImage &image, std::uint32_t window, QPoint at)
     // Requests are carried out in order: when this one is answered, the picture has been read.
     segment.pending = xcb_get_input_focus(m_connection).sequence;
     xcb_flush(m_connection);
+    // Nothing here asks for events; what arrives is errors, say for a window that went just
+    // before a put. They are dropped rather than left to pile up.
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection))
+        std::free(event);
     return true;
 }
 
