@@ -165,6 +165,11 @@ QImage CX11Presenter::AllocatePicture(QSize size, qsizetype bytesPerLine)
     if (size.isEmpty() || bytesPerLine < qsizetype(size.width()) * 4 || size.width() > 32767 ||
         size.height() > 32767)
         return {};
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_refused)
+            return {};
+    }
     const std::size_t length = std::size_t(bytesPerLine) * std::size_t(size.height());
     const int fd = memfd_create("rx9-picture", MFD_CLOEXEC);
     if (fd < 0)
@@ -182,6 +187,8 @@ QImage CX11Presenter::AllocatePicture(QSize size, qsizetype bytesPerLine)
         m_connection, xcb_shm_attach_fd_checked(m_connection, id, fd, /*read_only=*/1)));
     if (error) {
         munmap(mapping, length);
+        std::lock_guard lock(m_mutex);
+        m_refused = true;
         return {};
     }
     auto *memory = static_cast<std::uint8_t *>(mapping);

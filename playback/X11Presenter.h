@@ -41,8 +41,9 @@ public:
     void ForgetWindow(std::uint32_t window);
 
     // A picture of the given size whose memory the server reads from, rows bytesPerLine apart
-    // (at least 4 x width); a null image when that fails. The memory is given back to the
-    // system and the server when the last copy of the image goes.
+    // (at least 4 x width); a null image when that fails. Once the server has refused shared
+    // memory (a server on another machine, say), no more is asked for. The memory is given back
+    // to the system and the server when the last copy of the image goes.
     QImage AllocatePicture(QSize size, qsizetype bytesPerLine);
     // How many shared pictures are alive.
     std::size_t SharedPictures() const;
@@ -75,6 +76,7 @@ private:
     std::weak_ptr<CX11Presenter> m_self;
     mutable std::mutex m_mutex; // guards the rest
     std::map<const std::uint8_t *, Segment> m_segments;
+    bool m_refused = false; // the server would not take shared memory
     struct Window
     {
         bool usable = false;
