@@ -99,16 +99,19 @@ std::shared_ptr<CX11Presenter> CX11Presenter::ForApplication()
     return presenter;
 }
 
-bool CX11Presenter::windowUsable(std::uint32_t window, QSize size, std::uint8_t *depth)
+CX11Presenter::Check CX11Presenter::checkWindow(std::uint32_t window, QSize size,
+                                                std::uint8_t *depth)
 {
     const auto geometryCookie = xcb_get_geometry(m_connection, window);
     const auto attributesCookie = xcb_get_window_attributes(m_connection, window);
     const auto geometry = Own(xcb_get_geometry_reply(m_connection, geometryCookie, nullptr));
     const auto attributes =
         Own(xcb_get_window_attributes_reply(m_connection, attributesCookie, nullptr));
+    // The toolkit's requests for the window (made, resized) may not have reached the server
+    // yet: ask again next time.
     if (!geometry || !attributes || geometry->width != size.width() ||
         geometry->height != size.height())
-        return false;
+        return Check::NotNow;
     const xcb_setup_t *setup = xcb_get_setup(m_connection);
     std::uint8_t visualDepth = 0;
     const xcb_visualtype_t *visual = FindVisual(setup, attributes->visual, &visualDepth);
@@ -121,7 +124,7 @@ bool CX11Presenter::windowUsable(std::uint32_t window, QSize size, std::uint8_t 
         BitsPerPixel(setup, geometry->depth) == 32 &&
         setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
     *depth = geometry->depth;
-    return layout;
+    return layout ? Check::Usable : Check::Unusable;
 }
 
 bool CX11Presenter::UseWindow(std::uint32_t window, QSize size)
@@ -135,7 +138,10 @@ bool CX11Presenter::UseWindow(std::uint32_t window, QSize size)
             return it->second.usable;
     }
     Window entry;
-    entry.usable = windowUsable(window, size, &entry.depth);
+    const Check check = checkWindow(window, size, &entry.depth);
+    if (check == Check::NotNow)
+        return false;
+    entry.usable = check == Check::Usable;
     if (entry.usable) {
         entry.gc = xcb_generate_id(m_connection);
         const std::uint32_t noExposures = 0;

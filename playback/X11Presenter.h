@@ -35,7 +35,8 @@ public:
     CX11Presenter &operator=(const CX11Presenter &) = delete;
 
     // Whether pictures can go to `window`: it exists on this display, has the given size in
-    // pixels and a suitable visual. Asks the server once per window (until it is forgotten).
+    // pixels and a suitable visual. Asks the server until it has found the window at that size,
+    // then remembers the answer (until the window is forgotten).
     bool UseWindow(std::uint32_t window, QSize size);
     // Drops what is known about a window (before it is destroyed).
     void ForgetWindow(std::uint32_t window);
@@ -70,7 +71,8 @@ private:
     explicit CX11Presenter(xcb_connection_t *connection);
     static void Release(void *picture);
     void release(std::uint8_t *memory);
-    bool windowUsable(std::uint32_t window, QSize size, std::uint8_t *depth);
+    enum class Check { Usable, Unusable, NotNow };
+    Check checkWindow(std::uint32_t window, QSize size, std::uint8_t *depth);
 
     xcb_connection_t *m_connection;
     std::weak_ptr<CX11Presenter> m_self;

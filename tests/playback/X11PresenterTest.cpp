@@ -123,6 +123,8 @@ TEST(X11PresenterOnX11, PutsSharedPicturesWhereAskedAndOnlyThose)
     EXPECT_FALSE(presenter->IsShared(copy));
     EXPECT_FALSE(presenter->Put(copy, window, QPoint(0, 0)));
     EXPECT_FALSE(presenter->Put(picture, other, QPoint(0, 0)));
+    // A window asked about before it had the size the toolkit gave it is asked about again.
+    EXPECT_TRUE(presenter->UseWindow(other, QSize(32, 32)));
     presenter->ForgetWindow(window);
     EXPECT_FALSE(presenter->Put(picture, window, QPoint(0, 0)));
     presenter->Sync();
