@@ -162,7 +162,7 @@ void CPlaneScaler::blendRows(const std::uint8_t *row0, const std::uint8_t *row1,
         return;
     }
 #ifdef RX9_PLANE_SCALE_SSSE3
-    if (m_kernel == Kernel::Best && Accelerated()) {
+    if (m_vector) {
         BlendRowsSsse3(row0, row1, weight, count, out);
         return;
     }
@@ -174,7 +174,7 @@ void CPlaneScaler::blendRows(const std::uint8_t *row0, const std::uint8_t *row1,
 void CPlaneScaler::scaleRow(const std::uint8_t *row, std::uint8_t *out) const
 {
 #ifdef RX9_PLANE_SCALE_SSSE3
-    if (m_kernel == Kernel::Best && Accelerated()) {
+    if (m_vector) {
         ScaleRowSsse3(row, m_groups.data(), int(m_groups.size()), out);
         return;
     }

@@ -36,7 +36,7 @@ public:
     static bool Accelerated();
 
     explicit CPlaneScaler(Kernel kernel = Kernel::Best)
-        : m_kernel(kernel)
+        : m_vector(kernel == Kernel::Best && Accelerated())
     {}
 
     // Sets up for the given sizes (kept when they are the ones set up already); false when they
@@ -65,7 +65,7 @@ private:
                    std::uint8_t *out) const;
     void scaleRow(const std::uint8_t *row, std::uint8_t *out) const;
 
-    Kernel m_kernel;
+    bool m_vector; // the vector path, not the plain one
     int m_sourceWidth = 0;
     int m_sourceHeight = 0;
     int m_targetWidth = 0;

@@ -143,7 +143,7 @@ void CVideoFrameStore::Cleanup()
     m_visible = QSize();
     m_directGeneration = -1;
     // Pictures already put into the window are on the screen before the view paints it black.
-    if (m_presenter)
+    if (m_presenter && m_directWindow)
         m_presenter->Sync();
     wakeView();
 }

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+class CX11Presenter;
+
 // The player's own video output. The media engine decodes into a small pool of planar YUV
 // picture buffers (engine threads: Format, Lock, Display, Cleanup). When a picture is shown it
 // goes to a converter thread of the store's own, which turns it into RGB straight at the size
@@ -21,10 +23,10 @@
 // ready image on the screen, and the engine's display thread is back in time for the next
 // picture (it drops pictures it cannot show on time). Only when the ready image does not fit
 // (the first picture, a resized view, rotation while paused) does the view convert the picture
-// itself. Stills are made from the YUV picture at the video's own size. The engine never touches
-// a widget (it wakes the view with a queued call).
-class CX11Presenter;
-
+// itself. On X11, once the view has drawn a clip's picture, the converter puts the clip's next
+// pictures at the same place in the view's window itself (CX11Presenter). Stills are made from
+// the YUV picture at the video's own size. The engine never touches a widget (it wakes the view
+// with a queued call).
 class CVideoFrameStore : public CVideoFrameSource
 {
 public:

@@ -30,8 +30,7 @@ class CVlcPlayer
 {
 public:
     // extraArguments follow the five start arguments and the platform's (tests add
-    // "--aout=dummy"). The
-    // environment variable RX9_ENGINE_ARGS adds more, separated by spaces.
+    // "--aout=dummy"). The environment variable RX9_ENGINE_ARGS adds more, separated by spaces.
     explicit CVlcPlayer(const QStringList &extraArguments = {});
     ~CVlcPlayer();
     CVlcPlayer(const CVlcPlayer &) = delete;
