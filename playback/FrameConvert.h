@@ -39,6 +39,7 @@ struct SwsContext;
 // Memory for a whole picture, 64-byte aligned, given with all its pages already in place
 // (unless `populate` is false): pages a process touches for the first time are filled one
 // fault at a time, which for a picture of a few megabytes costs several times its conversion.
+// Pictures of 2 MB and more are put in huge pages where the system gives them.
 // Null when there is none (or for no bytes). Free it with FreePictureMemory only.
 std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate = true);
 void FreePictureMemory(void *memory);

@@ -25,9 +25,11 @@ struct CVideoFrameStore::Frame
     std::uint8_t *planes[3] = {nullptr, nullptr, nullptr};
     int pitches[3] = {0, 0, 0};
     int lines[3] = {0, 0, 0};
-    int width = 0;  // buffer width in pixels
-    int height = 0; // buffer height in lines (may include padding)
+    int width = 0;         // buffer width in pixels
+    int height = 0;        // buffer height in lines (may include padding)
+    std::size_t bytes = 0; // of memory, all planes
     bool fullRange = false;
+    bool warm = false; // its memory has been written once (new memory is slow the first time)
     int generation = 0;
     quint64 serial = 0;
     qint64 shownNs = 0; // when the engine showed it
@@ -92,15 +94,31 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
                                   std::size_t(pitches[2]) * ch};
     const std::size_t total = sizes[0] + sizes[1] + sizes[2];
 
+    // Rows are read a few bytes past the visible width: keep a little slack at the end.
+    const std::size_t bytes = total + 64;
+    // The last clip's buffers, when they have the same size: clips of one card usually do.
+    std::vector<SpareMemory> reused;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_spareBytes == bytes)
+            reused = std::move(m_spareMemory);
+        m_spareMemory.clear();
+        m_spareBytes = 0;
+    }
     std::vector<std::shared_ptr<Frame>> pool;
     for (int i = 0; i < PoolSize; ++i) {
         auto frame = std::make_shared<Frame>();
-        // Rows are read a few bytes past the visible width: keep a little slack at the end.
-        // The engine writes into the first buffers free, so the first three are the ones in
-        // use from the start; the others only when pictures are held on to longer.
-        frame->memory.reset(AllocatePictureMemory(total + 64, i < 3));
+        if (std::size_t(i) < reused.size()) {
+            frame->memory = std::move(reused[std::size_t(i)].memory);
+            frame->warm = reused[std::size_t(i)].warm;
+        } else {
+            // Written for the first time by the converter thread while the engine gets its
+            // first picture ready (see warmUp), not by the engine's copy of that picture.
+            frame->memory.reset(AllocatePictureMemory(bytes, false));
+        }
         if (!frame->memory)
             return 0;
+        frame->bytes = bytes;
         frame->planes[0] = frame->memory.get();
         frame->planes[1] = frame->planes[0] + sizes[0];
         frame->planes[2] = frame->planes[1] + sizes[1];
@@ -124,16 +142,20 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     for (auto &frame : m_pool)
         frame->generation = m_generation;
     m_visible = visibleKnown ? QSize(int(w), int(h)) : QSize();
+    m_warmUp = true;
+    m_convertWake.notify_one();
     return PoolSize;
 }
 
 void CVideoFrameStore::Cleanup()
 {
     std::lock_guard lock(m_mutex);
+    std::vector<std::shared_ptr<Frame>> pool = std::move(m_pool);
     m_pool.clear();
     m_writing = nullptr;
     m_pending.reset();
     m_ready.reset();
+    m_warmUp = false;
     // A picture still being converted belongs to the clip that has gone: it is dropped when
     // the converter is done with it.
     ++m_generation;
@@ -142,6 +164,14 @@ void CVideoFrameStore::Cleanup()
     m_drawnReady.reset();
     m_visible = QSize();
     m_directGeneration = -1;
+    // Buffers nobody else holds any more are kept for the next clip (the converter or the view
+    // may still be busy with one: that one goes with them). The engine also sets up its output
+    // more than once when it opens a clip.
+    m_spareMemory.clear();
+    m_spareBytes = pool.empty() ? 0 : pool.front()->bytes;
+    for (auto &frame : pool)
+        if (frame.use_count() == 1)
+            m_spareMemory.push_back({std::move(frame->memory), frame->warm});
     // Pictures already put into the window are on the screen before the view paints it black.
     if (m_presenter && m_directWindow)
         m_presenter->Sync();
@@ -152,17 +182,27 @@ void *CVideoFrameStore::Lock(void **planes)
 {
     std::lock_guard lock(m_mutex);
     // Any buffer but the one drawn last, the one ready to be drawn, the one waiting for the
-    // converter and the one being converted: with five buffers there is always one.
+    // converter and the one being converted (or warmed): with five buffers there is always
+    // one. One written before is quicker to write.
+    Frame *chosen = nullptr;
     for (auto &frame : m_pool) {
         if (frame == m_ready || frame == m_front || frame == m_pending ||
-            frame.get() == m_converting)
+            frame.get() == m_converting || frame.get() == m_warming)
             continue;
-        m_writing = frame.get();
-        for (int p = 0; p < 3; ++p)
-            planes[p] = frame->planes[p];
-        return frame.get();
+        if (!chosen || (frame->warm && !chosen->warm))
+            chosen = frame.get();
+        if (chosen->warm)
+            break;
     }
-    return nullptr; // cannot happen with PoolSize >= 5
+    if (!chosen)
+        return nullptr; // cannot happen with PoolSize >= 5
+    chosen->warm = true;
+    m_writing = chosen;
+    if (m_statistics.delivered == 0 && PlaybackLog::Enabled())
+        PlaybackLog::Write("lock");
+    for (int p = 0; p < 3; ++p)
+        planes[p] = chosen->planes[p];
+    return chosen;
 }
 
 void CVideoFrameStore::Display(void *picture)
@@ -202,23 +242,26 @@ void CVideoFrameStore::convertLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_convertWake.wait(lock, [this] { return m_stopping || m_pending; });
+        m_convertWake.wait(lock, [this] { return m_stopping || m_pending || m_warmUp; });
         if (m_stopping)
             return;
+        if (!m_pending) {
+            warmUp(lock);
+            continue;
+        }
         std::shared_ptr<Frame> frame = std::move(m_pending);
         m_pending.reset();
         m_converting = frame.get();
         const QSize area = m_drawArea;
         const QSize visible = frame->generation == m_generation ? m_visible : QSize();
         std::shared_ptr<Drawn> drawn = takeSpare();
-        const bool direct = m_directWindow != 0;
         lock.unlock();
 
         drawn->serial = 0;
         const bool turned = m_turned.load();
         const QSize size = FitVideoRect(area, visible).size();
         const qint64 started = NowNs();
-        shareMemory(*drawn, size, direct);
+        shareMemory(*drawn, size);
         if (!area.isEmpty() && visible.isValid() &&
             m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image, size, turned)) {
             drawn->serial = frame->serial;
@@ -257,7 +300,60 @@ void CVideoFrameStore::convertLoop()
     }
 }
 
-void CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
+void CVideoFrameStore::warmUp(std::unique_lock<std::mutex> &lock)
+{
+    // Between a clip's format and its first picture the engine is busy decoding and waiting
+    // for its clock: a good time to write the buffers of the clip once, and to make one
+    // conversion at the size the view draws at, so that the first pictures find their memory
+    // ready (the first write to memory new to the process costs several times a conversion).
+    // A picture to convert interrupts this; it is taken up again afterwards.
+    m_warmUp = false;
+    const int generation = m_generation;
+    // The engine writes into the first buffers free, so the first three are the ones in use
+    // from the start; the others only when pictures are held on to longer.
+    for (int i = 0; i < std::min(3, int(m_pool.size())); ++i) {
+        if (m_pending || m_stopping || m_generation != generation) {
+            // Taken up again after the picture; a new clip has asked for its own warm-up.
+            if (m_generation == generation)
+                m_warmUp = true;
+            return;
+        }
+        const std::shared_ptr<Frame> frame = m_pool[std::size_t(i)];
+        if (frame->warm || frame.get() == m_writing || frame == m_ready || frame == m_front ||
+            frame.get() == m_converting)
+            continue;
+        {
+            m_warming = frame.get(); // the engine keeps off it meanwhile
+            lock.unlock();
+            // Black, though nobody sees it.
+            std::memset(frame->planes[0], frame->fullRange ? 0 : 16,
+                        std::size_t(frame->pitches[0]) * std::size_t(frame->lines[0]));
+            std::memset(frame->planes[1], 128,
+                        frame->bytes - std::size_t(frame->planes[1] - frame->planes[0]));
+            lock.lock();
+            m_warming = nullptr;
+            frame->warm = true;
+        }
+    }
+    // Then conversions of a buffer of the clip (not one the engine is writing) into every
+    // drawn picture not yet made at the size the view draws the clip at.
+    for (std::size_t made = 0; made < DrawnPictures; ++made) {
+        if (m_pending || m_stopping || m_generation != generation || m_drawArea.isEmpty() ||
+            !m_visible.isValid())
+            return;
+        const auto source = std::find_if(m_pool.begin(), m_pool.end(), [&](const auto &frame) {
+            return frame->warm && frame.get() != m_writing && frame.get() != m_converting;
+        });
+        if (source == m_pool.end())
+            return;
+        const QSize size = FitVideoRect(m_drawArea, m_visible).size();
+        const std::shared_ptr<Frame> frame = *source;
+        if (!prepareSpare(lock, frame, m_visible, size, m_turned.load()))
+            return;
+    }
+}
+
+bool CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
                                     const std::shared_ptr<Frame> &frame, QSize visible, QSize size,
                                     bool turned)
 {
@@ -265,7 +361,7 @@ void CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
     // is slow to fill the first time (page by page), so that is not left to the moment a
     // picture needs it.
     if (m_pending || m_stopping)
-        return;
+        return false;
     std::shared_ptr<Drawn> drawn;
     const std::size_t count =
         m_drawnSpares.size() + (m_drawnFront ? 1 : 0) + (m_drawnReady ? 1 : 0);
@@ -276,29 +372,30 @@ void CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
         const auto stale = std::find_if(m_drawnSpares.begin(), m_drawnSpares.end(),
                                         [&](const auto &d) { return d->image.size() != size; });
         if (stale == m_drawnSpares.end())
-            return;
+            return false;
         drawn = std::move(*stale);
         m_drawnSpares.erase(stale);
     }
-    m_converting = frame.get(); // the engine keeps off it meanwhile
-    const bool direct = m_directWindow != 0;
+    m_warming = frame.get(); // the engine keeps off it meanwhile
     lock.unlock();
-    shareMemory(*drawn, size, direct);
+    shareMemory(*drawn, size);
     m_engineScaler.Convert(pictureOf(*frame, visible), drawn->image, size, turned);
     drawn->serial = 0; // never taken for a picture
     lock.lock();
-    m_converting = nullptr;
+    m_warming = nullptr;
     keepSpare(std::move(drawn));
+    return true;
 }
 
-void CVideoFrameStore::shareMemory(Drawn &drawn, QSize size, bool direct)
+void CVideoFrameStore::shareMemory(Drawn &drawn, QSize size)
 {
     if (!m_presenter)
         return;
     // The window system may still be reading it from the last time it was put.
     m_presenter->WaitUntilRead(drawn.image);
-    if (direct && !size.isEmpty() &&
-        (drawn.image.size() != size || !m_presenter->IsShared(drawn.image))) {
+    // Shared from the start, before the view has drawn anything: the pictures that go
+    // straight to the window later are then the ones already written.
+    if (!size.isEmpty() && (drawn.image.size() != size || !m_presenter->IsShared(drawn.image))) {
         QImage shared =
             m_presenter->AllocatePicture(size, CFrameScaler::PicturePitch(size.width()));
         if (!shared.isNull())
@@ -455,6 +552,11 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
         // Known before the first picture, so that the converter thread makes that one too
         // (while the user-interface thread may still be busy starting up).
         std::lock_guard lock(m_mutex);
+        if (m_drawArea != area.size() && !m_pool.empty()) {
+            // Drawn pictures for the new size are made before the next picture needs them.
+            m_warmUp = true;
+            m_convertWake.notify_one();
+        }
         m_drawArea = area.size();
     }
     const std::shared_ptr<Frame> frame = takeNewest();

@@ -108,14 +108,18 @@ private:
     // Puts a converted picture straight into the view's window when it goes exactly where the
     // view drew the last one; it is then the front picture. m_mutex held.
     bool putDirect(const std::shared_ptr<Frame> &frame, std::shared_ptr<Drawn> &drawn, QSize area);
-    // Gives a drawn picture memory the window system reads from, when pictures go straight
-    // to the window. Converter thread, m_mutex not held.
-    void shareMemory(Drawn &drawn, QSize size, bool direct);
+    // Gives a drawn picture memory the window system can read from (on X11), so that it can
+    // go straight to the window. Converter thread, m_mutex not held.
+    void shareMemory(Drawn &drawn, QSize size);
     QSize visibleSize(Frame &frame);
     static CYuvPicture pictureOf(const Frame &frame, QSize visible);
     void wakeView();
     void convertLoop();
-    void prepareSpare(std::unique_lock<std::mutex> &lock, const std::shared_ptr<Frame> &frame,
+    // Writes a new clip's buffers once and makes drawn pictures at the drawn size before the
+    // first picture comes. Converter thread, m_mutex held (released while writing).
+    void warmUp(std::unique_lock<std::mutex> &lock);
+    // Makes (or remakes at another size) one drawn picture not yet needed; false when none.
+    bool prepareSpare(std::unique_lock<std::mutex> &lock, const std::shared_ptr<Frame> &frame,
                       QSize visible, QSize size, bool turned);
     std::shared_ptr<Drawn> takeSpare();           // m_mutex held
     void keepSpare(std::shared_ptr<Drawn> drawn); // m_mutex held
@@ -124,7 +128,17 @@ private:
     std::vector<std::shared_ptr<Frame>> m_pool;
     Frame *m_writing = nullptr;
     std::shared_ptr<Frame> m_pending; // shown by the engine, waiting for the converter
-    Frame *m_converting = nullptr;    // being converted before it is ready
+    Frame *m_converting = nullptr;    // being converted before it is ready (or warmed up)
+    Frame *m_warming = nullptr;       // written or read ahead of need (see warmUp)
+    bool m_warmUp = false;            // a new clip's buffers are to be warmed up
+    // Buffers of the last clip, kept for the next one when it has the same size.
+    struct SpareMemory
+    {
+        PictureMemory memory;
+        bool warm = false;
+    };
+    std::vector<SpareMemory> m_spareMemory;
+    std::size_t m_spareBytes = 0;
     std::shared_ptr<Drawn> m_drawnReady;
     std::shared_ptr<Drawn> m_drawnFront;
     // Drawn pictures not in use, kept for the next conversions: a drawn picture made anew costs

@@ -322,3 +322,76 @@ TEST(VideoFrameStore, APictureOfAClosedClipIsNeverDrawn)
         return qRed(centre) > 90 && qRed(centre) < 160;
     }));
 }
+
+// Between a clip's format and its first picture the converter writes the buffers once and
+// makes the drawn pictures at the size the view draws at, so the first pictures find their
+// memory ready. None of it counts as a picture.
+TEST(VideoFrameStore, DrawnPicturesAreReadyBeforeTheFirstPicture)
+{
+    ShownStore fed(QSize(100, 48));
+    auto &[store, engine, view] = fed;
+    EXPECT_EQ(view.grab().toImage().pixel(50, 24), qRgb(0, 0, 0)); // the view knows its size
+    ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().drawnMade >= 3; }));
+    EXPECT_FALSE(store->HasPicture());
+    EXPECT_TRUE(store->Snapshot().isNull());
+    EXPECT_FALSE(store->PictureSize().isValid());
+    EXPECT_EQ(view.grab().toImage().pixel(50, 24), qRgb(0, 0, 0));
+    const quint64 made = store->GetStatistics().drawnMade;
+
+    engine.Show([](int, int) { return 235; });
+    ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted == 1; }));
+    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(50, 24), qRgb(255, 255, 255));
+    EXPECT_EQ(shown.pixel(5, 24), qRgb(0, 0, 0));
+    const auto stats = store->GetStatistics();
+    EXPECT_EQ(stats.drawnMade, made);
+    EXPECT_EQ(stats.convertedForView, 0u);
+    EXPECT_EQ(stats.delivered, 1u);
+    EXPECT_EQ(stats.painted, 1u);
+
+    // A new size before the next clip's first picture (the window restored): what is made
+    // ahead at that size draws the picture right.
+    store->Cleanup();
+    engine.Format("I420", 64, 48);
+    view.resize(50, 24); // the picture at half its size
+    view.grab();
+    engine.Show([](int x, int) { return x < 32 ? 16 : 235; });
+    ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted == 2; }));
+    const QImage half = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(half.pixel(12, 12), qRgb(0, 0, 0));
+    EXPECT_EQ(half.pixel(34, 12), qRgb(255, 255, 255));
+    EXPECT_EQ(half.pixel(2, 12), qRgb(0, 0, 0)); // the band beside the picture
+    EXPECT_EQ(half.pixel(47, 12), qRgb(0, 0, 0));
+}
+
+// The engine sets its output up more than once when it opens a clip, and clips of one card have
+// one size: a closed clip's buffers serve the next one, with the new pictures in them.
+TEST(VideoFrameStore, BuffersOfAClosedClipServeTheNextOfTheSameSize)
+{
+    ShownStore fed(QSize(64, 48));
+    auto &[store, engine, view] = fed;
+    // Buffers with a mark the engine would have overwritten in a buffer of its own.
+    for (int i = 0; i < 3; ++i)
+        engine.Show([](int, int) { return 77; });
+    view.grab();
+    store->Cleanup();
+    engine.Format("I420", 64, 48);
+    void *planes[3] = {};
+    void *id = store->Lock(planes);
+    ASSERT_NE(id, nullptr);
+    EXPECT_EQ(static_cast<std::uint8_t *>(planes[0])[0], 77);
+    store->Display(id);
+    engine.Show([](int, int) { return 235; });
+    ASSERT_TRUE(WaitUntil([&] { return qRed(view.grab().toImage().pixel(32, 24)) == 255; }));
+    EXPECT_FALSE(store->Snapshot().isNull());
+
+    // Another size: new buffers, and pictures of that size.
+    store->Cleanup();
+    store->SetExpectedSize(QSize(32, 24));
+    engine.Format("I420", 32, 24);
+    engine.Show([](int x, int) { return x < 16 ? 16 : 235; });
+    ASSERT_TRUE(WaitUntil([&] { return store->PictureSize() == QSize(32, 24); }));
+    const QImage still = store->Snapshot().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(still.pixel(4, 12), qRgb(0, 0, 0));
+    EXPECT_EQ(still.pixel(28, 12), qRgb(255, 255, 255));
+}
