@@ -25,8 +25,9 @@ class CPlaneScaler
 {
 public:
     enum class Kernel {
-        Best,  // the vector path where the processor has it (SSSE3), else the plain one
-        Plain, // the plain path (also the reference the vector path is held to)
+        Best,   // the vector path where the processor has it (SSSE3, rows by AVX2), else plain
+        Narrow, // the vector path with 16-byte steps only (SSSE3), where the processor has it
+        Plain,  // the plain path (also the reference the vector path is held to)
     };
 
     // Whether the sizes suit this scaler: both sides at least 2, at most the source's and at
@@ -34,9 +35,12 @@ public:
     static bool Suits(int sourceWidth, int sourceHeight, int targetWidth, int targetHeight);
     // Whether Kernel::Best takes the vector path on this processor.
     static bool Accelerated();
+    // Whether the vector path can take 32 bytes a step here (rows are blended that way).
+    static bool Wide();
 
     explicit CPlaneScaler(Kernel kernel = Kernel::Best)
-        : m_vector(kernel == Kernel::Best && Accelerated())
+        : m_vector(kernel != Kernel::Plain && Accelerated())
+        , m_wide(m_vector && kernel == Kernel::Best && Wide())
     {}
 
     // Sets up for the given sizes (kept when they are the ones set up already); false when they
@@ -66,6 +70,7 @@ private:
     void scaleRow(const std::uint8_t *row, std::uint8_t *out) const;
 
     bool m_vector; // the vector path, not the plain one
+    bool m_wide;   // ... with rows blended 32 bytes a step
     int m_sourceWidth = 0;
     int m_sourceHeight = 0;
     int m_targetWidth = 0;
