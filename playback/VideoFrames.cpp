@@ -552,8 +552,10 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
         // Known before the first picture, so that the converter thread makes that one too
         // (while the user-interface thread may still be busy starting up).
         std::lock_guard lock(m_mutex);
-        if (m_drawArea != area.size() && !m_pool.empty()) {
-            // Drawn pictures for the new size are made before the next picture needs them.
+        if (m_drawArea != area.size() && !m_pool.empty() && !m_front && !m_ready && !m_pending) {
+            // The window took its size after the clip was opened (maximised at start-up): the
+            // drawn pictures are made at that size before the first picture needs them. Later
+            // on they follow the pictures (see prepareSpare).
             m_warmUp = true;
             m_convertWake.notify_one();
         }
