@@ -285,8 +285,8 @@ std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate)
         // where the system gives them on request (Linux's usual setting): a new page then
         // costs one fault instead of five hundred, and reading a picture misses the address
         // cache far less. What is left over a whole huge page takes ordinary pages, so the
-        // picture takes no more memory than it needs.
-        // Whole pages, so that the end cut off below starts on a page.
+        // picture takes no more memory than it needs. The length is rounded to whole pages,
+        // so that the end cut off below starts on a page.
         const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
         length = (length + page - 1) / page * page;
         void *wide = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
@@ -302,9 +302,9 @@ std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate)
             madvise(mapping, length, MADV_HUGEPAGE);
             // Older kernels lack the request: the pages are then put in place by hand.
             if (populate && madvise(mapping, length, kPopulateWrite) != 0) {
-                auto *bytes = static_cast<volatile std::uint8_t *>(mapping);
-                for (std::size_t at = 0; at < length; at += 4096)
-                    bytes[at] = 0;
+                auto *pages = static_cast<volatile std::uint8_t *>(mapping);
+                for (std::size_t at = 0; at < length; at += page)
+                    pages[at] = 0;
             }
         }
     } else {

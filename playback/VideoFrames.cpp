@@ -303,10 +303,11 @@ void CVideoFrameStore::convertLoop()
 void CVideoFrameStore::warmUp(std::unique_lock<std::mutex> &lock)
 {
     // Between a clip's format and its first picture the engine is busy decoding and waiting
-    // for its clock: a good time to write the buffers of the clip once, and to make one
-    // conversion at the size the view draws at, so that the first pictures find their memory
+    // for its clock: a good time to write the buffers of the clip once, and to make the drawn
+    // pictures at the size the view draws at, so that the first pictures find their memory
     // ready (the first write to memory new to the process costs several times a conversion).
-    // A picture to convert interrupts this; it is taken up again afterwards.
+    // A picture to convert interrupts this; the buffers are taken up again afterwards, the
+    // drawn pictures follow the pictures from then on (see prepareSpare).
     m_warmUp = false;
     const int generation = m_generation;
     // The engine writes into the first buffers free, so the first three are the ones in use
@@ -322,18 +323,16 @@ void CVideoFrameStore::warmUp(std::unique_lock<std::mutex> &lock)
         if (frame->warm || frame.get() == m_writing || frame == m_ready || frame == m_front ||
             frame.get() == m_converting)
             continue;
-        {
-            m_warming = frame.get(); // the engine keeps off it meanwhile
-            lock.unlock();
-            // Black, though nobody sees it.
-            std::memset(frame->planes[0], frame->fullRange ? 0 : 16,
-                        std::size_t(frame->pitches[0]) * std::size_t(frame->lines[0]));
-            std::memset(frame->planes[1], 128,
-                        frame->bytes - std::size_t(frame->planes[1] - frame->planes[0]));
-            lock.lock();
-            m_warming = nullptr;
-            frame->warm = true;
-        }
+        m_warming = frame.get(); // the engine keeps off it meanwhile
+        lock.unlock();
+        // Black, though nobody sees it.
+        std::memset(frame->planes[0], frame->fullRange ? 0 : 16,
+                    std::size_t(frame->pitches[0]) * std::size_t(frame->lines[0]));
+        std::memset(frame->planes[1], 128,
+                    frame->bytes - std::size_t(frame->planes[1] - frame->planes[0]));
+        lock.lock();
+        m_warming = nullptr;
+        frame->warm = true;
     }
     // Then conversions of a buffer of the clip (not one the engine is writing) into every
     // drawn picture not yet made at the size the view draws the clip at.

@@ -128,7 +128,7 @@ private:
     std::vector<std::shared_ptr<Frame>> m_pool;
     Frame *m_writing = nullptr;
     std::shared_ptr<Frame> m_pending; // shown by the engine, waiting for the converter
-    Frame *m_converting = nullptr;    // being converted before it is ready (or warmed up)
+    Frame *m_converting = nullptr;    // being converted before it is ready
     Frame *m_warming = nullptr;       // written or read ahead of need (see warmUp)
     bool m_warmUp = false;            // a new clip's buffers are to be warmed up
     // Buffers of the last clip, kept for the next one when it has the same size.
