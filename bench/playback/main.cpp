@@ -20,6 +20,13 @@
 // clip's own size: what showing the clip costs without any scaling). A speed other than 1.0 is
 // chosen in the player's speed drop-down by two clicks, as a user does. --parked plays a copy of
 // the card whose car stands still (the map's page idle), for --map-hidden against the map shown.
+//
+// --frame-marks: which pictures reach the player, one by one. A 20 s clip whose pictures carry
+// their own number (ten black or white squares in the top-left corner) plays through CVlcPlayer
+// and the player's own video output and window, with a look at each picture as the engine hands
+// it over: at rate 1.0, at 2.0 chosen one second into playing (as a user does) and at 2.0 from
+// the start. Prints the pictures missing (never handed over: left out by the engine) and those
+// handed over twice, and where they are, beside what the view painted.
 
 #include "DataParserCore.h"
 #include "DriveDataWriter.h"
@@ -83,6 +90,7 @@ struct Options
     bool mapHidden = false;
     bool vlcOwnSize = false; // also VLC at the clip's own size (no scaling), at rate 1.0
     bool parked = false;     // the card's car stands still (the map's page stays idle)
+    bool frameMarks = false; // which pictures reach the player, one by one
 };
 
 double CpuSeconds(const rusage &u)
@@ -202,45 +210,21 @@ struct XServer
     }
 };
 
-QString MakeClip(const QString &wanted)
+// Runs ffmpeg quietly with the arguments given and the file name last, into a partial file renamed
+// to wanted when done; a file already there is kept. Empty when ffmpeg fails.
+QString FfmpegInto(const QString &wanted, const QStringList &arguments)
 {
     if (QFileInfo(wanted).size() > 0)
         return wanted;
     std::printf("making the clip %s (once) ...\n", qPrintable(wanted));
     std::fflush(stdout);
-    const QString font =
-        QStringLiteral("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
     const QString partial = wanted + QStringLiteral(".part.avi");
     QProcess ffmpeg;
     ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-hide_banner"),
-                  QStringLiteral("-loglevel"),
-                  QStringLiteral("error"),
-                  QStringLiteral("-y"),
-                  QStringLiteral("-f"),
-                  QStringLiteral("lavfi"),
-                  QStringLiteral("-i"),
-                  QStringLiteral("testsrc2=size=1920x1080:rate=30,drawtext=fontfile=%1:"
-                                 "text='%{pts\\:hms}':fontsize=64:fontcolor=white:x=40:y=40")
-                      .arg(font),
-                  QStringLiteral("-f"),
-                  QStringLiteral("lavfi"),
-                  QStringLiteral("-i"),
-                  QStringLiteral("sine=frequency=440:sample_rate=48000"),
-                  QStringLiteral("-t"),
-                  QStringLiteral("60"),
-                  QStringLiteral("-c:v"),
-                  QStringLiteral("libx264"),
-                  QStringLiteral("-preset"),
-                  QStringLiteral("veryfast"),
-                  QStringLiteral("-pix_fmt"),
-                  QStringLiteral("yuv420p"),
-                  QStringLiteral("-c:a"),
-                  QStringLiteral("pcm_s16le"),
-                  QStringLiteral("-ac"),
-                  QStringLiteral("2"),
-                  partial});
+                 QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                             QStringLiteral("error"), QStringLiteral("-y")} +
+                     arguments + QStringList{partial});
     if (!ffmpeg.waitForFinished(-1) || ffmpeg.exitCode() != 0) {
         QFile::remove(partial);
         return {};
@@ -248,6 +232,35 @@ QString MakeClip(const QString &wanted)
     QFile::remove(wanted);
     QFile::rename(partial, wanted);
     return wanted;
+}
+
+QString MakeClip(const QString &wanted)
+{
+    const QString font =
+        QStringLiteral("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+    return FfmpegInto(wanted,
+                      {QStringLiteral("-f"),
+                       QStringLiteral("lavfi"),
+                       QStringLiteral("-i"),
+                       QStringLiteral("testsrc2=size=1920x1080:rate=30,drawtext=fontfile=%1:"
+                                      "text='%{pts\\:hms}':fontsize=64:fontcolor=white:x=40:y=40")
+                           .arg(font),
+                       QStringLiteral("-f"),
+                       QStringLiteral("lavfi"),
+                       QStringLiteral("-i"),
+                       QStringLiteral("sine=frequency=440:sample_rate=48000"),
+                       QStringLiteral("-t"),
+                       QStringLiteral("60"),
+                       QStringLiteral("-c:v"),
+                       QStringLiteral("libx264"),
+                       QStringLiteral("-preset"),
+                       QStringLiteral("veryfast"),
+                       QStringLiteral("-pix_fmt"),
+                       QStringLiteral("yuv420p"),
+                       QStringLiteral("-c:a"),
+                       QStringLiteral("pcm_s16le"),
+                       QStringLiteral("-ac"),
+                       QStringLiteral("2")});
 }
 
 // Receives the engine wrapper's notifications.
@@ -394,6 +407,202 @@ struct Result
     double firstFrameMs = -1;
     bool ended = false;
 };
+
+qint64 SteadyNowNs();
+
+// The frame-marks mode (see the top of the file).
+constexpr int kMarkBits = 10;
+constexpr int kMarkSide = 64;
+
+QString MakeMarkedClip()
+{
+    const QString wanted = QStringLiteral(RX9_BENCH_CACHE "/clip_1080p30_20s_marked.avi");
+    // A black strip, then one white square for each bit of the picture's number that is set.
+    QString filters = QStringLiteral("drawbox=x=0:y=0:w=%1:h=%2:color=black:t=fill")
+                          .arg(kMarkBits * kMarkSide)
+                          .arg(kMarkSide);
+    for (int bit = 0; bit < kMarkBits; ++bit)
+        filters += QStringLiteral(",drawbox=x=%1:y=0:w=%2:h=%2:color=white:t=fill:"
+                                  "enable='bitand(n,%3)'")
+                       .arg(bit * kMarkSide)
+                       .arg(kMarkSide)
+                       .arg(1 << bit);
+    return FfmpegInto(
+        wanted, {QStringLiteral("-f"),       QStringLiteral("lavfi"),
+                 QStringLiteral("-i"),       QStringLiteral("testsrc2=size=1920x1080:rate=30"),
+                 QStringLiteral("-f"),       QStringLiteral("lavfi"),
+                 QStringLiteral("-i"),       QStringLiteral("sine=frequency=440:sample_rate=22050"),
+                 QStringLiteral("-t"),       QStringLiteral("20"),
+                 QStringLiteral("-vf"),      filters,
+                 QStringLiteral("-c:v"),     QStringLiteral("libx264"),
+                 QStringLiteral("-preset"),  QStringLiteral("veryfast"),
+                 QStringLiteral("-g"),       QStringLiteral("30"),
+                 QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+                 QStringLiteral("-c:a"),     QStringLiteral("pcm_s16le"),
+                 QStringLiteral("-ac"),      QStringLiteral("1"),
+                 QStringLiteral("-f"),       QStringLiteral("avi")});
+}
+
+// Sits between the engine and the player's video output: reads each picture's number as the
+// engine hands the picture over, then passes every call on unchanged.
+struct CMarkReader
+{
+    CVideoFrameStore *store = nullptr;
+    std::mutex mutex;
+    QMap<void *, const std::uint8_t *> luma; // picture id -> its luma plane
+    int pitch = 0;
+    QList<int> numbers; // in the order handed over
+    qint64 firstNs = -1;
+
+    static unsigned Format(void **opaque, char *chroma, unsigned *w, unsigned *h, unsigned *pitches,
+                           unsigned *lines)
+    {
+        auto *self = static_cast<CMarkReader *>(*opaque);
+        const unsigned count = self->store->Format(chroma, w, h, pitches, lines);
+        std::lock_guard lock(self->mutex);
+        self->pitch = int(pitches[0]);
+        self->luma.clear();
+        return count;
+    }
+    static void Cleanup(void *opaque) { static_cast<CMarkReader *>(opaque)->store->Cleanup(); }
+    static void *Lock(void *opaque, void **planes)
+    {
+        auto *self = static_cast<CMarkReader *>(opaque);
+        void *id = self->store->Lock(planes);
+        std::lock_guard lock(self->mutex);
+        self->luma[id] = static_cast<const std::uint8_t *>(planes[0]);
+        return id;
+    }
+    static void Display(void *opaque, void *picture)
+    {
+        auto *self = static_cast<CMarkReader *>(opaque);
+        {
+            std::lock_guard lock(self->mutex);
+            if (const std::uint8_t *y = self->luma.value(picture)) {
+                int number = 0;
+                for (int bit = 0; bit < kMarkBits; ++bit) {
+                    const int centre = kMarkSide / 2;
+                    if (y[centre * self->pitch + bit * kMarkSide + centre] > 128)
+                        number |= 1 << bit;
+                }
+                self->numbers << number;
+                if (self->firstNs < 0)
+                    self->firstNs = SteadyNowNs();
+            }
+        }
+        self->store->Display(picture);
+    }
+};
+
+struct MarkedRun
+{
+    int handedOver = 0, distinct = 0, last = -1, painted = 0, replaced = 0, skipped = 0;
+    QList<int> missing, twice;
+    bool ended = false;
+};
+
+// when: -1 at rate 1.0 throughout, 0 at the rate from the start, otherwise seconds after the
+// first picture.
+MarkedRun PlayMarked(const QString &clip, double rate, double when)
+{
+    MarkedRun r;
+    CReceiver receiver;
+    CPlayWnd window;
+    window.resize(960, 540);
+    window.show();
+    QCoreApplication::processEvents();
+    CVlcPlayer player({QStringLiteral("--aout=dummy")});
+    player.AttachWindows(window.VideoChild(), &receiver);
+    CMarkReader reader;
+    reader.store = &player.Frames();
+    libvlc_video_set_callbacks(player.Player(), CMarkReader::Lock, nullptr, CMarkReader::Display,
+                               &reader);
+    libvlc_video_set_format_callbacks(player.Player(), CMarkReader::Format, CMarkReader::Cleanup);
+    if (!player.OpenMedia(clip))
+        return r;
+    int w = 0, h = 0;
+    player.ReadVideoSize(w, h);
+    window.SetVideoSize(w, h);
+    player.Play();
+    if (when == 0)
+        player.SetRate(float(rate));
+    bool changed = when <= 0;
+    QEventLoop loop;
+    QTimer sampler;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        qint64 first = -1;
+        {
+            std::lock_guard lock(reader.mutex);
+            first = reader.firstNs;
+        }
+        if (!changed && first >= 0 && SteadyNowNs() - first >= qint64(when * 1e9)) {
+            changed = true;
+            player.SetRate(float(rate));
+        }
+        if (receiver.ended || clock.elapsed() > 120000)
+            loop.quit();
+    });
+    sampler.start(10);
+    loop.exec();
+    r.ended = receiver.ended;
+    const CVideoFrameStore::Statistics statistics = player.Frames().GetStatistics();
+    r.painted = int(statistics.painted);
+    r.replaced = int(statistics.replaced);
+    r.skipped = int(statistics.skipped);
+    player.Stop();
+    player.CloseMedia();
+
+    std::lock_guard lock(reader.mutex);
+    r.handedOver = int(reader.numbers.size());
+    QList<int> seen;
+    for (int number : std::as_const(reader.numbers)) {
+        if (seen.contains(number))
+            r.twice << number;
+        else
+            seen << number;
+        r.last = std::max(r.last, number);
+    }
+    r.distinct = int(seen.size());
+    std::sort(seen.begin(), seen.end());
+    for (int n = 0, i = 0; n <= r.last; ++n) {
+        while (i < seen.size() && seen[i] < n)
+            ++i;
+        if (i >= seen.size() || seen[i] != n)
+            r.missing << n;
+    }
+    return r;
+}
+
+void MeasureFrameMarks(const QString &clip, int repeat)
+{
+    const auto list = [](const QList<int> &numbers) {
+        QStringList texts;
+        for (int n : numbers)
+            texts << QString::number(n);
+        return texts.isEmpty() ? QStringLiteral("none") : texts.join(QLatin1Char(' '));
+    };
+    struct Case
+    {
+        const char *name;
+        double rate, when;
+    } cases[] = {{"rate 1.0", 1.0, -1},
+                 {"rate 2.0 chosen after 1 s", 2.0, 1.0},
+                 {"rate 2.0 from the start", 2.0, 0}};
+    for (int run = 1; run <= repeat; ++run)
+        for (const Case &c : cases) {
+            const MarkedRun r = PlayMarked(clip, c.rate, c.when);
+            std::printf("run %d %-26s pictures 0-%d: handed over %d, different %d, missing %lld "
+                        "(%s), twice %lld (%s), painted %d, replaced before painted %d (before "
+                        "converted %d)%s\n",
+                        run, c.name, r.last, r.handedOver, r.distinct, (long long)r.missing.size(),
+                        qPrintable(list(r.missing)), (long long)r.twice.size(),
+                        qPrintable(list(r.twice)), r.painted, r.replaced, r.skipped,
+                        r.ended ? "" : "  (NO END EVENT)");
+            std::fflush(stdout);
+        }
+}
 
 // Window of steady play used for the CPU figure: from 5 s after the start to 5 s before the end
 // (in wall-clock time at the given rate).
@@ -1115,6 +1324,8 @@ Options ParseOptions(int argc, char **argv)
             const QList<QByteArray> wh = next.split('x');
             o.screen = QSize(wh.value(0).toInt(), wh.value(1).toInt());
             ++i;
+        } else if (a == "--frame-marks") {
+            o.frameMarks = true;
         } else if (a == "--map-hidden") {
             o.mapHidden = true;
         } else if (a == "--player-env") {
@@ -1152,6 +1363,22 @@ int main(int argc, char **argv)
         result = RunWholeWindow(options, x);
         x.Stop();
         return result;
+    }
+    if (options.frameMarks) {
+        {
+            QApplication app(argc, argv);
+            const QString clip = MakeMarkedClip();
+            if (clip.isEmpty())
+                std::printf("cannot make the clip with ffmpeg\n");
+            else {
+                std::printf("clip %s (20 s, 600 pictures), platform %s, %u cores\n",
+                            qPrintable(clip), qPrintable(QGuiApplication::platformName()),
+                            std::thread::hardware_concurrency());
+                MeasureFrameMarks(clip, options.repeat);
+            }
+        }
+        x.Stop();
+        return 0;
     }
     {
         QApplication app(argc, argv);
