@@ -451,7 +451,8 @@ struct CMarkReader
     std::mutex mutex;
     QMap<void *, const std::uint8_t *> luma; // picture id -> its luma plane
     int pitch = 0;
-    QList<int> numbers; // in the order handed over
+    QList<int> numbers;  // in the order handed over
+    QList<qint64> times; // ... and when
     qint64 firstNs = -1;
 
     static unsigned Format(void **opaque, char *chroma, unsigned *w, unsigned *h, unsigned *pitches,
@@ -486,8 +487,9 @@ struct CMarkReader
                         number |= 1 << bit;
                 }
                 self->numbers << number;
+                self->times << SteadyNowNs();
                 if (self->firstNs < 0)
-                    self->firstNs = SteadyNowNs();
+                    self->firstNs = self->times.last();
             }
         }
         self->store->Display(picture);
@@ -498,6 +500,7 @@ struct MarkedRun
 {
     int handedOver = 0, distinct = 0, last = -1, painted = 0, replaced = 0, skipped = 0;
     QList<int> missing, twice;
+    QString aroundGap; // the hand-overs around the first picture missing, with their intervals
     bool ended = false;
 };
 
@@ -565,6 +568,16 @@ MarkedRun PlayMarked(const QString &clip, double rate, double when)
         r.last = std::max(r.last, number);
     }
     r.distinct = int(seen.size());
+    for (qsizetype i = 1; i < reader.numbers.size(); ++i) {
+        if (reader.numbers[i] <= reader.numbers[i - 1] + 1)
+            continue;
+        for (qsizetype k = std::max<qsizetype>(1, i - 4);
+             k < std::min(i + 4, reader.numbers.size()); ++k)
+            r.aroundGap += QStringLiteral("%1 (+%2 ms) ")
+                               .arg(reader.numbers[k])
+                               .arg((reader.times[k] - reader.times[k - 1]) / 1e6, 0, 'f', 1);
+        break;
+    }
     std::sort(seen.begin(), seen.end());
     for (int n = 0, i = 0; n <= r.last; ++n) {
         while (i < seen.size() && seen[i] < n)
@@ -600,6 +613,8 @@ void MeasureFrameMarks(const QString &clip, int repeat)
                         qPrintable(list(r.missing)), (long long)r.twice.size(),
                         qPrintable(list(r.twice)), r.painted, r.replaced, r.skipped,
                         r.ended ? "" : "  (NO END EVENT)");
+            if (!r.aroundGap.isEmpty())
+                std::printf("      handed over around the gap: %s\n", qPrintable(r.aroundGap));
             std::fflush(stdout);
         }
 }
