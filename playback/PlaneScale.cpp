@@ -237,6 +237,21 @@ void CPlaneScaler::Scale(const std::uint8_t *source, int sourcePitch, std::uint8
         const std::uint8_t *row0 = source + std::ptrdiff_t(m_rows.index[row]) * sourcePitch;
         const std::uint8_t *row1 = m_sourceHeight > 1 ? row0 + sourcePitch : row0;
         blendRows(row0, row1, m_rows.weight[row], blended);
+        if (y + 1 < m_targetHeight)
+            prefetchRows(source, sourcePitch, y + 1);
         scaleRow(blended, target + std::ptrdiff_t(y) * targetPitch);
+    }
+}
+
+void CPlaneScaler::prefetchRows(const std::uint8_t *source, int sourcePitch, int y) const
+{
+    // The picture usually comes from another core's cache or from memory: asking for the next
+    // target row's source rows while this row is scaled hides most of the wait for them.
+    const int first = m_rows.index[std::size_t(y)];
+    const int last = std::min(first + 1, m_sourceHeight - 1);
+    for (int r = first; r <= last; ++r) {
+        const std::uint8_t *line = source + std::ptrdiff_t(r) * sourcePitch;
+        for (int x = 0; x < m_sourceWidth; x += 64)
+            __builtin_prefetch(line + x);
     }
 }

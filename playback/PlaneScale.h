@@ -68,6 +68,7 @@ private:
     void blendRows(const std::uint8_t *row0, const std::uint8_t *row1, int weight,
                    std::uint8_t *out) const;
     void scaleRow(const std::uint8_t *row, std::uint8_t *out) const;
+    void prefetchRows(const std::uint8_t *source, int sourcePitch, int y) const;
 
     bool m_vector; // the vector path, not the plain one
     bool m_wide;   // ... with rows blended 32 bytes a step
