@@ -137,6 +137,7 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     m_pool = std::move(pool);
     m_writing = nullptr;
     m_pending.reset();
+    m_pendingNext.reset();
     m_ready.reset();
     ++m_generation;
     for (auto &frame : m_pool)
@@ -154,6 +155,7 @@ void CVideoFrameStore::Cleanup()
     m_pool.clear();
     m_writing = nullptr;
     m_pending.reset();
+    m_pendingNext.reset();
     m_ready.reset();
     m_warmUp = false;
     // A picture still being converted belongs to the clip that has gone: it is dropped when
@@ -181,12 +183,12 @@ void CVideoFrameStore::Cleanup()
 void *CVideoFrameStore::Lock(void **planes)
 {
     std::lock_guard lock(m_mutex);
-    // Any buffer but the one drawn last, the one ready to be drawn, the one waiting for the
-    // converter and the one being converted (or warmed): with five buffers there is always
+    // Any buffer but the one drawn last, the one ready to be drawn, those waiting for the
+    // converter and the one being converted (or warmed): with six buffers there is always
     // one. One written before is quicker to write.
     Frame *chosen = nullptr;
     for (auto &frame : m_pool) {
-        if (frame == m_ready || frame == m_front || frame == m_pending ||
+        if (frame == m_ready || frame == m_front || frame == m_pending || frame == m_pendingNext ||
             frame.get() == m_converting || frame.get() == m_warming)
             continue;
         if (!chosen || (frame->warm && !chosen->warm))
@@ -195,7 +197,7 @@ void *CVideoFrameStore::Lock(void **planes)
             break;
     }
     if (!chosen)
-        return nullptr; // cannot happen with PoolSize >= 5
+        return nullptr; // cannot happen with PoolSize >= 6
     chosen->warm = true;
     m_writing = chosen;
     if (m_statistics.delivered == 0 && PlaybackLog::Enabled())
@@ -222,13 +224,18 @@ void CVideoFrameStore::Display(void *picture)
         PlaybackLog::Write("shown");
     ++m_statistics.delivered;
     if (!m_drawArea.isEmpty() && frame->generation == m_generation && m_visible.isValid()) {
-        // Converted before it is offered, so the view never has to do it itself. A picture
-        // still waiting is never drawn.
-        if (m_pending) {
-            ++m_statistics.replaced;
-            ++m_statistics.skipped;
+        // Converted before it is offered, so the view never has to do it itself. Two may wait;
+        // when a third comes, the older of them is never drawn.
+        if (!m_pending) {
+            m_pending = std::move(frame);
+        } else {
+            if (m_pendingNext) {
+                ++m_statistics.replaced;
+                ++m_statistics.skipped;
+                m_pending = std::move(m_pendingNext);
+            }
+            m_pendingNext = std::move(frame);
         }
-        m_pending = std::move(frame);
         m_convertWake.notify_one();
         return;
     }
@@ -250,7 +257,8 @@ void CVideoFrameStore::convertLoop()
             continue;
         }
         std::shared_ptr<Frame> frame = std::move(m_pending);
-        m_pending.reset();
+        m_pending = std::move(m_pendingNext);
+        m_pendingNext.reset();
         m_converting = frame.get();
         const QSize area = m_drawArea;
         const QSize visible = frame->generation == m_generation ? m_visible : QSize();

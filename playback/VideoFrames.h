@@ -30,9 +30,9 @@ class CX11Presenter;
 class CVideoFrameStore : public CVideoFrameSource
 {
 public:
-    // One being written, one waiting for the converter, one being converted, one ready to be
+    // One being written, two waiting for the converter, one being converted, one ready to be
     // drawn and the one drawn last.
-    static constexpr int PoolSize = 5;
+    static constexpr int PoolSize = 6;
 
     CVideoFrameStore();
     ~CVideoFrameStore() override;
@@ -128,6 +128,9 @@ private:
     std::vector<std::shared_ptr<Frame>> m_pool;
     Frame *m_writing = nullptr;
     std::shared_ptr<Frame> m_pending; // shown by the engine, waiting for the converter
+    // ... and one shown after it, when the engine shows two at once (it does after a change of
+    // speed: the late ones back to back); only a third one makes the converter skip one.
+    std::shared_ptr<Frame> m_pendingNext;
     Frame *m_converting = nullptr;    // being converted before it is ready
     Frame *m_warming = nullptr;       // written or read ahead of need (see warmUp)
     bool m_warmUp = false;            // a new clip's buffers are to be warmed up

@@ -280,6 +280,32 @@ TEST(VideoFrameStore, AViewThatHasDrawnBlackGetsTheFirstPictureConverted)
     EXPECT_EQ(stats.painted, 1u);
 }
 
+// After a change of speed the engine shows the pictures it is late with back to back: the
+// converter takes both, and only a third picture waiting makes it skip one.
+TEST(VideoFrameStore, PicturesShownBackToBackAreAllConverted)
+{
+    ShownStore fed(QSize(100, 48));
+    auto &[store, engine, view] = fed;
+    view.grab(); // drawn once: the converter takes over
+    engine.Show([](int, int) { return 16; });
+    engine.Show([](int, int) { return 235; });
+    ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted == 2; }));
+    EXPECT_EQ(store->GetStatistics().skipped, 0u);
+    const QImage shown = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(50, 24), qRgb(255, 255, 255)); // the newer one last
+
+    // A longer burst: the newest pictures are converted in order, any skipped one is older.
+    const quint64 before = store->GetStatistics().converted;
+    for (int i = 0; i < 5; ++i)
+        engine.Show([i](int, int) { return 40 + 40 * i; });
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto stats = store->GetStatistics();
+        return stats.converted + stats.skipped == before + 5;
+    }));
+    const QImage last = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_NEAR(qRed(last.pixel(50, 24)), (200 - 16) * 255 / 219, 2);
+}
+
 // Memory new to the process is slow to fill the first time: the drawn pictures are made once
 // and then reused, also when pictures are replaced before the view draws them.
 TEST(VideoFrameStore, DrawnPicturesAreMadeOnceAndReused)
