@@ -131,9 +131,9 @@ private:
     // ... and one shown after it, when the engine shows two at once (it does after a change of
     // speed: the late ones back to back); only a third one makes the converter skip one.
     std::shared_ptr<Frame> m_pendingNext;
-    Frame *m_converting = nullptr;    // being converted before it is ready
-    Frame *m_warming = nullptr;       // written or read ahead of need (see warmUp)
-    bool m_warmUp = false;            // a new clip's buffers are to be warmed up
+    Frame *m_converting = nullptr; // being converted before it is ready
+    Frame *m_warming = nullptr;    // written or read ahead of need (see warmUp)
+    bool m_warmUp = false;         // a new clip's buffers are to be warmed up
     // Buffers of the last clip, kept for the next one when it has the same size.
     struct SpareMemory
     {
