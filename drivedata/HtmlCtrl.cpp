@@ -1,10 +1,14 @@
 #include "HtmlCtrl.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 
 #ifdef RX9_WITH_WEBENGINE
 #include <QQuickWindow>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #else
 #include <QPainter>
 #endif
@@ -12,7 +16,8 @@
 #ifdef RX9_WITH_WEBENGINE
 
 // The page of a CHtmlCtrl: intercepts application links before anything else sees them (an
-// unknown scheme would otherwise be handed to the desktop's URL handler).
+// unknown scheme would otherwise be handed to the desktop's URL handler) and keeps every other
+// page out of the control.
 class CHtmlCtrlPage : public QWebEnginePage
 {
 public:
@@ -24,12 +29,46 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
-        QString command;
-        if (CHtmlCtrl::IsAppLink(url.toString(), &command)) {
+        switch (CHtmlCtrl::JudgeNavigation(url, m_ctrl->m_ownPage, isMainFrame,
+                                           type == NavigationTypeLinkClicked)) {
+        case CHtmlCtrl::NavigationVerdict::Follow:
+            return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+        case CHtmlCtrl::NavigationVerdict::AppCommand: {
+            QString command;
+            CHtmlCtrl::IsAppLink(url.toString(), &command);
             m_ctrl->OnAppCmd(command);
             return false;
         }
-        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+        case CHtmlCtrl::NavigationVerdict::OpenOutside:
+            QDesktopServices::openUrl(url);
+            return false;
+        case CHtmlCtrl::NavigationVerdict::Refuse:
+            break;
+        }
+        return false;
+    }
+
+private:
+    CHtmlCtrl *m_ctrl;
+};
+
+// Stops every load of the page that is not its own file, a built-in resource or a picture.
+class CHtmlCtrlResourceFilter : public QWebEngineUrlRequestInterceptor
+{
+public:
+    explicit CHtmlCtrlResourceFilter(CHtmlCtrl *ctrl)
+        : QWebEngineUrlRequestInterceptor(ctrl)
+        , m_ctrl(ctrl)
+    {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        // The page's own navigations are judged by the page; app: links never get this far.
+        if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+            return;
+        const bool picture = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeImage;
+        if (!CHtmlCtrl::MayLoadResource(info.requestUrl(), m_ctrl->m_ownPage, picture))
+            info.block(true);
     }
 
 private:
@@ -43,6 +82,7 @@ CHtmlCtrl::CHtmlCtrl(QWidget *parent)
 {
 #ifdef RX9_WITH_WEBENGINE
     setPage(new CHtmlCtrlPage(this));
+    page()->setUrlRequestInterceptor(new CHtmlCtrlResourceFilter(this));
     setContextMenuPolicy(Qt::NoContextMenu);
     connect(this, &QWebEngineView::loadFinished, this, &CHtmlCtrl::OnNavigationComplete);
 #endif
@@ -91,6 +131,7 @@ void CHtmlCtrl::SetHideBorder(bool hide)
 
 void CHtmlCtrl::Navigate(const QUrl &url)
 {
+    m_ownPage = url;
 #ifdef RX9_WITH_WEBENGINE
     load(url);
 #else
@@ -115,6 +156,38 @@ bool CHtmlCtrl::IsAppLink(const QString &address, QString *command)
     if (command)
         *command = address.mid(prefix.size());
     return true;
+}
+
+CHtmlCtrl::NavigationVerdict CHtmlCtrl::JudgeNavigation(const QUrl &url, const QUrl &ownPage,
+                                                        bool isMainFrame, bool userClickedLink)
+{
+    if (IsAppLink(url.toString()))
+        return NavigationVerdict::AppCommand;
+    const auto bare = QUrl::RemoveFragment | QUrl::RemoveQuery | QUrl::NormalizePathSegments;
+    if (isMainFrame && ownPage.isValid() && url.adjusted(bare) == ownPage.adjusted(bare))
+        return NavigationVerdict::Follow;
+    if (!isMainFrame && url.scheme() == QLatin1String("about"))
+        return NavigationVerdict::Follow;
+    const QString scheme = url.scheme().toLower();
+    if (isMainFrame && userClickedLink &&
+        (scheme == QLatin1String("https") || scheme == QLatin1String("http")))
+        return NavigationVerdict::OpenOutside;
+    return NavigationVerdict::Refuse;
+}
+
+bool CHtmlCtrl::MayLoadResource(const QUrl &url, const QUrl &ownPage, bool isPicture)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("qrc") || scheme == QLatin1String("data") ||
+        scheme == QLatin1String("blob") || scheme == QLatin1String("about"))
+        return true;
+    if (scheme == QLatin1String("https") || scheme == QLatin1String("http"))
+        return isPicture;
+    if (scheme != QLatin1String("file") || !ownPage.isLocalFile())
+        return false;
+    const QString folder = QFileInfo(ownPage.toLocalFile()).absolutePath();
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    return path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
 void CHtmlCtrl::OnAppCmd(const QString &command)

@@ -5,8 +5,10 @@
 
 // An embedded browser usable as a plain child control: no frame or scroll bars of the page
 // showing (when asked), and links of the form "app:<command>" handed to OnAppCmd instead of being
-// followed. Built over Qt WebEngine when the player is built with it (RX9_WITH_WEBENGINE); without
-// it the control is a plain placeholder that shows no page.
+// followed. Only the page given to Navigate shows in it: a link the user clicks to a web page
+// opens in the desktop's browser, and any other way of leaving the page is refused. Built over Qt
+// WebEngine when the player is built with it (RX9_WITH_WEBENGINE); without it the control is a
+// plain placeholder that shows no page.
 #ifdef RX9_WITH_WEBENGINE
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -45,6 +47,22 @@ public:
     // Whether an address is an application link ("app:" in any case) and, if so, its command.
     static bool IsAppLink(const QString &address, QString *command = nullptr);
 
+    // What becomes of a navigation the page asks for.
+    enum class NavigationVerdict {
+        Follow,      // the control's own page (again), or an empty frame
+        AppCommand,  // an "app:" link, handed to OnAppCmd
+        OpenOutside, // a web link the user clicked: the desktop's browser shows it
+        Refuse,      // anything else
+    };
+    // `ownPage` is the address last given to Navigate; its fragment and query do not count.
+    static NavigationVerdict JudgeNavigation(const QUrl &url, const QUrl &ownPage, bool isMainFrame,
+                                             bool userClickedLink);
+
+    // Whether the page may load a resource: files of its own folder (and below it), the
+    // browser's built-in resources, and pictures from the web (map tiles); no script, style or
+    // data from the web and no other local file.
+    static bool MayLoadResource(const QUrl &url, const QUrl &ownPage, bool isPicture);
+
     // Count of navigations completed so far (successful or not).
     int CompletedNavigations() const { return m_completedNavigations; }
 
@@ -65,6 +83,7 @@ protected:
 
 private:
     friend class CHtmlCtrlPage;
+    friend class CHtmlCtrlResourceFilter;
     void OnNavigationComplete(bool ok);
     void ApplyPagePlacement();
 
@@ -73,4 +92,5 @@ private:
     bool m_hideBorder = false;
     int m_completedNavigations = 0;
     QString m_placeholderText;
+    QUrl m_ownPage;
 };

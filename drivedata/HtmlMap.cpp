@@ -55,8 +55,11 @@ CHtmlMap::CHtmlMap(QWidget *parent)
             SetRoute(m_route);
     });
 #ifdef RX9_WITH_WEBENGINE
-    // The page comes from the player's data folder and its tiles from the network.
+    // The page comes from the player's data folder and its tiles from the network. Tiles are
+    // plain images, which a local page may show without reading them, so the page is given no
+    // right to read remote addresses, nor files beside its own folder's.
     settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     // Tile servers ask applications to name themselves.
     QWebEngineProfile *profile = page()->profile();
     const QString agent = profile->httpUserAgent();

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -54,6 +55,44 @@ TEST(HtmlCtrl, AppLinksAreRecognisedInAnyCase)
     EXPECT_FALSE(CHtmlCtrl::IsAppLink(QStringLiteral("ap:x")));
 }
 
+TEST(HtmlCtrl, OnlyItsOwnPageShowsInIt)
+{
+    using V = CHtmlCtrl::NavigationVerdict;
+    const QUrl own(QStringLiteral("file:///opt/rx9/_mapapi/vantora/map_google_america.html"));
+    const auto judge = [&](const char *url, bool mainFrame, bool clicked) {
+        return CHtmlCtrl::JudgeNavigation(QUrl(QString::fromLatin1(url)), own, mainFrame, clicked);
+    };
+    EXPECT_EQ(judge("file:///opt/rx9/_mapapi/vantora/map_google_america.html", true, false),
+              V::Follow);
+    EXPECT_EQ(judge("file:///opt/rx9/_mapapi/vantora/map_google_america.html#z=3", true, true),
+              V::Follow);
+    EXPECT_EQ(judge("app:zoom-in", true, true), V::AppCommand);
+    // A web link the user clicks (the attribution) goes to the desktop's browser ...
+    EXPECT_EQ(judge("https://leafletjs.com/", true, true), V::OpenOutside);
+    // ... but a page never sends the view anywhere by itself, nor to another local file.
+    EXPECT_EQ(judge("https://leafletjs.com/", true, false), V::Refuse);
+    EXPECT_EQ(judge("file:///home/user/.bashrc", true, true), V::Refuse);
+    EXPECT_EQ(judge("file:///opt/rx9/_mapapi/vantora/other.html", true, false), V::Refuse);
+    EXPECT_EQ(judge("javascript:alert(1)", true, true), V::Refuse);
+    EXPECT_EQ(judge("https://tile.example.net/frame.html", false, false), V::Refuse);
+    EXPECT_EQ(judge("about:blank", false, false), V::Follow);
+    // Before the control was given a page, nothing is its own.
+    EXPECT_EQ(CHtmlCtrl::JudgeNavigation(own, QUrl(), true, false), V::Refuse);
+
+    // What the page may load: its own folder's files, built-in resources, web pictures.
+    const auto may = [&](const char *url, bool picture) {
+        return CHtmlCtrl::MayLoadResource(QUrl(QString::fromLatin1(url)), own, picture);
+    };
+    EXPECT_TRUE(may("file:///opt/rx9/_mapapi/vantora/leaflet/leaflet.js", false));
+    EXPECT_TRUE(may("qrc:///qtwebchannel/qwebchannel.js", false));
+    EXPECT_TRUE(may("https://tile.openstreetmap.org/16/1/2.png", true));
+    EXPECT_FALSE(may("https://tile.openstreetmap.org/16/1/2.png", false));
+    EXPECT_FALSE(may("file:///opt/rx9/_mapapi/vantora/../../../etc/passwd", false));
+    EXPECT_FALSE(may("file:///opt/rx9/_mapapi/vantora-other/x.js", false));
+    EXPECT_FALSE(may("file:///home/user/.bashrc", true));
+    EXPECT_FALSE(may("ftp://example.net/x.png", true));
+}
+
 TEST(MapPositionScript, CarriesTheTextsAsStringLiterals)
 {
     const QString script =
@@ -67,7 +106,11 @@ TEST(MapPositionScript, CarriesTheTextsAsStringLiterals)
 
 #ifdef RX9_WITH_WEBENGINE
 
+#include <QBuffer>
 #include <QDesktopServices>
+#include <QImage>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWebEnginePage>
 
 namespace {
@@ -194,6 +237,103 @@ TEST_F(MapBrowser, AppLinksAreSwallowed)
     EXPECT_EQ(Eval(&map, QStringLiteral("marker")).toInt(), 42);
     EXPECT_TRUE(desktop.opened.isEmpty());
     QDesktopServices::unsetUrlHandler(QStringLiteral("app"));
+}
+
+// A web server on the loopback that answers like a tile server (a small PNG picture, without
+// any cross-origin header), or with a script where a script is asked for.
+class TileServer : public QTcpServer
+{
+public:
+    TileServer()
+    {
+        QImage tile(4, 4, QImage::Format_RGB32);
+        tile.fill(Qt::green);
+        QBuffer buffer(&m_png);
+        buffer.open(QIODevice::WriteOnly);
+        tile.save(&buffer, "PNG");
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    const QByteArray request = socket->readAll();
+                    if (!request.contains("\r\n\r\n"))
+                        return;
+                    ++requests;
+                    // A script for a script's address, a picture for anything else.
+                    const bool script = request.left(request.indexOf('\n')).contains(".js ");
+                    const QByteArray body = script ? QByteArray("remote='ran';") : m_png;
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: " +
+                                  QByteArray(script ? "text/javascript" : "image/png") +
+                                  "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                                  "\r\nConnection: close\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+    QString Address() const { return QStringLiteral("http://127.0.0.1:%1/").arg(serverPort()); }
+    int requests = 0;
+
+private:
+    QByteArray m_png;
+};
+
+TEST_F(MapBrowser, TilesShowButNothingElseLoadsAndLinksOpenOutside)
+{
+    TileServer server;
+    ASSERT_TRUE(server.isListening());
+    DesktopHandler desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &desktop, "Open");
+    CHtmlMap map;
+    map.resize(300, 200);
+    map.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&map));
+    const QString tile = server.Address() + QStringLiteral("1/2/3.png");
+    QTemporaryFile outside;
+    ASSERT_TRUE(outside.open());
+    outside.write("private");
+    outside.flush();
+    const QUrl page = WritePage(
+        QStringLiteral("<a id='go' href='%1about' style='position:absolute;left:10px;top:10px'>"
+                       "attribution</a><img id='tile' src='%2'><script>var marker=42;"
+                       "var remote='refused',local='waiting';</script>"
+                       "<script src='%1remote.js'></script>"
+                       "<script>var x=new XMLHttpRequest();x.onload=function(){local='read';};"
+                       "x.onerror=function(){local='refused';};"
+                       "x.open('GET','%3');x.send();</script>")
+            .arg(server.Address(), tile, QUrl::fromLocalFile(outside.fileName()).toString()));
+    ASSERT_TRUE(LoadAndWait(&map, page));
+
+    // A tile is a picture: it shows. A script from the web does not run, and no file outside
+    // the page's folder can be read.
+    EXPECT_TRUE(WaitUntil([&] {
+        return Eval(&map, QStringLiteral("document.getElementById('tile').naturalWidth")).toInt() ==
+               4;
+    }));
+    EXPECT_EQ(Eval(&map, QStringLiteral("remote")).toString(), QStringLiteral("refused"));
+    EXPECT_TRUE(WaitUntil([&] {
+        return Eval(&map, QStringLiteral("local")).toString() != QLatin1String("waiting");
+    }));
+    EXPECT_EQ(Eval(&map, QStringLiteral("local")).toString(), QStringLiteral("refused"));
+
+    // The user's click on a web link goes to the desktop's browser; the map stays.
+    ASSERT_TRUE(WaitUntil([&] {
+        return Eval(&map, QStringLiteral("(document.elementFromPoint(20,18)||{}).id")) ==
+               QStringLiteral("go");
+    }));
+    QTest::mouseClick(map.focusProxy(), Qt::LeftButton, {}, QPoint(20, 18));
+    ASSERT_TRUE(WaitUntil([&] { return !desktop.opened.isEmpty(); }));
+    EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl(server.Address() + QStringLiteral("about"))});
+
+    // A page that sends itself to another local file stays where it is.
+    Eval(&map, QStringLiteral("location.href='%1';true")
+                   .arg(QUrl::fromLocalFile(outside.fileName()).toString()));
+    QTest::qWait(500);
+    EXPECT_EQ(map.url(), page);
+    EXPECT_EQ(Eval(&map, QStringLiteral("marker")).toInt(), 42);
+    EXPECT_EQ(desktop.opened.size(), 1);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
 }
 
 TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
