@@ -8,6 +8,7 @@
 #   share/applications/<app id>.desktop
 #   share/metainfo/<app id>.metainfo.xml
 #   share/icons/hicolor/{48x48,128x128,256x256}/apps/rx9player.png
+#   share/icons/hicolor/scalable/apps/rx9player.svg
 
 install(TARGETS rx9player RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET ZLMFormat)
@@ -27,6 +28,9 @@ foreach(size 48 128 256)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
         RENAME rx9player.png)
 endforeach()
+# The same picture for any size, drawn by hand after the painter's shapes.
+install(FILES ${PROJECT_SOURCE_DIR}/desktop/rx9player.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # What the tests expect an install to hold, relative to the prefix (one per line).
 set(rx9_installed_files
@@ -39,7 +43,8 @@ set(rx9_installed_files
     ${CMAKE_INSTALL_DATADIR}/metainfo/${RX9_APP_ID}.metainfo.xml
     ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps/rx9player.png
     ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps/rx9player.png
-    ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps/rx9player.png)
+    ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps/rx9player.png
+    ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps/rx9player.svg)
 if(RX9_LEAFLET_FOUND)
     list(APPEND rx9_installed_files
         ${RX9_INSTALL_DATADIR}/_mapapi/vantora/leaflet/leaflet.js

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 namespace {
@@ -88,9 +89,21 @@ TEST(Install, InstalledPlayerFindsItsDataAndPlaysTheCard)
     QFile entryFile(desktop);
     ASSERT_TRUE(entryFile.open(QIODevice::ReadOnly));
     const QString entryText = QString::fromUtf8(entryFile.readAll());
-    for (const char *line : {"Exec=rx9player %f", "Icon=rx9player", "Terminal=false",
-                             "Categories=AudioVideo;Video;Player;"})
+    // "Open with" offers the player for folders and for the camera's clips.
+    for (const char *line :
+         {"Exec=rx9player %f", "Icon=rx9player", "Terminal=false",
+          "Categories=AudioVideo;Video;Player;", "MimeType=inode/directory;video/x-msvideo;"})
         EXPECT_TRUE(entryText.contains(QLatin1String(line) + QLatin1Char('\n'))) << line;
+    // The scalable icon is a whole SVG document of the icon's square.
+    QFile svg(prefix + QStringLiteral("share/icons/hicolor/scalable/apps/rx9player.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&svg);
+    ASSERT_TRUE(xml.readNextStartElement());
+    EXPECT_EQ(xml.name(), QLatin1String("svg"));
+    EXPECT_EQ(xml.attributes().value(QLatin1String("viewBox")), QLatin1String("0 0 128 128"));
+    while (!xml.atEnd())
+        xml.readNext();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     const ProcessRun metainfo =
         run(QStringLiteral("appstreamcli"),
             {QStringLiteral("validate"), QStringLiteral("--no-net"),
