@@ -270,13 +270,16 @@ TEST_F(TripCard, StoppedBuilderReadsNothingMoreAndDeliversNothing)
     }
     CTripRouteBuilder builder;
     QSignalSpy ready(&builder, &CTripRouteBuilder::RouteReady);
-    builder.Request(Folder(), names, names[0]);
-    builder.Request(Folder(), names, names[1]); // waits for the first
-    builder.Stop();
-    EXPECT_FALSE(builder.IsBusy());
-    const int read = builder.Cache().FilesRead();
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(ready.count(), 0);
-    EXPECT_EQ(builder.Cache().FilesRead(), read);
+    for (const bool queued : {false, true}) {
+        builder.Request(Folder(), names, names[0]);
+        if (queued)
+            builder.Request(Folder(), names, names[1]); // waits for the first
+        builder.Stop();
+        EXPECT_FALSE(builder.IsBusy());
+        const int read = builder.Cache().FilesRead();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(ready.count(), 0);
+        EXPECT_EQ(builder.Cache().FilesRead(), read);
+    }
 }
