@@ -13,8 +13,8 @@
 #include "UserMessage.h"
 #include "XListCtrl.h"
 
-#include <QDBusArgument>
 #include <QApplication>
+#include <QDBusArgument>
 #include <QKeyEvent>
 #include <QProcess>
 #include <QTimer>

@@ -124,7 +124,8 @@ bool formatTarget(const DriveProbe &probe, FormatToolRequest request, QString *w
             const int error = errno;
             if (error == EACCES || error == EPERM) {
                 // A desktop user: the system's disk service formats on the user's behalf.
-                return FormatWithDiskService(CUDisksClient(),
+                return IsStillPinned(probe, volume->pin, why) &&
+                       FormatWithDiskService(CUDisksClient(),
                                              QStringLiteral("/dev/") + volume->kernelName,
                                              volume->pin, request, why);
             }
@@ -149,6 +150,10 @@ bool formatTarget(const DriveProbe &probe, FormatToolRequest request, QString *w
         *why = QStringLiteral("mkfs.fat (package dosfstools) is not installed.");
         return false;
     }
+    // The disk in the reader must still be the one checked (a card swapped meanwhile has the
+    // same device number but another sequence number).
+    if (volume->device && !IsStillPinned(probe, volume->pin, why))
+        return false;
     const std::optional<QByteArray> output = RunProgram(mkfs, MkfsFatArguments(request, path));
     if (!output) {
         *why = QStringLiteral("mkfs.fat could not be started.");
@@ -160,8 +165,8 @@ bool formatTarget(const DriveProbe &probe, FormatToolRequest request, QString *w
         sector ? FormattedBootSectorProblem(*sector, request.sectorsPerCluster)
                : QStringLiteral("The card could not be read back after the format.");
     if (!problem.isEmpty()) {
-        *why = QStringLiteral("mkfs.fat failed: %1 %2")
-                   .arg(QString::fromLocal8Bit(*output).trimmed(), problem);
+        const QString said = QString::fromLocal8Bit(*output).trimmed();
+        *why = said.isEmpty() ? problem : QStringLiteral("mkfs.fat: %1\n%2").arg(said, problem);
         return false;
     }
     return true;
