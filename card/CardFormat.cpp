@@ -35,6 +35,8 @@ bool CZeroFill::Start(int fd)
     m_firstSector = QByteArray(512, '\0');
     if (size <= 0 || ::pread(fd, m_firstSector.data(), 512, 0) != 512)
         m_firstSector.clear();
+    if (size <= 0)
+        Close();
     return size > 0;
 }
 
@@ -49,18 +51,24 @@ bool CZeroFill::WriteBatch()
     const qint64 to = std::min(volume, from + batch);
     if (m_fd < 0 || from >= to)
         return false;
+    // After a failure the volume is closed here, on the writing thread: the last close of a
+    // device waits for its data.
+    const auto fail = [this] {
+        Close();
+        return false;
+    };
     for (qint64 at = from; at < to;) {
         const ssize_t written =
             ::pwrite(m_fd, zeros.constData(), size_t(std::min(chunk, to - at)), at);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            return false;
+            return fail();
         at += written;
     }
     // Counted only once it is on the volume, not in the system's cache.
     if (::fdatasync(m_fd) != 0)
-        return false;
+        return fail();
     m_progress.Add(to - from);
     return true;
 }

@@ -21,10 +21,11 @@ public:
     CZeroFill(const CZeroFill &) = delete;
     CZeroFill &operator=(const CZeroFill &) = delete;
 
-    // Takes the descriptor; false (and nothing to write) when it is invalid or has no size.
+    // Takes the descriptor; false (and nothing to write, the descriptor closed) when it is
+    // invalid or has no size.
     bool Start(int fd);
-    // Writes and flushes the next batch; false when a write or the flush failed, or nothing is
-    // left to write.
+    // Writes and flushes the next batch; false when a write or the flush failed (the volume is
+    // then closed), or nothing is left to write.
     bool WriteBatch();
     // Whether every byte is written and flushed (Finish is next).
     bool AllWritten() const { return m_fd >= 0 && m_progress.Complete(); }

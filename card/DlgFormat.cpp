@@ -30,6 +30,7 @@ CDlgFormat::CDlgFormat(CZeroFill &fill, std::function<int()> open, QWidget *pare
     , m_progressText(progressText(0))
     , m_warningText(LoadResString(kWarningString))
 {
+    m_worker.setMaxThreadCount(1);
     SetCaptionButtonsEnabled(false);
     setAccessibleName(m_warningText);
     m_progress->setGeometry(30, 10, 490, 30);
@@ -51,7 +52,8 @@ void CDlgFormat::timerEvent(QTimerEvent *event)
     }
     if (!m_started) {
         m_started = true;
-        m_step = QtConcurrent::run([this] { return m_fill.Start(m_open ? m_open() : -1); });
+        m_step =
+            QtConcurrent::run(&m_worker, [this] { return m_fill.Start(m_open ? m_open() : -1); });
     } else if (!m_finished && m_step.isFinished()) {
         stepEnded();
     }
@@ -69,7 +71,7 @@ void CDlgFormat::timerEvent(QTimerEvent *event)
 
 void CDlgFormat::startStep(bool (CZeroFill::*step)())
 {
-    m_step = QtConcurrent::run([this, step] { return (m_fill.*step)(); });
+    m_step = QtConcurrent::run(&m_worker, [this, step] { return (m_fill.*step)(); });
 }
 
 void CDlgFormat::stepEnded()
@@ -78,8 +80,6 @@ void CDlgFormat::stepEnded()
     m_percent = m_fill.Percent();
     if (!ok || m_fill.Complete()) {
         m_succeeded = ok && m_fill.Complete();
-        if (!m_succeeded)
-            m_fill.Close();
         m_finished = true;
     } else if (m_fill.AllWritten()) {
         startStep(&CZeroFill::Finish);

@@ -5,6 +5,7 @@
 #include <QBasicTimer>
 #include <QFuture>
 #include <QString>
+#include <QThreadPool>
 
 #include <functional>
 
@@ -48,6 +49,7 @@ private:
     void showPercent();
 
     CZeroFill &m_fill;
+    QThreadPool m_worker; // the thread that writes the card
     QFuture<bool> m_step;
     std::function<int()> m_open;
     CProgress *m_progress;
