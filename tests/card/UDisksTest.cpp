@@ -326,44 +326,33 @@ TEST(DiskService, EveryFailureIsExplainedInTheMessageBox)
 TEST(DiskService, TheBootSectorReadBackDecides)
 {
     const FormatToolRequest request{64, QStringLiteral("CAM"), true, {}, {}, QStringLiteral("x")};
-    const CardPin pin{QStringLiteral("9:1"), QString()};
-    {
+    // A 600 MiB card formatted by the service; `number` is the device chosen.
+    const auto format = [&](bool oldService, const QString &number, QStringList *members) {
         DiskServiceCard fake;
-        ASSERT_BUS(fake);
-        ASSERT_TRUE(fake.registered);
-        ASSERT_TRUE(fake.PrepareCard(600LL << 20));
         QString why;
-        EXPECT_TRUE(FormatWithDiskService(CUDisksClient(fake.client), QStringLiteral("/dev/sdb1"),
-                                          pin, request, &why))
-            << why.toStdString();
-        EXPECT_EQ(fake.disks.Members().mid(fake.disks.Members().indexOf(QStringLiteral("Format"))),
-                  (QStringList{QStringLiteral("Format"), QStringLiteral("ResolveDevice"),
-                               QStringLiteral("Get"), QStringLiteral("OpenForBackup")}));
-    }
-    {
-        // An older service drops "mkfs-args": mkfs.fat's own cluster size is a failure.
-        DiskServiceCard fake;
-        ASSERT_BUS(fake);
-        ASSERT_TRUE(fake.registered);
-        ASSERT_TRUE(fake.PrepareCard(600LL << 20));
-        fake.disks.IgnoreMkfsArguments();
-        QString why;
-        EXPECT_FALSE(FormatWithDiskService(CUDisksClient(fake.client), QStringLiteral("/dev/sdb1"),
-                                           pin, request, &why));
-        EXPECT_TRUE(why.contains(QStringLiteral("instead of the 32 KiB"))) << why.toStdString();
-        EXPECT_TRUE(why.contains(QStringLiteral("udisks2"))) << why.toStdString();
-    }
-    {
-        // The service's object is another device than the one chosen: nothing is formatted.
-        DiskServiceCard fake;
-        ASSERT_BUS(fake);
-        ASSERT_TRUE(fake.registered);
-        QString why;
-        EXPECT_FALSE(FormatWithDiskService(CUDisksClient(fake.client), QStringLiteral("/dev/sdb1"),
-                                           {QStringLiteral("8:17"), QString()}, request, &why));
-        EXPECT_EQ(why, CardChangedReason());
-        EXPECT_FALSE(fake.disks.Members().contains(QStringLiteral("Format")));
-    }
+        if (!fake.bus.ok() || !fake.registered || !fake.PrepareCard(600LL << 20))
+            return QStringLiteral("no bus");
+        if (oldService)
+            fake.disks.IgnoreMkfsArguments();
+        if (FormatWithDiskService(CUDisksClient(fake.client), QStringLiteral("/dev/sdb1"),
+                                  {number, QString()}, request, &why))
+            why = QStringLiteral("ok");
+        *members = fake.disks.Members();
+        return why;
+    };
+    QStringList members;
+    EXPECT_EQ(format(false, QStringLiteral("9:1"), &members), QStringLiteral("ok"));
+    EXPECT_EQ(members.mid(members.indexOf(QStringLiteral("Format"))),
+              (QStringList{QStringLiteral("Format"), QStringLiteral("ResolveDevice"),
+                           QStringLiteral("Get"), QStringLiteral("OpenForBackup")}));
+    // An older service drops "mkfs-args": mkfs.fat's own cluster size is a failure.
+    const QString why = format(true, QStringLiteral("9:1"), &members);
+    EXPECT_TRUE(why.contains(QStringLiteral("instead of the 32 KiB")) &&
+                why.contains(QStringLiteral("udisks2")))
+        << why.toStdString();
+    // The service's object is another device than the one chosen: nothing is formatted.
+    EXPECT_EQ(format(false, QStringLiteral("8:17"), &members), CardChangedReason());
+    EXPECT_FALSE(members.contains(QStringLiteral("Format")));
 }
 
 TEST(DiskService, TheCardDialogStaysAliveWhileTheServiceWaits)
