@@ -6,24 +6,29 @@
 #include "DlgDisk.h"
 #include "DlgFormat.h"
 #include "DlgMessage.h"
+#include "PlayerTrip.h"
 
 std::optional<QString> CRX9VantoraPCPlayerDlg::ChooseCard(const QString &shown)
 {
     CDlgDisk dialog(this);
     dialog.SetPath(shown);
-    dialog.SetFormatHandler([this, &dialog](const QString &root) {
+    dialog.SetFormatHandler([this, &dialog](const QString &root, const auto &pin) {
         FormatEnvironment environment;
         environment.ops = SystemDeviceOps();
         environment.desktopPath = DesktopPath();
         environment.message = [&dialog](int type, const QString &text) {
             return ShowMessage(type, text, QString(), &dialog);
         };
-        environment.clearPlayer = [this] { ClearPlayer(); };
+        environment.clearPlayer = [this] {
+            ClearPlayer();
+            // Nothing may read the card once it is unmounted.
+            Trip().Builder().Stop();
+        };
         environment.runRecovery = [&dialog](CZeroFill &fill, const std::function<int()> &open) {
             CDlgFormat progress(fill, open, &dialog);
             return progress.exec();
         };
-        return FormatCard(root, environment).root;
+        return FormatCard(root, pin, environment).root;
     });
     dialog.FillList();
     if (dialog.exec() != 1)

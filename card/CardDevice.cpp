@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 QString FindFormatTool()
@@ -62,7 +63,7 @@ CardDeviceOps DirectDeviceOps()
 {
     CardDeviceOps ops;
     ops.unmount = [](const CardTarget &target, QString *error) {
-        if (::umount2(QFile::encodeName(target.mountPoint).constData(), 0) == 0)
+        if (::umount2(QFile::encodeName(target.mountPoint).constData(), UMOUNT_NOFOLLOW) == 0)
             return true;
         if (error)
             *error = systemError(QStringLiteral("Could not unmount %1").arg(target.mountPoint));
@@ -72,11 +73,32 @@ CardDeviceOps DirectDeviceOps()
         // A block device refuses O_EXCL while it is mounted or in use: that is the lock.
         const int fd =
             ::open(QFile::encodeName(target.device).constData(), O_RDWR | O_EXCL | O_CLOEXEC);
-        if (fd < 0 && error)
-            *error = systemError(QStringLiteral("Could not open %1").arg(target.device));
+        if (fd < 0) {
+            if (error)
+                *error = systemError(QStringLiteral("Could not open %1").arg(target.device));
+            return -1;
+        }
+        struct stat status
+        {
+        };
+        if (::fstat(fd, &status) != 0 || !IsPinnedDevice(status, target.pin)) {
+            ::close(fd);
+            if (error)
+                *error = CardChangedReason();
+            return -1;
+        }
         return fd;
     };
     ops.mount = [](const CardTarget &target, QString *error) -> std::optional<QString> {
+        struct stat status
+        {
+        };
+        if (::stat(QFile::encodeName(target.device).constData(), &status) != 0 ||
+            !IsPinnedDevice(status, target.pin)) {
+            if (error)
+                *error = CardChangedReason();
+            return std::nullopt;
+        }
         if (::mount(QFile::encodeName(target.device).constData(),
                     QFile::encodeName(target.mountPoint).constData(), "vfat", MS_NOSUID | MS_NODEV,
                     nullptr) == 0)
@@ -89,23 +111,61 @@ CardDeviceOps DirectDeviceOps()
     return ops;
 }
 
+namespace {
+
+// The service's object of the device, when it carries the pinned device number.
+std::optional<QString> pinnedObject(const CUDisksClient &disks, const QString &device,
+                                    const CardPin &pin, QString *error)
+{
+    const std::optional<QString> object = disks.BlockObject(device, error);
+    if (!object)
+        return std::nullopt;
+    const std::optional<QString> number = disks.DeviceNumber(*object, error);
+    if (!number)
+        return std::nullopt;
+    if (*number != pin.deviceNumber) {
+        if (error)
+            *error = CardChangedReason();
+        return std::nullopt;
+    }
+    return object;
+}
+
+// A descriptor the service handed out: when it is a device, it must be the pinned one.
+bool isPinnedDescriptor(int fd, const CardPin &pin)
+{
+    struct stat status
+    {
+    };
+    return ::fstat(fd, &status) == 0 && (!S_ISBLK(status.st_mode) || IsPinnedDevice(status, pin));
+}
+
+} // namespace
+
 CardDeviceOps UDisksDeviceOps(const QDBusConnection &bus)
 {
     CardDeviceOps ops;
     ops.runTool = runFormatTool;
     ops.unmount = [bus](const CardTarget &target, QString *error) {
         const CUDisksClient disks(bus);
-        const std::optional<QString> object = disks.BlockObject(target.device, error);
+        const std::optional<QString> object = pinnedObject(disks, target.device, target.pin, error);
         return object && disks.Unmount(*object, error);
     };
     ops.openExclusive = [bus](const CardTarget &target, QString *error) {
         const CUDisksClient disks(bus);
-        const std::optional<QString> object = disks.BlockObject(target.device, error);
-        return object ? disks.OpenForRestore(*object, error) : -1;
+        const std::optional<QString> object = pinnedObject(disks, target.device, target.pin, error);
+        const int fd = object ? disks.OpenForRestore(*object, error) : -1;
+        if (fd >= 0 && !isPinnedDescriptor(fd, target.pin)) {
+            ::close(fd);
+            if (error)
+                *error = CardChangedReason();
+            return -1;
+        }
+        return fd;
     };
     ops.mount = [bus](const CardTarget &target, QString *error) -> std::optional<QString> {
         const CUDisksClient disks(bus);
-        const std::optional<QString> object = disks.BlockObject(target.device, error);
+        const std::optional<QString> object = pinnedObject(disks, target.device, target.pin, error);
         if (!object)
             return std::nullopt;
         const std::optional<QString> point = disks.Mount(*object, error);
@@ -114,6 +174,35 @@ CardDeviceOps UDisksDeviceOps(const QDBusConnection &bus)
         return DriveRoot(*point);
     };
     return ops;
+}
+
+bool FormatWithDiskService(const CUDisksClient &disks, const QString &device, const CardPin &pin,
+                           const FormatToolRequest &request, QString *why)
+{
+    std::optional<QString> object = pinnedObject(disks, device, pin, why);
+    if (!object ||
+        !disks.FormatVfat(*object, SanitiseFatLabel(request.label), request.sectorsPerCluster, why))
+        return false;
+    // Read back what the service wrote: it may have chosen the cluster size itself.
+    object = pinnedObject(disks, device, pin, why);
+    const int fd = object ? disks.OpenForBackup(*object, why) : -1;
+    if (fd < 0)
+        return false;
+    QByteArray sector(512, '\0');
+    const bool read = isPinnedDescriptor(fd, pin) && ::pread(fd, sector.data(), 512, 0) == 512;
+    ::close(fd);
+    if (!read) {
+        *why = QStringLiteral("The card could not be read back after the format.");
+        return false;
+    }
+    const QString problem = FormattedBootSectorProblem(sector, request.sectorsPerCluster);
+    if (!problem.isEmpty()) {
+        *why = problem + QStringLiteral(" The system's disk service (udisks2 before version "
+                                        "2.10) does not pass the cluster size on; formatting "
+                                        "as administrator (root) does.");
+        return false;
+    }
+    return true;
 }
 
 CardDeviceOps SystemDeviceOps()

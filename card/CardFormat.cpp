@@ -1,6 +1,7 @@
 #include "CardFormat.h"
 
 #include "DlgMessage.h"
+#include "StepRunner.h"
 #include "StringTable.h"
 
 #include <QFile>
@@ -25,6 +26,7 @@ CZeroFill::~CZeroFill()
 bool CZeroFill::Start(int fd)
 {
     Close();
+    m_finished = false;
     if (fd < 0)
         return false;
     m_fd = fd;
@@ -33,44 +35,96 @@ bool CZeroFill::Start(int fd)
     m_firstSector = QByteArray(512, '\0');
     if (size <= 0 || ::pread(fd, m_firstSector.data(), 512, 0) != 512)
         m_firstSector.clear();
-    return size > 0 && ::lseek(fd, 0, SEEK_SET) == 0;
+    if (size <= 0)
+        Close();
+    return size > 0;
 }
 
-bool CZeroFill::WriteNext()
+bool CZeroFill::WriteBatch()
 {
     static const QByteArray zeros(ZeroFillProgress::kChunkBytes, '\0');
-    const qint64 length = m_progress.NextChunk();
-    if (m_fd < 0 || length <= 0)
+    const qint64 volume = m_progress.VolumeBytes();
+    const qint64 chunk = ZeroFillProgress::kChunkBytes;
+    // One percent of the volume, in whole chunks.
+    const qint64 batch = std::max(chunk, (volume / 100 + chunk - 1) / chunk * chunk);
+    const qint64 from = m_progress.Written();
+    const qint64 to = std::min(volume, from + batch);
+    if (m_fd < 0 || from >= to)
         return false;
-    ssize_t written;
-    do {
-        written = ::write(m_fd, zeros.constData(), size_t(length));
-    } while (written < 0 && errno == EINTR);
-    if (written <= 0)
+    // After a failure the volume is closed here, on the writing thread: the last close of a
+    // device waits for its data.
+    const auto fail = [this] {
+        Close();
         return false;
-    m_progress.Add(written);
+    };
+    for (qint64 at = from; at < to;) {
+        const ssize_t written =
+            ::pwrite(m_fd, zeros.constData(), size_t(std::min(chunk, to - at)), at);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return fail();
+        at += written;
+    }
+    // Counted only once it is on the volume, not in the system's cache.
+    if (::fdatasync(m_fd) != 0)
+        return fail();
+    m_progress.Add(to - from);
     return true;
+}
+
+bool CZeroFill::Finish()
+{
+    if (!AllWritten())
+        return false;
+    const bool flushed = ::fsync(m_fd) == 0;
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    m_finished = flushed && closed;
+    return m_finished;
 }
 
 void CZeroFill::Close()
 {
     if (m_fd >= 0) {
-        ::fsync(m_fd);
         ::close(m_fd);
         m_fd = -1;
     }
 }
 
-bool RunFormatTool(const CardDeviceOps &ops, const CardTarget &target, const QString &label)
+bool RunFormatTool(const CardDeviceOps &ops, const CardTarget &target, const QString &label,
+                   QString *why)
 {
     if (!ops.runTool)
         return false;
-    const std::optional<QByteArray> output =
-        ops.runTool(FormatToolArguments(target.totalBytes, target.device, label));
-    return output && IsFormatToolSuccess(*output);
+    const std::optional<QByteArray> output = ops.runTool(FormatToolArguments(
+        target.totalBytes, target.device, label, target.pin.deviceNumber, target.pin.diskseq));
+    if (output && IsFormatToolSuccess(*output))
+        return true;
+    if (why)
+        *why = output ? QString::fromLocal8Bit(*output).trimmed()
+                      : QStringLiteral("The format tool could not be started.");
+    return false;
 }
 
-FormatOutcome FormatCard(const QString &root, FormatEnvironment &env)
+namespace {
+
+// The card at `root` as it is now, when it is still the pinned device.
+std::optional<CardTarget> resolvePinned(const DriveProbe &probe, const QString &root,
+                                        const std::optional<CardPin> &pin, QString *why)
+{
+    std::optional<CardTarget> target = ResolveCardTarget(probe, root, why);
+    if (target && (!pin || target->pin != *pin)) {
+        *why = CardChangedReason();
+        target.reset();
+    }
+    return target;
+}
+
+} // namespace
+
+FormatOutcome FormatCard(const QString &root, const std::optional<CardPin> &chosen,
+                         FormatEnvironment &env)
 {
     FormatOutcome outcome;
     const QString cardSettings = CardSettingsPath(root);
@@ -78,39 +132,70 @@ FormatOutcome FormatCard(const QString &root, FormatEnvironment &env)
     const bool backedUp = FileExists(cardSettings) && CopyFileInto(cardSettings, backup);
     outcome.root = DriveRoot(root);
 
-    outcome.answer = env.message(kMessageFormatChoice, LoadResString(kQuestionString));
+    // The question shows what it will erase: the card listed, when it is still there.
     QString why;
+    const std::optional<CardTarget> shown = resolvePinned(env.probe, root, chosen, &why);
+    QString question = LoadResString(kQuestionString);
+    if (shown)
+        question += QStringLiteral("\n\n") + CardDescription(*shown);
+    outcome.answer = env.message(kMessageFormatChoice, question);
     QString mountError;
     if (outcome.answer == kNormalAnswer || outcome.answer == kRecoveryAnswer) {
-        // The card is checked again now: the list may be old and a disk may have changed.
-        const std::optional<CardTarget> target = ResolveCardTarget(env.probe, root, &why);
+        // The card is checked again now: the question may have been open for long. Every step
+        // that touches the device checks again that it is the same card.
+        std::optional<CardTarget> target;
+        if (shown)
+            target = resolvePinned(env.probe, root, shown->pin, &why);
+        const auto pinned = [&](QString *error) {
+            return IsStillPinned(env.probe, target->pin, error);
+        };
         if (target) {
             if (env.clearPlayer)
                 env.clearPlayer();
-            if (env.ops.unmount(*target, &why)) {
+            bool unmounted = false;
+            RunKeepingInterfaceAlive(
+                [&] { unmounted = pinned(&why) && env.ops.unmount(*target, &why); });
+            if (unmounted) {
                 outcome.root.clear();
                 QString label = target->label;
                 if (outcome.answer == kNormalAnswer) {
-                    outcome.succeeded = RunFormatTool(env.ops, *target, label);
+                    RunKeepingInterfaceAlive([&] {
+                        outcome.succeeded =
+                            pinned(&why) && RunFormatTool(env.ops, *target, label, &why);
+                    });
                 } else {
                     CZeroFill fill;
                     QString openError;
-                    const auto open = [&] { return env.ops.openExclusive(*target, &openError); };
+                    const auto open = [&] {
+                        return pinned(&openError) ? env.ops.openExclusive(*target, &openError) : -1;
+                    };
                     const int result = env.runRecovery(fill, open);
                     if (label.isEmpty())
                         label = FatVolumeLabel(fill.FirstSector());
                     fill.Close();
                     if (result == 1) {
                         // The tool runs twice after a zero fill, as the camera's own tool did.
-                        const bool first = RunFormatTool(env.ops, *target, label);
-                        const bool second = RunFormatTool(env.ops, *target, label);
-                        outcome.succeeded = first && second;
+                        RunKeepingInterfaceAlive([&] {
+                            QString secondWhy;
+                            const bool first =
+                                pinned(&why) && RunFormatTool(env.ops, *target, label, &why);
+                            const bool second = pinned(&secondWhy) &&
+                                                RunFormatTool(env.ops, *target, label, &secondWhy);
+                            outcome.succeeded = first && second;
+                            if (first && !second)
+                                why = secondWhy;
+                        });
                     } else if (!openError.isEmpty()) {
                         why = openError;
                     }
                 }
                 // Mounted again, whatever happened, so that the settings file can go back.
-                if (const std::optional<QString> mounted = env.ops.mount(*target, &mountError))
+                std::optional<QString> mounted;
+                RunKeepingInterfaceAlive([&] {
+                    if (pinned(&mountError))
+                        mounted = env.ops.mount(*target, &mountError);
+                });
+                if (mounted)
                     outcome.root = DriveRoot(*mounted);
                 else if (why.isEmpty())
                     why = mountError;

@@ -7,6 +7,7 @@
 #include "UserMessage.h"
 #include "XListCtrl.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
 
@@ -42,6 +43,7 @@ CDlgDisk::CDlgDisk(QWidget *parent)
         ListRemovableDrives(roots);
         return roots;
     })
+    , m_pinSource([](const QString &root) { return PinCard(DriveProbe(), root); })
     , m_message([this](int id) { ShowMessageId(kMessageOk, id, this); })
 {
     SetCaptionButtonsEnabled(false);
@@ -54,9 +56,9 @@ CDlgDisk::CDlgDisk(QWidget *parent)
         const char *name;
     };
     const ButtonPlace places[4] = {{kOkId, 3124, 5, "OK"},
-                           {kCancelId, 3125, 37, "Cancel"},
-                           {kRefreshId, 3135, 69, "Refresh"},
-                           {kFormatId, 3136, 101, "Format"}};
+                                   {kCancelId, 3125, 37, "Cancel"},
+                                   {kRefreshId, 3135, 69, "Refresh"},
+                                   {kFormatId, 3136, 101, "Format"}};
     for (int i = 0; i < 4; ++i) {
         auto *button = new CSkinButton(Client(), places[i].id);
         button->SetStripImage(places[i].image);
@@ -88,7 +90,13 @@ void CDlgDisk::SetDriveSource(std::function<QStringList()> source)
     m_source = std::move(source);
 }
 
-void CDlgDisk::SetFormatHandler(std::function<QString(const QString &root)> handler)
+void CDlgDisk::SetPinSource(std::function<std::optional<CardPin>(const QString &root)> source)
+{
+    m_pinSource = std::move(source);
+}
+
+void CDlgDisk::SetFormatHandler(
+    std::function<QString(const QString &root, const std::optional<CardPin> &pin)> handler)
 {
     m_format = std::move(handler);
 }
@@ -117,7 +125,9 @@ void CDlgDisk::FillList()
 {
     m_list->DeleteAllRows();
     m_roots = m_source ? m_source() : QStringList();
+    m_pins.clear();
     for (const QString &root : std::as_const(m_roots)) {
+        m_pins.append(m_pinSource ? m_pinSource(root) : std::nullopt);
         qint64 total = 0;
         qint64 free = 0;
         qint64 used = 0;
@@ -176,7 +186,10 @@ void CDlgDisk::FormatSelected()
     if (rows.first() >= m_roots.size())
         return;
     if (m_format) {
-        const QString after = m_format(m_roots[rows.first()]);
+        // The window stays alive while the card is formatted; nothing in it may start anything.
+        m_busy = true;
+        const QString after = m_format(m_roots[rows.first()], m_pins.value(rows.first()));
+        m_busy = false;
         // The card may come back at another mount point: it stays the one selected.
         if (!after.isEmpty())
             m_path = after;
@@ -184,11 +197,23 @@ void CDlgDisk::FormatSelected()
     FillList();
 }
 
+void CDlgDisk::closeEvent(QCloseEvent *event)
+{
+    // The window manager's close would end the dialog under a running format.
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    CDlgFrame::closeEvent(event);
+}
+
 bool CDlgDisk::event(QEvent *event)
 {
     if (event->type() != CUserMessage::EventType())
         return CDlgFrame::event(event);
     const auto *message = static_cast<CUserMessage *>(event);
+    if (m_busy)
+        return true;
     if (message->Code() == notify::kButton) {
         switch (message->Value()) {
         case kOkId:
@@ -214,6 +239,10 @@ bool CDlgDisk::event(QEvent *event)
 
 bool CDlgDisk::handleKey(int key)
 {
+    if (m_busy)
+        // During a format the keys that would end the dialog are swallowed.
+        return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space ||
+               key == Qt::Key_Escape;
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "CardTarget.h"
 #include "DlgFrame.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class CSkinButton;
 class CXListCtrl;
@@ -16,7 +18,9 @@ int PreselectedCardRow(const QStringList &roots, const QString &path);
 
 // The card dialog: every removable card with its name, capacity, used and free space. The
 // user picks one (OK, double-click, Enter or Space), refreshes the list or formats the
-// selected card. Result 1: Path() is the chosen card's root; 2: nothing was chosen.
+// selected card. Result 1: Path() is the chosen card's root; 2: nothing was chosen. Each row
+// keeps the pin of its card's device as the list was filled, and a format is for that device
+// only. While a format runs the window stays alive but its buttons and keys do nothing.
 class CDlgDisk : public CDlgFrame
 {
     Q_OBJECT
@@ -38,8 +42,12 @@ public:
 
     // Where the cards come from (the removable drives by default).
     void SetDriveSource(std::function<QStringList()> source);
-    // Formats the card at a root; gives the root the card has afterwards (empty when none).
-    void SetFormatHandler(std::function<QString(const QString &root)> handler);
+    // Where the rows' pins come from (the system's mount table and sysfs by default).
+    void SetPinSource(std::function<std::optional<CardPin>(const QString &root)> source);
+    // Formats the card at a root, whose device was `pin` when the list was filled; gives the root
+    // the card has afterwards (empty when none).
+    void SetFormatHandler(
+        std::function<QString(const QString &root, const std::optional<CardPin> &pin)> handler);
     // Shows a message (string id) over the dialog; the message box by default.
     void SetMessageHandler(std::function<void(int stringId)> handler);
 
@@ -54,11 +62,14 @@ public:
     void Accept();         // OK: exactly one row selected, else ends with 2
     void AcceptFirst();    // double-click, Enter, Space
     void FormatSelected(); // Format
+    // Whether a format is running.
+    bool Busy() const { return m_busy; }
 
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -69,7 +80,10 @@ private:
     CXListCtrl *m_list;
     QString m_path;
     QStringList m_roots;
+    QList<std::optional<CardPin>> m_pins;
+    bool m_busy = false;
     std::function<QStringList()> m_source;
-    std::function<QString(const QString &)> m_format;
+    std::function<std::optional<CardPin>(const QString &)> m_pinSource;
+    std::function<QString(const QString &, const std::optional<CardPin> &)> m_format;
     std::function<void(int)> m_message;
 };

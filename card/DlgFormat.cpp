@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimerEvent>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 constexpr int kProgressString = 135;
@@ -29,12 +30,18 @@ CDlgFormat::CDlgFormat(CZeroFill &fill, std::function<int()> open, QWidget *pare
     , m_progressText(progressText(0))
     , m_warningText(LoadResString(kWarningString))
 {
+    m_worker.setMaxThreadCount(1);
     SetCaptionButtonsEnabled(false);
     setAccessibleName(m_warningText);
     m_progress->setGeometry(30, 10, 490, 30);
     m_progress->setAccessibleName(QStringLiteral("Format progress"));
     ResizeClient(kWindowSize);
     m_timer.start(kTimerMs, this);
+}
+
+CDlgFormat::~CDlgFormat()
+{
+    m_step.waitForFinished();
 }
 
 void CDlgFormat::timerEvent(QTimerEvent *event)
@@ -45,38 +52,50 @@ void CDlgFormat::timerEvent(QTimerEvent *event)
     }
     if (!m_started) {
         m_started = true;
-        fill(); // pumps events: the later ticks below keep the display going meanwhile
+        m_step =
+            QtConcurrent::run(&m_worker, [this] { return m_fill.Start(m_open ? m_open() : -1); });
+    } else if (!m_finished && m_step.isFinished()) {
+        stepEnded();
     }
     if (m_finished) {
-        if (!m_ending) {
+        // The tick that found the end has shown it; this one ends the dialog.
+        if (!m_ending && m_shownFinal) {
             m_ending = true;
             m_timer.stop();
             done(m_succeeded ? 1 : 2);
         }
-        return;
+        m_shownFinal = true;
     }
+    showPercent();
+}
+
+void CDlgFormat::startStep(bool (CZeroFill::*step)())
+{
+    m_step = QtConcurrent::run(&m_worker, [this, step] { return (m_fill.*step)(); });
+}
+
+void CDlgFormat::stepEnded()
+{
+    const bool ok = m_step.result();
+    m_percent = m_fill.Percent();
+    if (!ok || m_fill.Complete()) {
+        m_succeeded = ok && m_fill.Complete();
+        m_finished = true;
+    } else if (m_fill.AllWritten()) {
+        startStep(&CZeroFill::Finish);
+    } else {
+        startStep(&CZeroFill::WriteBatch);
+    }
+}
+
+void CDlgFormat::showPercent()
+{
     if (m_percent != m_percentShown) {
         m_percentShown = m_percent;
         update();
     }
     m_progressText = progressText(m_percent);
     m_progress->SetPos(m_percent);
-}
-
-void CDlgFormat::fill()
-{
-    if (m_fill.Start(m_open ? m_open() : -1)) {
-        while (m_fill.WriteNext()) {
-            m_percent = m_fill.Percent();
-            PumpMessages();
-        }
-    }
-    m_succeeded = m_fill.Complete();
-    m_percent = m_fill.Percent();
-    m_progressText = progressText(m_percent);
-    m_progress->SetPos(m_percent);
-    m_fill.Close();
-    m_finished = true;
 }
 
 void CDlgFormat::keyPressEvent(QKeyEvent *event)

@@ -2,6 +2,9 @@
 
 #include "DriveUtils.h"
 
+#include <QRegularExpression>
+#include <QtEndian>
+
 #include <algorithm>
 
 QString FormatToolOption(qint64 totalBytes)
@@ -14,11 +17,16 @@ bool IsFormatToolSuccess(const QByteArray &output)
     return output == QByteArray(kFormatToolSuccess);
 }
 
-QStringList FormatToolArguments(qint64 totalBytes, const QString &volume, const QString &label)
+QStringList FormatToolArguments(qint64 totalBytes, const QString &volume, const QString &label,
+                                const QString &deviceNumber, const QString &diskseq)
 {
     QStringList arguments{FormatToolOption(totalBytes)};
     if (!label.isEmpty())
         arguments << QStringLiteral("-n") << label;
+    if (!deviceNumber.isEmpty())
+        arguments << QStringLiteral("-d") << deviceNumber;
+    if (!diskseq.isEmpty())
+        arguments << QStringLiteral("-q") << diskseq;
     arguments << volume;
     return arguments;
 }
@@ -43,6 +51,16 @@ std::optional<FormatToolRequest> ParseFormatToolArguments(const QStringList &arg
                 return fail(QStringLiteral("The option -n needs a volume label."));
             request.label = arguments[++i];
             request.labelGiven = true;
+        } else if (argument == QLatin1String("-d")) {
+            static const QRegularExpression number(QStringLiteral("^[0-9]+:[0-9]+$"));
+            if (i + 1 >= arguments.size() || !number.match(arguments[i + 1]).hasMatch())
+                return fail(QStringLiteral("The option -d needs a device number (major:minor)."));
+            request.deviceNumber = arguments[++i];
+        } else if (argument == QLatin1String("-q")) {
+            static const QRegularExpression number(QStringLiteral("^[0-9]+$"));
+            if (i + 1 >= arguments.size() || !number.match(arguments[i + 1]).hasMatch())
+                return fail(QStringLiteral("The option -q needs a disk sequence number."));
+            request.diskseq = arguments[++i];
         } else if (argument.startsWith(QLatin1Char('-'))) {
             return fail(QStringLiteral("Unknown option %1.").arg(argument));
         } else {
@@ -52,7 +70,10 @@ std::optional<FormatToolRequest> ParseFormatToolArguments(const QStringList &arg
         }
     }
     if (request.sectorsPerCluster == 0 || request.volume.isEmpty())
-        return fail(QStringLiteral("Usage: ZLMFormat -c64|-c128 [-n LABEL] VOLUME"));
+        return fail(QStringLiteral(
+            "Usage: ZLMFormat -c64|-c128 [-n LABEL] [-d MAJOR:MINOR [-q DISKSEQ]] VOLUME"));
+    if (!request.diskseq.isEmpty() && request.deviceNumber.isEmpty())
+        return fail(QStringLiteral("The option -q needs the option -d."));
     return request;
 }
 
@@ -71,6 +92,31 @@ QString FatVolumeLabel(const QByteArray &bootSector)
         return QString();
     const QString label = QString::fromLatin1(bootSector.mid(labelAt, 11)).trimmed();
     return label == QLatin1String("NO NAME") ? QString() : label;
+}
+
+QString FormattedBootSectorProblem(const QByteArray &bootSector, int sectorsPerCluster)
+{
+    if (bootSector.size() < 512 || uchar(bootSector[510]) != 0x55 || uchar(bootSector[511]) != 0xAA)
+        return QStringLiteral("The card holds no file system after the format.");
+    const auto word = [&](int at) {
+        return qFromLittleEndian<quint16>(bootSector.constData() + at);
+    };
+    const auto dword = [&](int at) {
+        return qFromLittleEndian<quint32>(bootSector.constData() + at);
+    };
+    // FAT32: no fixed root folder, no 16-bit FAT size, a 32-bit one, and its type text.
+    const bool fat32 = word(0x11) == 0 && word(0x16) == 0 && dword(0x24) != 0 &&
+                       bootSector.mid(0x52, 8) == "FAT32   ";
+    if (!fat32 || word(0x0B) != 512)
+        return QStringLiteral("The card was not formatted as FAT32 with 512-byte sectors, as "
+                              "the camera needs.");
+    const int got = uchar(bootSector[0x0D]);
+    if (got != sectorsPerCluster)
+        return QStringLiteral("The card was formatted with clusters of %1 KiB instead of the "
+                              "%2 KiB the camera needs.")
+            .arg(got / 2.0)
+            .arg(sectorsPerCluster / 2);
+    return QString();
 }
 
 QString SanitiseFatLabel(const QString &label)

@@ -22,9 +22,13 @@ QString FormatToolOption(qint64 totalBytes);
 bool IsFormatToolSuccess(const QByteArray &output);
 
 // The tool's command line: "-c64 <volume>" or "-c128 <volume>", with "-n <label>" before the
-// volume when the label must be kept (the zero fill has erased the old one).
+// volume when the label must be kept (the zero fill has erased the old one), and "-d <major:minor>"
+// (with "-q <diskseq>" where the kernel numbers its disks) when the volume must be that very
+// device.
 QStringList FormatToolArguments(qint64 totalBytes, const QString &volume,
-                                const QString &label = QString());
+                                const QString &label = QString(),
+                                const QString &deviceNumber = QString(),
+                                const QString &diskseq = QString());
 
 // The tool's parsed command line.
 struct FormatToolRequest
@@ -32,6 +36,8 @@ struct FormatToolRequest
     int sectorsPerCluster = 0; // 64 for -c64 (32 KiB), 128 for -c128 (64 KiB)
     QString label;             // empty: keep the volume's own label
     bool labelGiven = false;
+    QString deviceNumber; // "8:17": the volume must be this block device (empty: any card)
+    QString diskseq;      // and its disk must carry this sequence number (empty: not checked)
     QString volume;
 };
 // Nothing when the arguments are not the tool's form; `error` then says why.
@@ -41,6 +47,10 @@ std::optional<FormatToolRequest> ParseFormatToolArguments(const QStringList &arg
 // The volume label in a FAT boot sector (FAT12/16 or FAT32), trimmed; empty when the sector is
 // not a FAT boot sector or the volume has no label ("NO NAME").
 QString FatVolumeLabel(const QByteArray &bootSector);
+
+// What is wrong with the boot sector of a volume just formatted: empty when it is FAT32 with
+// 512-byte sectors and `sectorsPerCluster` sectors per cluster, else a sentence for the user.
+QString FormattedBootSectorProblem(const QByteArray &bootSector, int sectorsPerCluster);
 
 // A label mkfs.fat accepts: at most 11 characters of printable ASCII without the characters
 // FAT forbids, upper case. Empty when nothing usable is left.

@@ -1,10 +1,13 @@
 #include "UDisksClient.h"
 
+#include "CardTarget.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDBusUnixFileDescriptor>
+#include <QDBusVariant>
 #include <QVariantMap>
 
 #include <fcntl.h>
@@ -128,6 +131,26 @@ std::optional<QString> CUDisksClient::BlockObject(const QString &device, QString
     return objects.first().path();
 }
 
+std::optional<QString> CUDisksClient::DeviceNumber(const QString &object, QString *error) const
+{
+    const std::optional<QDBusMessage> reply =
+        callService(m_bus, object, "org.freedesktop.DBus.Properties", QStringLiteral("Get"),
+                    {QString::fromLatin1(kBlock), QStringLiteral("DeviceNumber")},
+                    QStringLiteral("identify the card"), error);
+    if (!reply)
+        return std::nullopt;
+    bool ok = false;
+    const qulonglong number =
+        qdbus_cast<QDBusVariant>(reply->arguments().value(0)).variant().toULongLong(&ok);
+    if (!ok) {
+        if (error)
+            *error = QStringLiteral("Could not identify the card: the system's disk service gave "
+                                    "no device number.");
+        return std::nullopt;
+    }
+    return DeviceNumberText(dev_t(number));
+}
+
 bool CUDisksClient::Unmount(const QString &object, QString *error) const
 {
     return callService(m_bus, object, kFilesystem, QStringLiteral("Unmount"), {interactive()},
@@ -137,9 +160,21 @@ bool CUDisksClient::Unmount(const QString &object, QString *error) const
 
 int CUDisksClient::OpenForRestore(const QString &object, QString *error) const
 {
-    const QString what = QStringLiteral("open the card for writing");
-    const std::optional<QDBusMessage> reply = callService(
-        m_bus, object, kBlock, QStringLiteral("OpenForRestore"), {interactive()}, what, error);
+    return openDevice(object, QStringLiteral("OpenForRestore"),
+                      QStringLiteral("open the card for writing"), error);
+}
+
+int CUDisksClient::OpenForBackup(const QString &object, QString *error) const
+{
+    return openDevice(object, QStringLiteral("OpenForBackup"), QStringLiteral("read the card back"),
+                      error);
+}
+
+int CUDisksClient::openDevice(const QString &object, const QString &method, const QString &what,
+                              QString *error) const
+{
+    const std::optional<QDBusMessage> reply =
+        callService(m_bus, object, kBlock, method, {interactive()}, what, error);
     if (!reply)
         return -1;
     const QDBusUnixFileDescriptor fd =

@@ -20,9 +20,13 @@ public:
     bool IsAvailable() const;
     // The service's object of the block device ("/dev/sdb1").
     std::optional<QString> BlockObject(const QString &device, QString *error) const;
+    // The object's device number as "major:minor".
+    std::optional<QString> DeviceNumber(const QString &object, QString *error) const;
     bool Unmount(const QString &object, QString *error) const;
     // A file descriptor open for writing the whole device (the caller closes it), or -1.
     int OpenForRestore(const QString &object, QString *error) const;
+    // A file descriptor open for reading the whole device (the caller closes it), or -1.
+    int OpenForBackup(const QString &object, QString *error) const;
     // A FAT32 file system with the label and `sectorsPerCluster` sectors of 512 bytes per
     // cluster (0: the service's choice).
     bool FormatVfat(const QString &object, const QString &label, int sectorsPerCluster,
@@ -31,6 +35,9 @@ public:
     std::optional<QString> Mount(const QString &object, QString *error) const;
 
 private:
+    int openDevice(const QString &object, const QString &method, const QString &what,
+                   QString *error) const;
+
     QDBusConnection m_bus;
 };
 

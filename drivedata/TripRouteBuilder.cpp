@@ -108,8 +108,9 @@ void CTripRouteBuilder::start(const Queued &request)
 {
     m_watchedGeneration = m_generation;
     m_pendingCurrent = request.currentFile;
+    m_stop = std::make_shared<std::atomic_bool>(false);
     m_watcher.setFuture(QtConcurrent::run(&CTripRouteBuilder::Build, m_cache, request.folder,
-                                          request.fileNames, request.currentFile));
+                                          request.fileNames, request.currentFile, m_stop));
 }
 
 bool CTripRouteBuilder::IsBusy() const
@@ -123,6 +124,15 @@ void CTripRouteBuilder::Wait()
     m_watcher.waitForFinished();
 }
 
+void CTripRouteBuilder::Stop()
+{
+    m_queued.reset();
+    ++m_generation; // whatever is on its way is no longer wanted
+    if (m_stop)
+        *m_stop = true;
+    m_watcher.waitForFinished();
+}
+
 TripRoute CTripRouteBuilder::BuildNow(const QString &folder, const QStringList &fileNames,
                                       const QString &currentFile)
 {
@@ -131,12 +141,16 @@ TripRoute CTripRouteBuilder::BuildNow(const QString &folder, const QStringList &
 
 TripRoute CTripRouteBuilder::Build(const std::shared_ptr<CDriveDataCache> &cache,
                                    const QString &folder, const QStringList &fileNames,
-                                   const QString &currentFile)
+                                   const QString &currentFile,
+                                   const std::shared_ptr<std::atomic_bool> &stop)
 {
     std::vector<TripClip> clips;
     clips.reserve(size_t(fileNames.size()));
-    for (const QString &name : fileNames)
+    for (const QString &name : fileNames) {
+        if (stop && *stop)
+            return TripRoute{};
         clips.push_back(cache->Load(folder, name));
+    }
     std::vector<TripClip> trip;
     for (const int index : TripHolding(clips, currentFile))
         trip.push_back(std::move(clips[size_t(index)]));

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -65,6 +66,10 @@ public:
     bool IsBusy() const;
     // Waits for the request being worked on, without delivering it.
     void Wait();
+    // Drops the waiting request, tells the one being worked on to stop after the file it reads
+    // and waits for it: when this returns, the builder reads no file, and no route of the
+    // requests made so far is delivered.
+    void Stop();
 
     CDriveDataCache &Cache() { return *m_cache; }
 
@@ -74,9 +79,11 @@ signals:
 
 private:
     static TripRoute Build(const std::shared_ptr<CDriveDataCache> &cache, const QString &folder,
-                           const QStringList &fileNames, const QString &currentFile);
+                           const QStringList &fileNames, const QString &currentFile,
+                           const std::shared_ptr<std::atomic_bool> &stop = {});
 
     std::shared_ptr<CDriveDataCache> m_cache;
+    std::shared_ptr<std::atomic_bool> m_stop; // of the request being worked on
     QFutureWatcher<TripRoute> m_watcher;
     QString m_pendingCurrent;
     int m_generation = 0;

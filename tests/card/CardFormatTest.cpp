@@ -3,6 +3,7 @@
 #include "DlgFormat.h"
 #include "DlgMessage.h"
 #include "NotificationCodes.h"
+#include "Progress.h"
 #include "SkinButton.h"
 #include "StringTable.h"
 #include "UserMessage.h"
@@ -18,6 +19,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -97,8 +100,7 @@ struct FakeCard
             toolCalls.append(arguments);
             if (toolCalls.size() == 1)
                 zeroBeforeTool = allZero(image);
-            arguments.last() = image;
-            return RunProgram(toolPath(), arguments);
+            return RunProgram(toolPath(), ImageToolArguments(arguments, image));
         };
         env.message = [this](int type, const QString &text) {
             messages.append(text);
@@ -120,6 +122,12 @@ struct FakeCard
         return env;
     }
 
+    // Formats the card as the card dialog would: for the device it listed.
+    FormatOutcome Format(FormatEnvironment &env, const QString &root = QString())
+    {
+        return FormatCard(root.isEmpty() ? card : root, PinCard(machine.probe, card), env);
+    }
+
     FakeMachine machine;
     QString card, remounted, desktop, image, unmounted;
     QList<QStringList> toolCalls;
@@ -133,6 +141,22 @@ struct FakeCard
 };
 
 const QByteArray kSettings = QByteArray::fromHex("0102030405060708090a0b0c0d0e0f101112");
+
+// A block device node of this machine with minor number 0, looked at with stat() only: the
+// tests never open a device.
+std::optional<std::pair<QString, int>> someBlockNode()
+{
+    const QFileInfoList nodes = QDir(QStringLiteral("/dev")).entryInfoList(QDir::System);
+    for (const QFileInfo &node : nodes) {
+        struct stat status
+        {
+        };
+        if (::lstat(QFile::encodeName(node.filePath()).constData(), &status) == 0 &&
+            S_ISBLK(status.st_mode) && minor(status.st_rdev) == 0)
+            return std::make_pair(node.filePath(), int(major(status.st_rdev)));
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -178,6 +202,46 @@ TEST(FormatTool, FormatsAnImageAsFat32WithTheAskedClusters)
     EXPECT_FALSE(output.contains("qmzvxkrb ok"));
 }
 
+TEST(FormatTool, KnowsADeviceByItsNumberNotItsName)
+{
+    const auto node = someBlockNode();
+    if (!node)
+        GTEST_SKIP() << "no block device node to point a link at";
+    // The stand-in sysfs has a USB card "sdb1"; the link named like it leads to another device.
+    FakeMachine fake;
+    fake.AddDisk(QStringLiteral("pci0000:00/usb1/1-1/host6"), QStringLiteral("sdb"), "1",
+                 {QStringLiteral("sdb1")}, node->second + 1);
+    const QString link = fake.dir.filePath(QStringLiteral("sdb1"));
+    ASSERT_TRUE(QFile::link(node->first, link));
+    auto tool = [&](const QStringList &arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("RX9_FORMAT_PROBE_ROOT"), fake.dir.path());
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(toolPath(), arguments);
+        process.waitForFinished(120000);
+        return QString::fromLocal8Bit(process.readAll());
+    };
+    const QString c64 = QStringLiteral("-c64");
+    EXPECT_TRUE(tool({c64, link}).contains(QStringLiteral("is not a removable card")));
+
+    // The linked device as a card's whole disk that has partitions: refused.
+    fake.AddDisk(QStringLiteral("pci0000:00/usb1/1-2/host7"), QStringLiteral("sdc"), "1",
+                 {QStringLiteral("sdc1")}, node->second);
+    EXPECT_TRUE(tool({c64, link}).contains(QStringLiteral("whole disk with partitions")));
+
+    // As a card without partitions it passes the rules, but it is not the device asked for.
+    QDir(fake.probe.sysfsRoot + QStringLiteral("/class/block/sdc/sdc1")).removeRecursively();
+    const QString number = QStringLiteral("%1:0").arg(node->second);
+    EXPECT_TRUE(
+        tool({c64, QStringLiteral("-d"), QStringLiteral("%1:1").arg(node->second + 1), link})
+            .contains(QStringLiteral("not the card that was chosen")));
+    // Even the device asked for is never opened after checks against a stand-in sysfs.
+    EXPECT_TRUE(
+        tool({c64, QStringLiteral("-d"), number, link}).contains(QStringLiteral("stand-in")));
+}
+
 TEST(FormatCardFlow, RecoveryOnAnImageKeepsTheSettingsFile)
 {
     FakeCard fake;
@@ -185,7 +249,7 @@ TEST(FormatCardFlow, RecoveryOnAnImageKeepsTheSettingsFile)
     ASSERT_TRUE(WriteCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin"), kSettings));
     FormatEnvironment env = fake.Environment();
 
-    const FormatOutcome outcome = FormatCard(fake.card + QLatin1Char('/'), env);
+    const FormatOutcome outcome = fake.Format(env, fake.card + QLatin1Char('/'));
     EXPECT_EQ(outcome.answer, 7);
     EXPECT_EQ(fake.recoveryResult, 1);
     EXPECT_EQ(fake.recoveryPercent, 100);
@@ -195,7 +259,7 @@ TEST(FormatCardFlow, RecoveryOnAnImageKeepsTheSettingsFile)
     EXPECT_EQ(fake.unmounted, QStringLiteral("/dev/sdb1"));
     EXPECT_EQ(fake.cleared, 1);
     EXPECT_TRUE(outcome.succeeded);
-    EXPECT_EQ(fake.messages.value(0), LoadResString(132));
+    EXPECT_TRUE(fake.messages.value(0).startsWith(LoadResString(132)));
     EXPECT_EQ(fake.messages.value(1), LoadResString(133));
     EXPECT_EQ(outcome.root, fake.remounted + QLatin1Char('/'));
     EXPECT_TRUE(outcome.settingsRestored);
@@ -219,7 +283,7 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
         fake.answer = 2;
         ASSERT_TRUE(WriteCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin"), kSettings));
         FormatEnvironment env = fake.Environment();
-        const FormatOutcome outcome = FormatCard(fake.card, env);
+        const FormatOutcome outcome = fake.Format(env);
         EXPECT_FALSE(outcome.succeeded);
         EXPECT_TRUE(fake.toolCalls.isEmpty());
         EXPECT_TRUE(fake.unmounted.isEmpty());
@@ -235,7 +299,7 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
         fake.answer = 1;
         ASSERT_TRUE(makeSparseImage(fake.image, 2200LL << 20));
         FormatEnvironment env = fake.Environment();
-        const FormatOutcome outcome = FormatCard(fake.card, env);
+        const FormatOutcome outcome = fake.Format(env);
         EXPECT_TRUE(outcome.succeeded);
         // A clean FAT32 that mtools reads; the settings file put on it comes back byte for byte.
         const QString file = fake.machine.dir.filePath(QStringLiteral("setup.bin"));
@@ -252,8 +316,14 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
         run(QStringLiteral("mcopy"),
             {QStringLiteral("-i"), fake.image, QStringLiteral("::Setup/setup.bin"), back});
         EXPECT_EQ(ReadCardTestFile(back), kSettings);
-        EXPECT_EQ(fake.toolCalls.size(), 1);
+        ASSERT_EQ(fake.toolCalls.size(), 1);
         EXPECT_FALSE(fake.zeroBeforeTool);
+        // The tool is told which device it is for.
+        const QStringList arguments = fake.toolCalls[0];
+        EXPECT_EQ(arguments.mid(arguments.indexOf(QStringLiteral("-d"))),
+                  (QStringList{QStringLiteral("-d"), QStringLiteral("9:1"), QStringLiteral("-q"),
+                               PinCard(fake.machine.probe, fake.card)->diskseq,
+                               QStringLiteral("/dev/sdb1")}));
         EXPECT_EQ(fake.messages.value(1), LoadResString(133));
         EXPECT_FALSE(outcome.settingsRestored);
         EXPECT_FALSE(QFileInfo::exists(fake.desktop + QStringLiteral("/HD-VANTORA")));
@@ -267,7 +337,7 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
         ASSERT_TRUE(makeImage(fake.image, 8 << 20));
         ASSERT_TRUE(WriteCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin"), kSettings));
         FormatEnvironment env = fake.Environment();
-        const FormatOutcome outcome = FormatCard(fake.card, env);
+        const FormatOutcome outcome = fake.Format(env);
         EXPECT_EQ(fake.recoveryResult, 2);
         EXPECT_EQ(fake.recoveryPercent, 0);
         EXPECT_TRUE(fake.toolCalls.isEmpty());
@@ -281,7 +351,7 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
         fake.answer = 1;
         FormatEnvironment env = fake.Environment();
         env.ops.runTool = [](const QStringList &) { return std::nullopt; };
-        EXPECT_FALSE(FormatCard(fake.card, env).succeeded);
+        EXPECT_FALSE(fake.Format(env).succeeded);
         EXPECT_TRUE(fake.messages.value(1).startsWith(LoadResString(134)));
     }
     {
@@ -290,12 +360,77 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
         FakeCard fake;
         fake.machine.ClearMounts();
         FormatEnvironment env = fake.Environment();
-        EXPECT_FALSE(FormatCard(fake.card, env).succeeded);
+        EXPECT_FALSE(fake.Format(env).succeeded);
         EXPECT_TRUE(fake.unmounted.isEmpty());
         EXPECT_EQ(fake.cleared, 0);
         EXPECT_TRUE(fake.messages.value(1).startsWith(LoadResString(134) + QLatin1Char('\n')));
         EXPECT_GT(fake.messages.value(1).size(), LoadResString(134).size() + 5);
     }
+}
+
+TEST(FormatCardFlow, TheQuestionShowsTheCardAndOnlyThatCardIsFormatted)
+{
+    {
+        // The question names what will be erased; the card changed in the reader while it is
+        // open: nothing is unmounted or written.
+        FakeCard fake;
+        fake.answer = 1;
+        FormatEnvironment env = fake.Environment();
+        env.message = [&](int type, const QString &text) {
+            fake.messages.append(text);
+            if (type == kMessageFormatChoice)
+                fake.machine.ChangeCard(QStringLiteral("sdb"));
+            return 1;
+        };
+        EXPECT_FALSE(fake.Format(env).succeeded);
+        EXPECT_EQ(fake.messages.value(0),
+                  LoadResString(132) +
+                      QStringLiteral("\n\nTo be erased: sdb1, 7.40GB, Generic Card Reader sdb"));
+        EXPECT_TRUE(fake.unmounted.isEmpty());
+        EXPECT_TRUE(fake.toolCalls.isEmpty());
+        EXPECT_EQ(fake.messages.value(1),
+                  LoadResString(134) + QLatin1Char('\n') + CardChangedReason());
+    }
+    {
+        // Another card since the list was made: the question names nothing, nothing is erased.
+        FakeCard fake;
+        fake.answer = 1;
+        const std::optional<CardPin> listed = PinCard(fake.machine.probe, fake.card);
+        ASSERT_TRUE(listed);
+        fake.machine.ChangeCard(QStringLiteral("sdb"));
+        FormatEnvironment env = fake.Environment();
+        EXPECT_FALSE(FormatCard(fake.card, listed, env).succeeded);
+        EXPECT_EQ(fake.messages.value(0), LoadResString(132));
+        EXPECT_TRUE(fake.unmounted.isEmpty());
+    }
+}
+
+TEST(RecoveryProgress, ThePercentageMovesWhileTheZerosGoToTheCard)
+{
+    FakeMachine dir;
+    const QString image = dir.dir.filePath(QStringLiteral("card.img"));
+    ASSERT_TRUE(makeImage(image, 200 << 20));
+    CZeroFill fill;
+    CDlgFormat dialog(
+        fill, [&] { return ::open(QFile::encodeName(image).constData(), O_RDWR | O_CLOEXEC); });
+    // What the window shows, looked at from the event loop between its own events.
+    QList<int> shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const int percent = dialog.ProgressBar()->Pos();
+        EXPECT_EQ(dialog.ProgressText(),
+                  QString::asprintf(LoadResString(135).toUtf8().constData(), percent));
+        if (shown.isEmpty() || shown.last() != percent)
+            shown.append(percent);
+    });
+    watch.start(0);
+    EXPECT_EQ(dialog.exec(), 1);
+    watch.stop();
+    EXPECT_EQ(shown.last(), 100);
+    EXPECT_TRUE(std::is_sorted(shown.cbegin(), shown.cend()));
+    // Every percent of the way shows, one batch at a time.
+    EXPECT_GE(shown.size(), 50) << shown.size();
+    EXPECT_TRUE(allZero(image));
 }
 
 TEST(CardDialog, ListsPreselectsAndAccepts)
@@ -360,7 +495,7 @@ TEST(CardDialog, ListsPreselectsAndAccepts)
         // card selected at the root it has afterwards.
         auto dialog = makeDialog(e);
         QString formatted;
-        dialog->SetFormatHandler([&](const QString &root) {
+        dialog->SetFormatHandler([&](const QString &root, const std::optional<CardPin> &) {
             formatted = root;
             return g;
         });

@@ -3,6 +3,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
+#include <QDBusVariant>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 CPrivateBus::CPrivateBus()
@@ -82,10 +84,11 @@ QDBusConnection CPrivateBus::Connect(const QString &name)
     return QDBusConnection::connectToBus(m_address, unique);
 }
 
-void CFakeUDisks::AddDevice(const QString &device, const QString &image, const QString &mountPoint)
+void CFakeUDisks::AddDevice(const QString &device, const QString &image, const QString &mountPoint,
+                            const QString &deviceNumber)
 {
     const QMutexLocker lock(&m_mutex);
-    m_devices.insert(device, {image, mountPoint});
+    m_devices.insert(device, {image, mountPoint, deviceNumber});
     m_objects.insert(QLatin1String(kUDisksBlockPrefix) + QFileInfo(device).fileName(), device);
 }
 
@@ -100,6 +103,42 @@ void CFakeUDisks::Fail(const QString &member, const QString &errorName, const QS
 {
     const QMutexLocker lock(&m_mutex);
     m_failures.insert(member, {errorName, errorMessage});
+}
+
+void CFakeUDisks::Hold(const QString &member)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_held << member;
+}
+
+void CFakeUDisks::Release()
+{
+    m_release.release();
+}
+
+bool CFakeUDisks::Waiting() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_waiting > 0;
+}
+
+QString CFakeUDisks::format(const QDBusMessage &message, const Device &device) const
+{
+    const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().value(1));
+    QStringList arguments{QStringLiteral("-I")};
+    const QString label = options.value(QStringLiteral("label")).toString();
+    if (!label.isEmpty())
+        arguments << QStringLiteral("-n") << label;
+    if (!m_ignoreMkfsArguments)
+        arguments << options.value(QStringLiteral("mkfs-args")).toStringList();
+    arguments << device.image;
+    QProcess mkfs;
+    mkfs.setProcessChannelMode(QProcess::MergedChannels);
+    mkfs.start(QStringLiteral("/usr/sbin/mkfs.fat"), arguments);
+    if (!mkfs.waitForFinished(120000) || mkfs.exitStatus() != QProcess::NormalExit ||
+        mkfs.exitCode() != 0)
+        return QString::fromLocal8Bit(mkfs.readAll()) + mkfs.errorString();
+    return QString();
 }
 
 namespace {
@@ -128,6 +167,7 @@ constexpr char kName[] = "org.freedesktop.UDisks2";
 
 CFakeUDisks::~CFakeUDisks()
 {
+    m_release.release(100); // a held call ends now
     if (m_bus) {
         m_bus->unregisterService(QLatin1String(kName));
         m_bus->unregisterObject(QLatin1String(kRoot), QDBusConnection::UnregisterTree);
@@ -169,11 +209,18 @@ QStringList CFakeUDisks::Members() const
 
 void CFakeUDisks::Handle(const QDBusMessage &message, const QDBusConnection &connection)
 {
-    const QMutexLocker lock(&m_mutex);
+    QMutexLocker lock(&m_mutex);
     const QString member = message.member();
     const QString path = message.path();
     m_calls.append(
         {path, member, message.arguments(), message.isInteractiveAuthorizationAllowed()});
+    if (m_held.removeOne(member)) {
+        ++m_waiting;
+        lock.unlock();
+        m_release.tryAcquire(1, 60000);
+        lock.relock();
+        --m_waiting;
+    }
 
     auto reply = [&](const QVariantList &arguments) {
         connection.send(message.createReply(arguments));
@@ -202,14 +249,23 @@ void CFakeUDisks::Handle(const QDBusMessage &message, const QDBusConnection &con
                      QStringLiteral("No such object path '%1'").arg(path));
     const Device device = m_devices.value(m_objects.value(path));
     const QString interface = message.interface();
+    if (interface == QLatin1String("org.freedesktop.DBus.Properties") &&
+        member == QLatin1String("Get") &&
+        message.arguments().value(0) == QLatin1String("org.freedesktop.UDisks2.Block") &&
+        message.arguments().value(1) == QLatin1String("DeviceNumber")) {
+        const QStringList number = device.deviceNumber.split(QLatin1Char(':'));
+        const quint64 value = makedev(number.value(0).toUInt(), number.value(1).toUInt());
+        return reply({QVariant::fromValue(QDBusVariant(QVariant::fromValue(value)))});
+    }
     if (interface == QLatin1String("org.freedesktop.UDisks2.Filesystem")) {
         if (member == QLatin1String("Unmount"))
             return reply({});
         if (member == QLatin1String("Mount"))
             return reply({device.mountPoint});
     } else if (interface == QLatin1String("org.freedesktop.UDisks2.Block")) {
-        if (member == QLatin1String("OpenForRestore")) {
-            const int fd = ::open(QFile::encodeName(device.image).constData(), O_RDWR | O_CLOEXEC);
+        if (member == QLatin1String("OpenForRestore") || member == QLatin1String("OpenForBackup")) {
+            const int mode = member == QLatin1String("OpenForBackup") ? O_RDONLY : O_RDWR;
+            const int fd = ::open(QFile::encodeName(device.image).constData(), mode | O_CLOEXEC);
             if (fd < 0)
                 return error(QStringLiteral("org.freedesktop.UDisks2.Error.Failed"),
                              QStringLiteral("Error opening %1").arg(device.image));
@@ -218,8 +274,12 @@ void CFakeUDisks::Handle(const QDBusMessage &message, const QDBusConnection &con
             ::close(fd);
             return reply({QVariant::fromValue(handle)});
         }
-        if (member == QLatin1String("Format"))
+        if (member == QLatin1String("Format")) {
+            const QString failure = format(message, device);
+            if (!failure.isEmpty())
+                return error(QStringLiteral("org.freedesktop.UDisks2.Error.Failed"), failure);
             return reply({});
+        }
     }
     return error(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
                  QStringLiteral("No such method '%1'").arg(member));

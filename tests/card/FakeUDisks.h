@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QMutex>
 #include <QProcess>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QVariantList>
@@ -57,12 +58,23 @@ public:
     CFakeUDisks(const CFakeUDisks &) = delete;
     CFakeUDisks &operator=(const CFakeUDisks &) = delete;
 
-    // Knows `device` ("/dev/sdb1") as the object ".../block_devices/<name>"; its raw volume
-    // is the file `image`, and Mount answers `mountPoint`.
-    void AddDevice(const QString &device, const QString &image, const QString &mountPoint);
+    // Knows `device` ("/dev/sdb1") as the object ".../block_devices/<name>" with the device
+    // number `deviceNumber` ("9:1"); its raw volume is the file `image`, Format runs mkfs.fat on
+    // it, and Mount answers `mountPoint`.
+    void AddDevice(const QString &device, const QString &image, const QString &mountPoint,
+                   const QString &deviceNumber);
     void Forget(const QString &device);
     // The next calls of `member` fail with the error.
     void Fail(const QString &member, const QString &errorName, const QString &errorMessage);
+    // Format ignores the "mkfs-args" option, as services before udisks2 2.10 do: mkfs.fat then
+    // chooses FAT type and cluster size itself.
+    void IgnoreMkfsArguments() { m_ignoreMkfsArguments = true; }
+    // The next call of `member` waits (as for a password) until Release(), or a minute at most,
+    // so that a caller which blocks cannot hang the test.
+    void Hold(const QString &member);
+    void Release();
+    // Whether a held call is waiting now.
+    bool Waiting() const;
 
     // Takes the service's name on the connection; false when that failed. The calls are
     // answered on a thread of the service's own, as a separate process would answer them
@@ -80,8 +92,16 @@ private:
     {
         QString image;
         QString mountPoint;
+        QString deviceNumber;
     };
+    // Runs mkfs.fat on the image as the service would; an error text, or empty.
+    QString format(const QDBusMessage &message, const Device &device) const;
+
     mutable QMutex m_mutex;
+    bool m_ignoreMkfsArguments = false;
+    QStringList m_held;
+    int m_waiting = 0;
+    QSemaphore m_release;
     QMap<QString, Device> m_devices;       // by device path
     QMap<QString, QString> m_objects;      // object path -> device path
     QMap<QString, QStringList> m_failures; // member -> error name, message

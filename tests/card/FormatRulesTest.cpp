@@ -37,6 +37,11 @@ TEST(FormatRules, ToolArgumentsAreParsedOrRefused)
     EXPECT_EQ(request->sectorsPerCluster, 128);
     EXPECT_EQ(request->label, QStringLiteral("CAM"));
     EXPECT_EQ(request->volume, QStringLiteral("/dev/sdb1"));
+    const auto pinned = ParseFormatToolArguments(FormatToolArguments(
+        0, QStringLiteral("v"), QString(), QStringLiteral("8:17"), QStringLiteral("42")));
+    ASSERT_TRUE(pinned);
+    EXPECT_EQ(pinned->deviceNumber, QStringLiteral("8:17"));
+    EXPECT_EQ(pinned->diskseq, QStringLiteral("42"));
     EXPECT_EQ(
         ParseFormatToolArguments({QStringLiteral("-c64"), QStringLiteral("x")})->sectorsPerCluster,
         64);
@@ -46,7 +51,11 @@ TEST(FormatRules, ToolArgumentsAreParsedOrRefused)
           QStringList{QStringLiteral("-c32"), QStringLiteral("x")},
           QStringList{QStringLiteral("-c64"), QStringLiteral("-c128"), QStringLiteral("x")},
           QStringList{QStringLiteral("-c64"), QStringLiteral("x"), QStringLiteral("y")},
-          QStringList{QStringLiteral("-c64"), QStringLiteral("x"), QStringLiteral("-n")}}) {
+          QStringList{QStringLiteral("-c64"), QStringLiteral("x"), QStringLiteral("-n")},
+          QStringList{QStringLiteral("-c64"), QStringLiteral("-d"), QStringLiteral("sdb"),
+                      QStringLiteral("x")},
+          QStringList{QStringLiteral("-c64"), QStringLiteral("-q"), QStringLiteral("4"),
+                      QStringLiteral("x")}}) {
         why.clear();
         EXPECT_FALSE(ParseFormatToolArguments(bad, &why)) << bad.join(u' ').toStdString();
         EXPECT_FALSE(why.isEmpty());
@@ -76,6 +85,26 @@ TEST(FormatRules, LabelFromFatBootSectors)
     EXPECT_EQ(FatVolumeLabel(fat16), QStringLiteral("DASHCAM 01"));
     EXPECT_EQ(FatVolumeLabel(QByteArray(512, '\0')), QString());
     EXPECT_EQ(FatVolumeLabel(fat16.left(100)), QString());
+}
+
+TEST(FormatRules, AFormatCountsOnlyAsFat32WithTheAskedCluster)
+{
+    QByteArray sector(512, '\0');
+    sector[0x0B] = 0x00; // 512 bytes per sector
+    sector[0x0C] = 0x02;
+    sector[0x0D] = 64;
+    sector[0x24] = 0x10; // 32-bit FAT size
+    sector.replace(0x52, 8, "FAT32   ");
+    sector[510] = char(0x55);
+    sector[511] = char(0xAA);
+    EXPECT_EQ(FormattedBootSectorProblem(sector, 64), QString());
+    EXPECT_TRUE(FormattedBootSectorProblem(sector, 128)
+                    .contains(QStringLiteral("32 KiB instead "
+                                             "of the 64 KiB")));
+    QByteArray fat16 = sector;
+    fat16[0x16] = 0x20; // a 16-bit FAT size
+    EXPECT_TRUE(FormattedBootSectorProblem(fat16, 64).contains(QStringLiteral("FAT32")));
+    EXPECT_FALSE(FormattedBootSectorProblem(QByteArray(512, '\0'), 64).isEmpty());
 }
 
 TEST(FormatRules, ZeroFillReachesHundredAtTheLastByteOnly)
@@ -132,6 +161,8 @@ TEST(CardTargetRules, OnlyALoneVolumeOfARemovableCard)
     const auto target = ResolveCardTarget(fake.probe, card + QLatin1Char('/'), &why);
     ASSERT_TRUE(target) << why.toStdString();
     EXPECT_EQ(target->device, QStringLiteral("/dev/sdb1"));
+    EXPECT_EQ(target->pin, PinCard(fake.probe, card));
+    EXPECT_EQ(target->pin.deviceNumber, QStringLiteral("9:1"));
     EXPECT_EQ(target->root, card + QLatin1Char('/'));
     // A card without a partition table is formatted as a whole.
     EXPECT_TRUE(ResolveCardTarget(fake.probe, whole, &why));
@@ -158,4 +189,9 @@ TEST(CardTargetRules, OnlyALoneVolumeOfARemovableCard)
     fake.ClearMounts();
     fake.Mount(QStringLiteral("9:0"), whole, QStringLiteral("/dev/sdb"));
     EXPECT_TRUE(refused(whole));
+    // A mount named like the card whose device number is the system disk's: the number counts.
+    fake.ClearMounts();
+    fake.Mount(QStringLiteral("8:1"), QStringLiteral("/"), QStringLiteral("/dev/sda1"));
+    fake.Mount(QStringLiteral("8:2"), card, QStringLiteral("/dev/sdb1"));
+    EXPECT_TRUE(refused(card));
 }

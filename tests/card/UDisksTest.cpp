@@ -7,11 +7,17 @@
 #include "UDisksClient.h"
 
 #include "CardTestUtil.h"
+#include "DlgDisk.h"
 #include "FakeUDisks.h"
 #include "TestSupport.h"
+#include "UserMessage.h"
+#include "XListCtrl.h"
 
+#include <QApplication>
 #include <QDBusArgument>
+#include <QKeyEvent>
 #include <QProcess>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -56,7 +62,7 @@ struct DiskServiceCard
         desktop = machine.Folder(QStringLiteral("Desktop"));
         image = machine.dir.filePath(QStringLiteral("sdb1.img"));
         machine.Mount(QStringLiteral("9:1"), card, QStringLiteral("/dev/sdb1"));
-        disks.AddDevice(QStringLiteral("/dev/sdb1"), image, remounted);
+        disks.AddDevice(QStringLiteral("/dev/sdb1"), image, remounted, QStringLiteral("9:1"));
         if (!bus.ok())
             return;
         client = bus.Connect(QStringLiteral("player"));
@@ -66,11 +72,11 @@ struct DiskServiceCard
         }
     }
 
-    // A FAT32 image of 48 MiB labelled CAM, the card's settings file on the mounted card.
-    bool PrepareCard()
+    // A FAT32 image labelled CAM, the card's settings file on the mounted card.
+    bool PrepareCard(qint64 bytes = 48 << 20)
     {
         QFile file(image);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(48 << 20))
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(bytes))
             return false;
         file.close();
         int code = -1;
@@ -92,8 +98,8 @@ struct DiskServiceCard
             toolCalls.append(arguments);
             if (toolCalls.size() == 1)
                 zeroBeforeTool = allZero(image);
-            arguments.last() = image;
-            return RunProgram(BinDir() + QStringLiteral("/ZLMFormat"), arguments);
+            return RunProgram(BinDir() + QStringLiteral("/ZLMFormat"),
+                              ImageToolArguments(arguments, image));
         };
         env.message = [this](int type, const QString &text) {
             messages.append(text);
@@ -111,7 +117,7 @@ struct DiskServiceCard
     FormatOutcome Format()
     {
         FormatEnvironment env = Environment();
-        return FormatCard(card + QLatin1Char('/'), env);
+        return FormatCard(card + QLatin1Char('/'), PinCard(machine.probe, card), env);
     }
 
     QString Object() const { return QLatin1String(kUDisksBlockPrefix) + QStringLiteral("sdb1"); }
@@ -141,6 +147,7 @@ TEST(DiskService, ClientCallsCarryTheirArguments)
     DiskServiceCard fake;
     ASSERT_BUS(fake);
     ASSERT_TRUE(fake.registered);
+    ASSERT_TRUE(fake.PrepareCard());
     const CUDisksClient disks(fake.client);
     EXPECT_TRUE(disks.IsAvailable());
 
@@ -187,12 +194,15 @@ TEST(DiskService, RecoveryFormatThroughTheServiceOnAnImage)
     EXPECT_TRUE(fake.zeroBeforeTool);
     EXPECT_TRUE(outcome.succeeded) << fake.messages.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(fake.messages.value(1), LoadResString(133));
+    // Each step first makes sure the service's object is the pinned device.
     EXPECT_EQ(fake.disks.Members(),
-              (QStringList{QStringLiteral("ResolveDevice"), QStringLiteral("Unmount"),
-                           QStringLiteral("ResolveDevice"), QStringLiteral("OpenForRestore"),
-                           QStringLiteral("ResolveDevice"), QStringLiteral("Mount")}));
+              (QStringList{QStringLiteral("ResolveDevice"), QStringLiteral("Get"),
+                           QStringLiteral("Unmount"), QStringLiteral("ResolveDevice"),
+                           QStringLiteral("Get"), QStringLiteral("OpenForRestore"),
+                           QStringLiteral("ResolveDevice"), QStringLiteral("Get"),
+                           QStringLiteral("Mount")}));
     for (const CFakeUDisks::Call &call : fake.disks.Calls()) {
-        if (call.member != QLatin1String("ResolveDevice")) {
+        if (call.member != QLatin1String("ResolveDevice") && call.member != QLatin1String("Get")) {
             EXPECT_EQ(call.object, fake.Object());
             EXPECT_EQ(optionsOf(call, 0).value(QStringLiteral("auth.no_user_interaction")), false);
         }
@@ -311,4 +321,85 @@ TEST(DiskService, EveryFailureIsExplainedInTheMessageBox)
         EXPECT_TRUE(error.contains(QStringLiteral("did not allow this user to format the card")))
             << error.toStdString();
     }
+}
+
+TEST(DiskService, TheBootSectorReadBackDecides)
+{
+    const FormatToolRequest request{64, QStringLiteral("CAM"), true, {}, {}, QStringLiteral("x")};
+    // A 600 MiB card formatted by the service; `number` is the device chosen.
+    const auto format = [&](bool oldService, const QString &number, QStringList *members) {
+        DiskServiceCard fake;
+        QString why;
+        if (!fake.bus.ok() || !fake.registered || !fake.PrepareCard(600LL << 20))
+            return QStringLiteral("no bus");
+        if (oldService)
+            fake.disks.IgnoreMkfsArguments();
+        if (FormatWithDiskService(CUDisksClient(fake.client), QStringLiteral("/dev/sdb1"),
+                                  {number, QString()}, request, &why))
+            why = QStringLiteral("ok");
+        *members = fake.disks.Members();
+        return why;
+    };
+    QStringList members;
+    EXPECT_EQ(format(false, QStringLiteral("9:1"), &members), QStringLiteral("ok"));
+    EXPECT_EQ(members.mid(members.indexOf(QStringLiteral("Format"))),
+              (QStringList{QStringLiteral("Format"), QStringLiteral("ResolveDevice"),
+                           QStringLiteral("Get"), QStringLiteral("OpenForBackup")}));
+    // An older service drops "mkfs-args": mkfs.fat's own cluster size is a failure.
+    const QString why = format(true, QStringLiteral("9:1"), &members);
+    EXPECT_TRUE(why.contains(QStringLiteral("instead of the 32 KiB")) &&
+                why.contains(QStringLiteral("udisks2")))
+        << why.toStdString();
+    // The service's object is another device than the one chosen: nothing is formatted.
+    EXPECT_EQ(format(false, QStringLiteral("8:17"), &members), CardChangedReason());
+    EXPECT_FALSE(members.contains(QStringLiteral("Format")));
+}
+
+TEST(DiskService, TheCardDialogStaysAliveWhileTheServiceWaits)
+{
+    DiskServiceCard fake;
+    ASSERT_BUS(fake);
+    ASSERT_TRUE(fake.registered);
+    ASSERT_TRUE(fake.PrepareCard());
+    fake.answer = 1;
+    fake.disks.Hold(QStringLiteral("Unmount")); // a password prompt, say
+
+    CDlgDisk dialog;
+    dialog.SetDriveSource([&] { return QStringList{fake.card + QLatin1Char('/')}; });
+    dialog.SetPinSource([&](const QString &root) { return PinCard(fake.machine.probe, root); });
+    FormatOutcome outcome;
+    dialog.SetFormatHandler([&](const QString &root, const std::optional<CardPin> &pin) {
+        FormatEnvironment env = fake.Environment();
+        outcome = FormatCard(root, pin, env);
+        return outcome.root;
+    });
+    dialog.FillList();
+    dialog.List()->SelectOnly(0);
+    dialog.show();
+
+    // While the service waits, the event loop runs; the dialog's keys and buttons end nothing.
+    bool aliveWhileWaiting = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!fake.disks.Waiting())
+            return;
+        watch.stop();
+        aliveWhileWaiting = dialog.Busy();
+        for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(dialog.List(), &press);
+        }
+        CUserMessage cancel(1, CDlgDisk::kCancelId);
+        QApplication::sendEvent(&dialog, &cancel);
+        dialog.close();
+        fake.disks.Release();
+    });
+    watch.start(10);
+    dialog.FormatSelected();
+
+    EXPECT_TRUE(aliveWhileWaiting);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_TRUE(outcome.succeeded) << fake.messages.join(u'|').toStdString();
+    EXPECT_FALSE(dialog.Busy());
 }

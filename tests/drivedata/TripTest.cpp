@@ -259,3 +259,27 @@ TEST_F(TripCard, RouteIsReadOffTheCallersThreadAndCachedPerCard)
     EXPECT_EQ(ready.count(), 3);
     EXPECT_EQ(ready.at(2).at(1).toString(), names[3]);
 }
+
+TEST_F(TripCard, StoppedBuilderReadsNothingMoreAndDeliversNothing)
+{
+    // Before a card is unmounted the route's reads of it end.
+    QStringList names;
+    for (int minute = 0; minute < 40; ++minute) {
+        names << QStringLiteral("rec_20250523_08%100.avi").arg(minute, 2, 10, QLatin1Char('0'));
+        Write(names.last(), 60);
+    }
+    CTripRouteBuilder builder;
+    QSignalSpy ready(&builder, &CTripRouteBuilder::RouteReady);
+    for (const bool queued : {false, true}) {
+        builder.Request(Folder(), names, names[0]);
+        if (queued)
+            builder.Request(Folder(), names, names[1]); // waits for the first
+        builder.Stop();
+        EXPECT_FALSE(builder.IsBusy());
+        const int read = builder.Cache().FilesRead();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(ready.count(), 0);
+        EXPECT_EQ(builder.Cache().FilesRead(), read);
+    }
+}
