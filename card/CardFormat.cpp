@@ -75,7 +75,7 @@ FormatOutcome FormatCard(const QString &root, FormatEnvironment &env)
     FormatOutcome outcome;
     const QString cardSettings = CardSettingsPath(root);
     const QString backup = SettingsBackupPath(env.desktopPath);
-    const bool backedUp = FileExists(cardSettings) && CopyFileInto(cardSettings, backup);
+    const bool backedUp = CopyFileFromCard(root, cardSettings, backup);
     outcome.root = DriveRoot(root);
 
     outcome.answer = env.message(kMessageFormatChoice, LoadResString(kQuestionString));
@@ -129,7 +129,8 @@ FormatOutcome FormatCard(const QString &root, FormatEnvironment &env)
     if (backedUp) {
         // The copy on the desktop goes only once the card has its file back.
         outcome.settingsRestored =
-            !outcome.root.isEmpty() && CopyFileInto(backup, CardSettingsPath(outcome.root));
+            !outcome.root.isEmpty() &&
+            CopyFileOntoCard(backup, outcome.root, CardSettingsPath(outcome.root));
         if (outcome.settingsRestored)
             DeleteFileAt(backup);
         else
