@@ -28,13 +28,13 @@ Source openSource(const QString &path)
 }
 
 // Copies the source into `folder` under `name` numbered `number`, or under the next free number
-// should another file take that name meanwhile. A file with the same bytes under the name
-// counts as the copy. `copiedTo` receives the name used.
-bool copyInto(int folder, const Source &source, const QString &name, int number,
+// should another file take that name meanwhile. `use` is what lies under the numbered name: a
+// file with the same bytes counts as the copy. `copiedTo` receives the name used.
+bool copyInto(int folder, const Source &source, const QString &name, int number, NameUse use,
               const std::function<void(qint64)> &progress, QString *copiedTo)
 {
     const QString target = NumberedFileName(name, number);
-    if (CheckName(folder, target, source.fd.Get()) == NameUse::SameBytes) {
+    if (use == NameUse::SameBytes) {
         if (progress)
             progress(qint64(source.status.st_size));
         if (copiedTo)
@@ -65,20 +65,25 @@ bool copyInto(int folder, const Source &source, const QString &name, int number,
 }
 
 // The first number under which every file of a recording can go: its numbered name is free or
-// holds the same bytes already. Sources that did not open take no part.
-int firstCommonNumber(int folder, const QStringList &names, const std::vector<Source> &sources)
+// holds the same bytes already. Sources that did not open take no part. `uses` receives what
+// lies under each file's numbered name.
+int firstCommonNumber(int folder, const QStringList &names, const std::vector<Source> &sources,
+                      std::vector<NameUse> &uses)
 {
     constexpr int kLastNumber = 9999;
+    uses.assign(sources.size(), NameUse::Free);
     for (int number = 1; number < kLastNumber; ++number) {
         bool usable = true;
         for (size_t i = 0; i < sources.size() && usable; ++i) {
-            usable = !sources[i].fd.IsValid() ||
-                     CheckName(folder, NumberedFileName(names[qsizetype(i)], number),
-                               sources[i].fd.Get()) != NameUse::Taken;
+            if (sources[i].fd.IsValid())
+                uses[i] = CheckName(folder, NumberedFileName(names[qsizetype(i)], number),
+                                    sources[i].fd.Get());
+            usable = uses[i] != NameUse::Taken;
         }
         if (usable)
             return number;
     }
+    uses.assign(sources.size(), NameUse::Taken);
     return kLastNumber;
 }
 
@@ -111,8 +116,11 @@ bool CopyFileDurably(const QString &source, const QString &destination,
     if (!in.fd.IsValid())
         return false;
     const CFileDescriptor folder = OpenOutputFolder(folderOf(destination));
+    if (!folder.IsValid())
+        return false;
     QString name;
-    if (!folder.IsValid() || !copyInto(folder.Get(), in, nameOf(destination), 1, progress, &name))
+    const NameUse use = CheckName(folder.Get(), nameOf(destination), in.fd.Get());
+    if (!copyInto(folder.Get(), in, nameOf(destination), 1, use, progress, &name))
         return false;
     if (copiedTo)
         *copiedTo = destination.left(destination.size() - nameOf(destination).size()) + name;
@@ -175,7 +183,9 @@ void CCopyJob::Run()
             names.append(nameOf(m_pairs[k].destination));
         }
         const CFileDescriptor folder = OpenOutputFolder(folderOf(m_pairs[first].destination));
-        const int number = folder.IsValid() ? firstCommonNumber(folder.Get(), names, sources) : 1;
+        std::vector<NameUse> uses;
+        const int number =
+            folder.IsValid() ? firstCommonNumber(folder.Get(), names, sources, uses) : 1;
 
         for (int k = first; k < end; ++k) {
             const Pair &pair = m_pairs[k];
@@ -186,7 +196,8 @@ void CCopyJob::Run()
                     CopyProgressPosition(done, m_videoCount, copied, pair.size, pair.video);
             };
             if (!folder.IsValid() || !source.fd.IsValid() ||
-                !copyInto(folder.Get(), source, names[k - first], number, progress, nullptr))
+                !copyInto(folder.Get(), source, names[k - first], number, uses[size_t(k - first)],
+                          progress, nullptr))
                 ++m_failed;
             // A failed pair still counts as processed, so the bar reaches its end.
             if (pair.video)
