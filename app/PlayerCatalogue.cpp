@@ -7,6 +7,7 @@
 #include "CameraSettings.h"
 #include "DriveUtils.h"
 #include "PlayWnd.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 #include "VideoView.h"
 #include "VlcPlayer.h"
@@ -140,7 +141,14 @@ void CRX9VantoraPCPlayerDlg::CaptureStill()
         return;
     }
     const qint64 timeMs = m_engine->HasMedia() ? m_engine->GetTime() : 0;
-    // The message says the picture is saved only when it really was.
-    if (m_engine->TakeSnapshot(folder + CaptureFileName(stem, timeMs)))
+    // The picture is written under a hidden name first and then put under its own name without
+    // replacing an earlier picture of other bytes there (it gets " (2)" ... instead). The
+    // message says the picture is saved only when it really was.
+    const QString name = CaptureFileName(stem, timeMs);
+    const QString partial = folder + QLatin1Char('.') + name + QStringLiteral(".part");
+    if (m_engine->TakeSnapshot(partial) &&
+        !PlaceFileWithoutReplacing(partial, folder + name).isEmpty())
         message(kCaptureSavedMessage);
+    else
+        DeleteFileAt(partial);
 }

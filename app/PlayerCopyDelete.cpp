@@ -10,6 +10,7 @@
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
 #include "RecordingNames.h"
+#include "SafeFile.h"
 #include "VlcPlayer.h"
 #include "XListCtrl.h"
 
@@ -29,13 +30,14 @@ QString fileNameOf(const QString &path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-// Queues a clip and its drive-data file, each when it exists.
+// Queues a clip and its drive-data file, each when it is a file (a link or a FIFO named like
+// one is not).
 void queueRecording(CDlgCopy &dialog, const QString &clipPath, const QString &folder)
 {
-    if (FileExists(clipPath))
+    if (IsPlainFile(clipPath))
         dialog.AddCopyPair(clipPath, folder + fileNameOf(clipPath));
     const QString dataPath = DriveDataPath(clipPath);
-    if (!dataPath.isEmpty() && FileExists(dataPath))
+    if (!dataPath.isEmpty() && IsPlainFile(dataPath))
         dialog.AddCopyPair(dataPath, folder + fileNameOf(dataPath));
 }
 

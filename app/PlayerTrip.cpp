@@ -3,10 +3,13 @@
 
 #include "PlayerTrip.h"
 
+#include "CopyJob.h"
 #include "DataParser.h"
+#include "DriveUtils.h"
 #include "GpxWriter.h"
 #include "HtmlMap.h"
 #include "RX9VantoraPCPlayerDlg.h"
+#include "SafeFile.h"
 #include "Shocks.h"
 #include "UserMessage.h"
 #include "VlcPlayer.h"
@@ -206,15 +209,31 @@ void CPlayerTrip::ExportGpx()
     const QString folder =
         m_player->DesktopPath() + QLatin1Char('/') + QLatin1String(kExportRootName);
     QDir().mkpath(folder);
-    const QString suggested = folder + QLatin1Char('/') + GpxFileName(route);
+    const QByteArray gpx = RouteToGpx(route, QTimeZone::systemTimeZone());
+    // The name offered is never that of another file: "stem (2).gpx" ... when "stem.gpx" holds
+    // something else.
+    const QString suggested =
+        folder + QLatin1Char('/') + FirstFreeName(folder, GpxFileName(route), gpx);
     const QString path = chooseSaveFile
                              ? chooseSaveFile(suggested)
                              : QFileDialog::getSaveFileName(m_player, tr("Export route as GPX"),
                                                             suggested, tr("GPX files (*.gpx)"));
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    const QByteArray gpx = RouteToGpx(route, QTimeZone::systemTimeZone());
-    if (!file.open(QIODevice::WriteOnly) || file.write(gpx) != gpx.size() || !file.commit())
+    bool written = false;
+    if (path == suggested) {
+        // Taken meanwhile by another file: the next free name, as for copies.
+        QSaveFile file(PartialCopyPath(path));
+        written = file.open(QIODevice::WriteOnly) && file.write(gpx) == gpx.size() &&
+                  file.commit() &&
+                  !PlaceFileWithoutReplacing(PartialCopyPath(path), path).isEmpty();
+        if (!written)
+            DeleteFileAt(PartialCopyPath(path));
+    } else {
+        // A name the user chose: the file dialog has asked before replacing a file.
+        QSaveFile file(path);
+        written = file.open(QIODevice::WriteOnly) && file.write(gpx) == gpx.size() && file.commit();
+    }
+    if (!written)
         m_player->message(0, tr("The GPX file could not be written:\n%1").arg(path));
 }

@@ -129,7 +129,7 @@ FormatOutcome FormatCard(const QString &root, const std::optional<CardPin> &chos
     FormatOutcome outcome;
     const QString cardSettings = CardSettingsPath(root);
     const QString backup = SettingsBackupPath(env.desktopPath);
-    const bool backedUp = FileExists(cardSettings) && CopyFileInto(cardSettings, backup);
+    const bool backedUp = CopyFileFromCard(root, cardSettings, backup);
     outcome.root = DriveRoot(root);
 
     // The question shows what it will erase: the card listed, when it is still there.
@@ -214,7 +214,8 @@ FormatOutcome FormatCard(const QString &root, const std::optional<CardPin> &chos
     if (backedUp) {
         // The copy on the desktop goes only once the card has its file back.
         outcome.settingsRestored =
-            !outcome.root.isEmpty() && CopyFileInto(backup, CardSettingsPath(outcome.root));
+            !outcome.root.isEmpty() &&
+            CopyFileOntoCard(backup, outcome.root, CardSettingsPath(outcome.root));
         if (outcome.settingsRestored)
             DeleteFileAt(backup);
         else

@@ -79,11 +79,11 @@ bool CDataParser::LoadDriveData(const QString &clipPath)
         path = clipPath;
     std::error_code error;
     const std::filesystem::file_status status =
-        std::filesystem::status(FileSystemPath(path), error);
+        std::filesystem::symlink_status(FileSystemPath(path), error);
     if (!std::filesystem::exists(status))
         return false;
-    // A folder, pipe or device named like the drive-data file has no size to read; reading a
-    // pipe could block the player for good.
+    // A folder, link, pipe or device named like the drive-data file is no drive data; reading
+    // a pipe could block the player for good. (The open below checks again.)
     if (!std::filesystem::is_regular_file(status)) {
         if (m_messageHandler)
             m_messageHandler(kDamagedDataMessage, LoadResString(kDamagedDataMessage));

@@ -40,7 +40,8 @@ public:
     // ".dat"; a path without that extension is used as it is). True when both blocks were read.
     // Clears the previous data, the duration and the position first. A missing, unreadable, too
     // large (over kDriveDataMaxFileBytes) or foreign file is passed over silently; one whose size
-    // cannot be read (it is no regular file) shows message 301.
+    // cannot be read (it is no regular file: a folder, FIFO, device or link) shows message 301.
+    // The file is opened without following a link and without blocking (OpenFileForReading).
     bool LoadDriveData(const QString &clipPath);
 
     // The GPS fix of a second of the clip (time in ms / 1000). Returns the fix flag; speed in

@@ -1,9 +1,9 @@
 #include "TripRouteBuilder.h"
 
 #include "DataParserCore.h"
+#include "SafeFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 
 TripClip CDriveDataCache::Load(const QString &folder, const QString &fileName)
@@ -12,9 +12,13 @@ TripClip CDriveDataCache::Load(const QString &folder, const QString &fileName)
     TripClip clip = named ? *named : TripClip{};
     clip.fileName = fileName;
     const QString path = DriveDataPath(folder + fileName);
-    const QFileInfo info(path);
-    const qint64 size = info.isFile() ? info.size() : -1;
-    const qint64 changed = info.isFile() ? info.lastModified().toMSecsSinceEpoch() : 0;
+    // Opened once, without following a link or waiting on a FIFO; the size and time of the
+    // open file decide whether the cached records still hold.
+    struct stat status;
+    CFileDescriptor fd = OpenRegularFile(path, O_RDONLY, &status);
+    const qint64 size = fd.IsValid() ? qint64(status.st_size) : -1;
+    const qint64 changed =
+        fd.IsValid() ? qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000 : 0;
     {
         QMutexLocker lock(&m_mutex);
         auto card = std::find_if(m_cards.begin(), m_cards.end(),
@@ -28,8 +32,9 @@ TripClip CDriveDataCache::Load(const QString &folder, const QString &fileName)
     }
 
     if (size >= 0 && size <= kDriveDataMaxFileBytes) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
+        QFile file;
+        if (file.open(fd.Get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            fd.Release(); // the file closes it now
             const DriveData data = ParseDriveData(file.read(size));
             if (data.loaded) {
                 clip.readable = true;

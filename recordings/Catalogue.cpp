@@ -55,15 +55,15 @@ bool looksLikeClip(const char *name, size_t length)
            (extension[3] | 0x20) == 'i';
 }
 
-// Whether the entry is a regular file (links are followed; a dangling link is not).
+// Whether the entry is a regular file itself: a camera writes no links, FIFOs or devices, and
+// a card that holds them is not to be read through them.
 bool isRegularFile(int folderFd, const dirent *entry)
 {
-    if (entry->d_type == DT_REG)
-        return true;
-    if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
-        return false;
+    if (entry->d_type != DT_UNKNOWN)
+        return entry->d_type == DT_REG;
     struct stat status;
-    return fstatat(folderFd, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
+    return fstatat(folderFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(status.st_mode);
 }
 #endif
 
@@ -150,9 +150,9 @@ bool CCatalogue::ScanFolder(QString &path)
             break;
         const QString name = fileNameOf(it->path());
         const auto kind = ClassifyRecordingName(name);
-        // A folder or a dangling link named like a clip is not a recording.
+        // A folder, link or pipe named like a clip is not a recording.
         std::error_code typeError;
-        if (!kind || !it->is_regular_file(typeError))
+        if (!kind || !std::filesystem::is_regular_file(it->symlink_status(typeError)))
             continue;
         namesOf(*kind).append(name);
     }

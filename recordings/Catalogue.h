@@ -63,8 +63,9 @@ public:
     void CycleKindFilter();
     void RelocateCurrent();
 
-    // Fills the three name lists from the folder's entries (sub-folders are not entered); the
-    // path gets its trailing '/'. True when at least one recording was found.
+    // Fills the three name lists from the folder's entries (sub-folders are not entered; only
+    // regular files count, never a link or a FIFO); the path gets its trailing '/'. True when at
+    // least one recording was found.
     bool ScanFolder(QString &path);
 
     // Rebuilds the list's rows from the name lists as the kind filter allows, sorted by name in

@@ -3,100 +3,100 @@
 #include "CopyRules.h"
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
+#include "RecordingNames.h"
+#include "SafeFile.h"
 
-#include <filesystem>
-#include <system_error>
-
-#ifdef Q_OS_LINUX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/sendfile.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#endif
+#include <vector>
 
 namespace {
 
-// Large enough to keep system calls rare, small enough for the bar to move within a clip.
-constexpr size_t kChunkBytes = 16 * 1024 * 1024;
-
-#ifdef Q_OS_LINUX
-class CFd
+// The source of one copy, opened on the card: a regular file itself, never a link or a FIFO.
+struct Source
 {
-public:
-    explicit CFd(int fd = -1)
-        : m_fd(fd)
-    {}
-    ~CFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CFd(const CFd &) = delete;
-    CFd &operator=(const CFd &) = delete;
-    int get() const { return m_fd; }
-    // Closes now and reports whether the close (the last chance of a write error) succeeded.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
+    CFileDescriptor fd;
+    struct stat status = {};
 };
 
-// Copies everything from `in` to `out`: the in-place copy, then sendfile where the two file
-// systems do not allow it, then plain reads and writes. False on an error.
-bool copyData(int in, int out, const std::function<void(qint64)> &progress)
+Source openSource(const QString &path)
 {
-    qint64 copied = 0;
-    enum { Range, SendFile, ReadWrite } way = Range;
-    std::vector<char> buffer;
-    for (;;) {
-        ssize_t n = 0;
-        if (way == Range) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0);
-            if (n < 0 && copied == 0 &&
-                (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                 errno == EPERM)) {
-                way = SendFile;
-                continue;
-            }
-        } else if (way == SendFile) {
-            n = ::sendfile(out, in, nullptr, kChunkBytes);
-            if (n < 0 && copied == 0 && (errno == EINVAL || errno == ENOSYS)) {
-                way = ReadWrite;
-                continue;
-            }
-        } else {
-            if (buffer.empty())
-                buffer.resize(1024 * 1024);
-            n = ::read(in, buffer.data(), buffer.size());
-            for (ssize_t written = 0; n > 0 && written < n;) {
-                const ssize_t w = ::write(out, buffer.data() + written, size_t(n - written));
-                if (w < 0 && errno == EINTR)
-                    continue;
-                if (w <= 0)
-                    return false;
-                written += w;
-            }
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        // Start writing this chunk back now, so that the flush at the end finds little to do.
-        ::sync_file_range(out, copied, n, SYNC_FILE_RANGE_WRITE);
-        copied += n;
-        if (progress)
-            progress(copied);
-    }
+    Source source;
+    source.fd = OpenRegularFile(path, O_RDONLY, &source.status);
+    if (source.fd.IsValid())
+        ::posix_fadvise(source.fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return source;
 }
-#endif
+
+// Copies the source into `folder` under `name` numbered `number`, or under the next free number
+// should another file take that name meanwhile. `use` is what lies under the numbered name: a
+// file with the same bytes counts as the copy. `copiedTo` receives the name used.
+bool copyInto(int folder, const Source &source, const QString &name, int number, NameUse use,
+              const std::function<void(qint64)> &progress, QString *copiedTo)
+{
+    const QString target = NumberedFileName(name, number);
+    if (use == NameUse::SameBytes) {
+        if (progress)
+            progress(qint64(source.status.st_size));
+        if (copiedTo)
+            *copiedTo = target;
+        return true;
+    }
+    QString partial;
+    CFileDescriptor out = CreatePartialFile(folder, target, &partial);
+    if (!out.IsValid())
+        return false;
+    const timespec times[2] = {source.status.st_atim, source.status.st_mtim};
+    bool ok = ::lseek(source.fd.Get(), 0, SEEK_SET) == 0 &&
+              CopyFileData(source.fd.Get(), out.Get(), progress) && ::fdatasync(out.Get()) == 0 &&
+              ::futimens(out.Get(), times) == 0 && out.Close();
+    QString placed;
+    if (ok) {
+        placed = PlaceWithoutReplacing(folder, partial, name, number);
+        ok = !placed.isEmpty();
+    }
+    if (!ok) {
+        out.Close();
+        ::unlinkat(folder, EncodeFileName(partial).constData(), 0);
+        return false;
+    }
+    if (copiedTo)
+        *copiedTo = placed;
+    return true;
+}
+
+// The first number under which every file of a recording can go: its numbered name is free or
+// holds the same bytes already. Sources that did not open take no part. `uses` receives what
+// lies under each file's numbered name.
+int firstCommonNumber(int folder, const QStringList &names, const std::vector<Source> &sources,
+                      std::vector<NameUse> &uses)
+{
+    constexpr int kLastNumber = 9999;
+    uses.assign(sources.size(), NameUse::Free);
+    for (int number = 1; number < kLastNumber; ++number) {
+        bool usable = true;
+        for (size_t i = 0; i < sources.size() && usable; ++i) {
+            if (sources[i].fd.IsValid())
+                uses[i] = CheckName(folder, NumberedFileName(names[qsizetype(i)], number),
+                                    sources[i].fd.Get());
+            usable = uses[i] != NameUse::Taken;
+        }
+        if (usable)
+            return number;
+    }
+    uses.assign(sources.size(), NameUse::Taken);
+    return kLastNumber;
+}
+
+QString folderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QStringLiteral(".") : path.left(std::max<qsizetype>(slash, 1));
+}
+
+QString nameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
 
 } // namespace
 
@@ -108,56 +108,23 @@ QString PartialCopyPath(const QString &destination)
 }
 
 bool CopyFileDurably(const QString &source, const QString &destination,
-                     const std::function<void(qint64 copied)> &progress)
+                     const std::function<void(qint64 copied)> &progress, QString *copiedTo)
 {
-    const qsizetype slash = destination.lastIndexOf(QLatin1Char('/'));
-    if (source.isEmpty() || destination.isEmpty() || slash == destination.size() - 1)
+    if (source.isEmpty() || nameOf(destination).isEmpty())
         return false;
-    std::error_code error;
-    if (slash > 0) {
-        const std::filesystem::path folder = FileSystemPath(destination.left(slash));
-        if (!std::filesystem::is_directory(folder, error))
-            std::filesystem::create_directories(folder, error);
-        if (error)
-            return false;
-    }
-    const QString partial = PartialCopyPath(destination);
-
-#ifdef Q_OS_LINUX
-    const QByteArray partialBytes = EncodeFileName(partial);
-    CFd in(::open(EncodeFileName(source).constData(), O_RDONLY | O_CLOEXEC));
-    struct stat status;
-    if (in.get() < 0 || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
+    const Source in = openSource(source);
+    if (!in.fd.IsValid())
         return false;
-    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    CFd out(::open(partialBytes.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (out.get() < 0)
+    const CFileDescriptor folder = OpenOutputFolder(folderOf(destination));
+    if (!folder.IsValid())
         return false;
-    const timespec times[2] = {status.st_atim, status.st_mtim};
-    const bool ok =
-        copyData(in.get(), out.get(), progress) && ::fdatasync(out.get()) == 0 &&
-        ::futimens(out.get(), times) == 0 && out.close() &&
-        ::rename(partialBytes.constData(), EncodeFileName(destination).constData()) == 0;
-    if (!ok) {
-        out.close();
-        ::unlink(partialBytes.constData());
+    QString name;
+    const NameUse use = CheckName(folder.Get(), nameOf(destination), in.fd.Get());
+    if (!copyInto(folder.Get(), in, nameOf(destination), 1, use, progress, &name))
         return false;
-    }
+    if (copiedTo)
+        *copiedTo = destination.left(destination.size() - nameOf(destination).size()) + name;
     return true;
-#else
-    std::filesystem::copy_file(FileSystemPath(source), FileSystemPath(partial),
-                               std::filesystem::copy_options::overwrite_existing, error);
-    if (!error)
-        std::filesystem::rename(FileSystemPath(partial), FileSystemPath(destination), error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(FileSystemPath(partial), ignored);
-        return false;
-    }
-    if (progress)
-        progress(qint64(std::filesystem::file_size(FileSystemPath(destination), error)));
-    return true;
-#endif
 }
 
 CCopyJob::~CCopyJob()
@@ -171,9 +138,13 @@ void CCopyJob::AddCopyPair(const QString &source, const QString &destination)
     pair.source = source;
     pair.destination = destination;
     pair.video = PathExtension(source) == QLatin1String(".avi");
-    std::error_code error;
-    const auto size = std::filesystem::file_size(FileSystemPath(source), error);
-    pair.size = error ? 0 : qint64(size);
+    // Only what the name itself is counts: a link or a pipe is not copied and has no size.
+    struct stat status;
+    pair.size = ::lstat(EncodeFileName(source).constData(), &status) == 0 && S_ISREG(status.st_mode)
+                    ? qint64(status.st_size)
+                    : 0;
+    pair.withPrevious = !m_pairs.isEmpty() && !destination.isEmpty() &&
+                        DriveDataPath(m_pairs.last().destination) == destination;
     if (pair.video)
         ++m_videoCount;
     m_pairs.append(pair);
@@ -199,22 +170,47 @@ void CCopyJob::Wait()
 
 void CCopyJob::Run()
 {
-    for (int k = 0; k < m_pairs.size(); ++k) {
-        const Pair &pair = m_pairs[k];
-        const int done = m_videosDone;
-        const auto progress = [&](qint64 copied) {
-            m_progress = CopyProgressPosition(done, m_videoCount, copied, pair.size, pair.video);
-        };
-        if (!CopyFileDurably(pair.source, pair.destination, progress))
-            ++m_failed;
-        // A failed pair still counts as processed, so the bar reaches its end.
-        if (pair.video)
-            ++m_videosDone;
-        m_progress = CopyProgressPosition(m_videosDone, m_videoCount, 0, 0, false);
-        if (pairFinished)
-            pairFinished(k);
+    for (int first = 0; first < m_pairs.size();) {
+        // One recording: a clip and the drive-data file queued right after it. Both go under
+        // the same number, so that the pair still belongs together in the folder.
+        int end = first + 1;
+        while (end < m_pairs.size() && m_pairs[end].withPrevious)
+            ++end;
+        std::vector<Source> sources;
+        QStringList names;
+        for (int k = first; k < end; ++k) {
+            sources.push_back(openSource(m_pairs[k].source));
+            names.append(nameOf(m_pairs[k].destination));
+        }
+        const CFileDescriptor folder = OpenOutputFolder(folderOf(m_pairs[first].destination));
+        std::vector<NameUse> uses;
+        const int number =
+            folder.IsValid() ? firstCommonNumber(folder.Get(), names, sources, uses) : 1;
+
+        for (int k = first; k < end; ++k) {
+            const Pair &pair = m_pairs[k];
+            const Source &source = sources[size_t(k - first)];
+            const int done = m_videosDone;
+            const auto progress = [&](qint64 copied) {
+                m_progress =
+                    CopyProgressPosition(done, m_videoCount, copied, pair.size, pair.video);
+            };
+            if (!folder.IsValid() || !source.fd.IsValid() ||
+                !copyInto(folder.Get(), source, names[k - first], number, uses[size_t(k - first)],
+                          progress, nullptr))
+                ++m_failed;
+            // A failed pair still counts as processed, so the bar reaches its end.
+            if (pair.video)
+                ++m_videosDone;
+            m_progress = CopyProgressPosition(m_videosDone, m_videoCount, 0, 0, false);
+            if (pairFinished)
+                pairFinished(k);
+            if (m_cancelRequested)
+                break;
+        }
         if (m_cancelRequested)
             break;
+        first = end;
     }
     m_workerDone = true;
 }

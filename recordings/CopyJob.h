@@ -7,14 +7,19 @@
 #include <functional>
 #include <thread>
 
-// Copies `source` to `destination` so that no half-written file ever carries the real name: the
-// data goes to a hidden temporary file in the destination's folder (created with all missing
-// parents), in large chunks through the kernel's in-place copy, is flushed to the disk, and only
-// then renamed over the destination (an existing file of that name is replaced). The copy keeps
-// the source's modification time. A failure removes the temporary file and leaves an existing
-// destination as it was. `progress`, when given, hears the bytes copied so far after each chunk.
+// Copies `source` to `destination` so that no half-written file ever carries the real name and
+// no file is ever replaced. Only a regular file is copied (never through a link, and a FIFO
+// never blocks). The data goes to a hidden temporary file in the destination's folder (created
+// with all missing parents), in large chunks through the kernel's in-place copy, is flushed to
+// the disk, and only then renamed to the destination's name, or, when a file with other bytes
+// has that name, to the first free numbered name ("rec_1 (2).avi", see NumberedFileName); a
+// file with the same bytes under the name counts as the copy. The check and the rename are one
+// step. The copy keeps the source's modification time. A failure removes the temporary file.
+// `progress`, when given, hears the bytes copied so far after each chunk; `copiedTo` receives
+// the path of the copy.
 bool CopyFileDurably(const QString &source, const QString &destination,
-                     const std::function<void(qint64 copied)> &progress = {});
+                     const std::function<void(qint64 copied)> &progress = {},
+                     QString *copiedTo = nullptr);
 
 // The temporary name a copy to `destination` is written under.
 QString PartialCopyPath(const QString &destination);
@@ -31,6 +36,9 @@ public:
         QString destination;
         qint64 size = 0;
         bool video = false; // the source's extension is ".avi" exactly
+        // The drive-data file of the clip queued just before: both go under the same name
+        // number when the folder already holds other files of their names.
+        bool withPrevious = false;
     };
 
     CCopyJob() = default;
@@ -38,7 +46,9 @@ public:
     CCopyJob(const CCopyJob &) = delete;
     CCopyJob &operator=(const CCopyJob &) = delete;
 
-    // Queues one file; only before Start.
+    // Queues one file; only before Start. A clip's drive-data file is queued right after it.
+    // The worker copies as CopyFileDurably does, a clip and its drive-data file under one
+    // number.
     void AddCopyPair(const QString &source, const QString &destination);
     const QList<Pair> &Pairs() const { return m_pairs; }
     int VideoCount() const { return m_videoCount; }

@@ -2,6 +2,7 @@
 
 #include "AviHeader.h"
 #include "FileNameBytes.h"
+#include "SafeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -414,29 +415,53 @@ bool DeleteFileAt(const QString &path)
 bool CopyFileInto(const QString &source, const QString &destination)
 {
     const qsizetype slash = destination.lastIndexOf(QLatin1Char('/'));
-    const QString folder = slash > 0 ? destination.left(slash) : QString();
     const QString name = destination.mid(slash + 1);
-    std::error_code error;
-    if (name.isEmpty() || !std::filesystem::is_regular_file(toFsPath(source), error))
+    const CFileDescriptor in = OpenRegularFile(source);
+    if (name.isEmpty() || !in.IsValid())
         return false;
-    if (!folder.isEmpty() && !std::filesystem::is_directory(toFsPath(folder), error)) {
-        std::filesystem::create_directories(toFsPath(folder), error);
-        if (error)
-            return false;
-    }
+    const CFileDescriptor folder = OpenOutputFolder(
+        slash < 0 ? QStringLiteral(".") : destination.left(std::max<qsizetype>(slash, 1)));
+    return folder.IsValid() && CopyIntoFolderReplacing(in.Get(), folder.Get(), name);
+}
 
-    const QString partial = (slash >= 0 ? destination.left(slash + 1) : QString()) +
-                            QLatin1Char('.') + name + QStringLiteral(".part");
-    std::filesystem::copy_file(toFsPath(source), toFsPath(partial),
-                               std::filesystem::copy_options::overwrite_existing, error);
-    if (!error)
-        std::filesystem::rename(toFsPath(partial), toFsPath(destination), error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(toFsPath(partial), ignored);
+namespace {
+
+// The path of a file below the card's root relative to that root; empty when it is not below it.
+QString belowRoot(const QString &root, const QString &path)
+{
+    const QString prefix = DriveRoot(root);
+    return path.startsWith(prefix) ? path.mid(prefix.size()) : QString();
+}
+
+} // namespace
+
+bool CopyFileFromCard(const QString &root, const QString &cardFile, const QString &destination)
+{
+    const QString relative = belowRoot(root, cardFile);
+    const qsizetype slash = destination.lastIndexOf(QLatin1Char('/'));
+    const QString name = destination.mid(slash + 1);
+    if (relative.isEmpty() || name.isEmpty() || slash <= 0)
         return false;
-    }
-    return true;
+    const CFileDescriptor in = OpenFileBelow(root, relative, O_RDONLY);
+    if (!in.IsValid())
+        return false;
+    const CFileDescriptor folder = OpenOutputFolder(destination.left(slash));
+    return folder.IsValid() && CopyIntoFolderReplacing(in.Get(), folder.Get(), name);
+}
+
+bool CopyFileOntoCard(const QString &source, const QString &root, const QString &cardFile)
+{
+    const QString relative = belowRoot(root, cardFile);
+    const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
+    const QString name = relative.mid(slash + 1);
+    if (name.isEmpty())
+        return false;
+    const CFileDescriptor in = OpenRegularFile(source);
+    if (!in.IsValid())
+        return false;
+    const CFileDescriptor folder =
+        OpenFolderBelow(root, relative.left(std::max<qsizetype>(slash, 0)), true);
+    return folder.IsValid() && CopyIntoFolderReplacing(in.Get(), folder.Get(), name);
 }
 
 QString PathExtension(const QString &path)

@@ -139,10 +139,21 @@ bool FileExists(const QString &path);
 bool DeleteFileAt(const QString &path);
 
 // Copies `source` to `destination`, creating the destination's folder with all missing parents
-// and replacing an existing destination. The data goes to a temporary file beside the
-// destination first, so a failed copy never leaves a half-written file under the real name nor
-// destroys the old one.
+// and replacing an existing destination. Only a regular file is copied, never through a link:
+// the data goes to a new temporary file beside the destination, is flushed, and is renamed over
+// the destination, so a failed copy never leaves a half-written file under the real name nor
+// destroys the old one, and a link under the destination's name is replaced, not written through.
 bool CopyFileInto(const QString &source, const QString &destination);
+
+// The same for a file on a card: `cardFile` lies below the card's `root` and is read only when
+// neither it nor a folder on its way below the root is a link, and all of them are on the
+// card's file system.
+bool CopyFileFromCard(const QString &root, const QString &cardFile, const QString &destination);
+
+// The same onto a card: `source` goes to `cardFile` below the card's `root`, whose missing
+// folders are made; no link on the card is followed and nothing is written off the card's file
+// system.
+bool CopyFileOntoCard(const QString &source, const QString &root, const QString &cardFile);
 
 // The extension of the path's last component with its dot (".avi"), or empty.
 QString PathExtension(const QString &path);

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "SafeFile.h"
+
 #include <unistd.h>
 #endif
 
@@ -112,15 +112,12 @@ std::filesystem::path FileSystemPath(const QString &path)
 bool OpenFileForReading(QFile &file, const QString &path)
 {
 #ifdef Q_OS_UNIX
-    if (path.isEmpty())
+    CFileDescriptor fd = OpenRegularFile(path, O_RDONLY);
+    if (!fd.IsValid())
         return false;
-    const int fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (!file.open(fd.Get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return false;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
+    fd.Release(); // the file closes it now
     return true;
 #else
     file.setFileName(path);
@@ -134,9 +131,7 @@ bool IsReadableFile(const QString &path)
         return false;
 #ifdef Q_OS_UNIX
     const QByteArray bytes = EncodeFileName(path);
-    struct stat status;
-    return ::stat(bytes.constData(), &status) == 0 && S_ISREG(status.st_mode) &&
-           ::access(bytes.constData(), R_OK) == 0;
+    return IsPlainFile(path) && ::access(bytes.constData(), R_OK) == 0;
 #else
     const QFileInfo info(path);
     return info.isFile() && info.isReadable();

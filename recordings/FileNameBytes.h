@@ -22,8 +22,10 @@ QByteArray EncodeFileName(const QString &name);
 // The same as a std::filesystem path.
 std::filesystem::path FileSystemPath(const QString &path);
 
-// Opens `file` for reading the file at `path` by its bytes. False when it cannot be opened.
+// Opens `file` for reading the file at `path` by its bytes. Only a regular file opens, never
+// through a symbolic link, and a FIFO or device never blocks the open (OpenRegularFile). False
+// when it cannot be opened.
 bool OpenFileForReading(QFile &file, const QString &path);
 
-// Whether `path` names a regular file (links followed) that this user may read.
+// Whether `path` names a regular file (not a link) that this user may read.
 bool IsReadableFile(const QString &path);

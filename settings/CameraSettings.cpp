@@ -1,33 +1,48 @@
 #include "CameraSettings.h"
 
+#include "SafeFile.h"
 #include "StringTable.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstring>
-
-#ifdef Q_OS_UNIX
 #include <unistd.h>
-#endif
 
 namespace {
 
-// Opens the settings file the way the camera's card expects it: read and write access, existing
-// files only. A file marked read-only (no write permission for anybody) is refused even when the
-// process could write it anyway, as an administrator can: a read-only card stays untouched.
-bool OpenSettingsFile(QFile &file)
+// The settings path as the card's root and the file below it: ".../Setup/setup.bin" is split
+// before "Setup", so that neither the folder nor the file is followed when it is a link. Any
+// other path is its folder and its name.
+std::pair<QString, QString> splitSettingsPath(const QString &path)
 {
-    const QFileInfo info(file.fileName());
-    if (!info.exists() || !info.isFile())
-        return false;
-    const auto writable =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!(info.permissions() & writable))
-        return false;
-    return file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered);
+    const QString below = CameraSettingsPath(QString());
+    if (path == below)
+        return {QStringLiteral("."), below};
+    if (path.endsWith(QLatin1Char('/') + below))
+        return {path.left(path.size() - below.size()), below};
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return {QStringLiteral("."), path};
+    return {path.left(std::max<qsizetype>(slash, 1)), path.mid(slash + 1)};
+}
+
+// Opens the settings file the way the camera's card expects it: read and write access, existing
+// regular files on the card only, never through a link and never blocking on a FIFO. A file
+// marked read-only (no write permission for anybody) is refused even when the process could
+// write it anyway, as an administrator can: a read-only card stays untouched.
+CFileDescriptor openSettingsFile(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    const auto [root, below] = splitSettingsPath(path);
+    struct stat status;
+    CFileDescriptor fd = OpenFileBelow(root, below, O_RDWR, &status);
+    if (!fd.IsValid() || !(status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        return {};
+    return fd;
 }
 
 // printf-like substitution of %d and %s in a table text, in order; "%%" is a percent sign.
@@ -84,35 +99,45 @@ QString CameraSettingsPath(const QString &root)
 
 bool LoadCameraSettings(const QString &path, CameraSettings &record)
 {
-    QFile file(path);
-    if (!OpenSettingsFile(file))
+    const CFileDescriptor file = openSettingsFile(path);
+    if (!file.IsValid())
         return false;
     // Bytes a short file does not hold read as zero (and are then repaired like any other code).
     char buffer[kCameraSettingsSize] = {};
-    if (file.read(buffer, kCameraSettingsSize) < 0)
-        return false;
+    qsizetype got = 0;
+    while (got < kCameraSettingsSize) {
+        const ssize_t n = ::pread(file.Get(), buffer + got, size_t(kCameraSettingsSize - got), got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
     std::memcpy(&record, buffer, kCameraSettingsSize);
     return true;
 }
 
 bool SaveCameraSettings(const QString &path, const CameraSettings &record)
 {
-    QFile file(path);
-    if (!OpenSettingsFile(file))
+    CFileDescriptor file = openSettingsFile(path);
+    if (!file.IsValid())
         return false;
     const QByteArray bytes = CameraSettingsToBytes(record);
-    if (file.write(bytes) != kCameraSettingsSize)
-        return false;
-    if (!file.flush())
-        return false;
-#ifdef Q_OS_UNIX
+    qsizetype written = 0;
+    while (written < kCameraSettingsSize) {
+        const ssize_t n = ::pwrite(file.Get(), bytes.constData() + written,
+                                   size_t(kCameraSettingsSize - written), written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += n;
+    }
     // Cards are often pulled out right after OK: the record must be on the card, not in the
     // page cache, before the save reports success.
-    if (::fsync(file.handle()) != 0)
-        return false;
-#endif
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    return ::fsync(file.Get()) == 0 && file.Close();
 }
 
 CameraSettings NormalizeCameraSettings(const CameraSettings &record)

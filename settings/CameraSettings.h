@@ -45,12 +45,15 @@ QString CameraSettingsPath(const QString &root);
 
 // Reads the record from an existing settings file that can be opened for reading and writing.
 // A missing, unreadable or read-only file is "not loaded" (false, record untouched). A file
-// shorter than 18 bytes reads as its bytes followed by zeros.
+// shorter than 18 bytes reads as its bytes followed by zeros. For a path made by
+// CameraSettingsPath, neither "Setup" nor "setup.bin" may be a link, and both must be on the
+// card's file system; "setup.bin" must be a regular file (a FIFO is refused without waiting).
 bool LoadCameraSettings(const QString &path, CameraSettings &record);
 
 // Writes the 18 bytes at the start of an existing settings file, in place: the file is never
-// created or truncated, bytes past the record stay as they are. False when the file does not
-// open for writing or the 18 bytes could not all be written.
+// created or truncated, bytes past the record stay as they are. The file is opened as
+// LoadCameraSettings opens it. False when it does not open for writing or the 18 bytes could
+// not all be written and flushed.
 bool SaveCameraSettings(const QString &path, const CameraSettings &record);
 
 // Replaces every code outside its field's list with the field's repair value; the firmware

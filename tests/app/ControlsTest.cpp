@@ -6,6 +6,7 @@
 #include "DropListWnd.h"
 #include "PlayWnd.h"
 #include "PlayerTestSupport.h"
+#include "SafeFile.h"
 #include "SkinButton.h"
 #include "SkinSlider.h"
 #include "TestSupport.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QTest>
@@ -406,6 +408,25 @@ TEST_F(ControlsTest, CaptureWritesAPngNamedAfterTheRecordingAndTheTime)
     QImageReader reader(capture.filePath(files[0]));
     EXPECT_EQ(reader.format(), QByteArray("png"));
     EXPECT_EQ(reader.size(), QSize(640, 360));
+
+    // A file of other bytes under the name is never replaced: the picture goes beside it.
+    {
+        QFile other(capture.filePath(files[0]));
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        other.write("another picture");
+    }
+    p.Press(ids::kCapture);
+    EXPECT_EQ(p.MessageIds(), (QList<int>{200, 200}));
+    const QString second = NumberedFileName(files[0], 2);
+    QStringList now = capture.entryList(QDir::Files | QDir::Hidden);
+    QStringList expected = {files[0], second};
+    now.sort();
+    expected.sort();
+    EXPECT_EQ(now, expected);
+    EXPECT_EQ(QImageReader(capture.filePath(second)).size(), QSize(640, 360));
+    QFile other(capture.filePath(files[0]));
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), QByteArray("another picture"));
 }
 
 TEST_F(ControlsTest, CaptureWithAnEmptyListSaysThereIsNothing)

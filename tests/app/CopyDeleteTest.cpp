@@ -5,6 +5,7 @@
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
 #include "PlayerTestSupport.h"
+#include "PlayerTrip.h"
 #include "RecordingNames.h"
 #include "SkinButton.h"
 #include "TestSupport.h"
@@ -19,7 +20,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -174,9 +180,12 @@ TEST_F(CopyDeleteTest, ExportTakesEveryEventRecordingWhateverTheFilterShows)
         EXPECT_TRUE(SameBytes(folder.Path() + name, target + name)) << name.toStdString();
     EXPECT_EQ(p.State().playing, 0);
 
-    // A second export in the same minute replaces the files of the same name.
+    // A second export in the same minute finds the same files there and leaves them.
     p.Press(ids::kEvent);
     EXPECT_LE(ExportFolders(p).size(), 2);
+    for (const QString &folderName : ExportFolders(p))
+        EXPECT_EQ(FilesIn(p.desktop.path() + QStringLiteral("/HD-VANTORA/") + folderName),
+                  expected);
     EXPECT_TRUE(p.messages.isEmpty());
 }
 
@@ -382,4 +391,49 @@ TEST_F(CopyDeleteTest, ANameThatIsNotUtf8OpensCopiesAndDeletes)
     EXPECT_FALSE(FileExists(clip));
     EXPECT_FALSE(FileExists(DriveDataPath(clip)));
     EXPECT_TRUE(QDir(folder.Path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(CopyDeleteTest, AFifoNamedLikeADriveDataFileHangsNeitherGraphRouteNorCopy)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    const QByteArray fifo = QFile::encodeName(folder.Path() + DataName(folder.FileName(1)));
+    ASSERT_EQ(std::remove(fifo.constData()), 0);
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0666), 0);
+    // Whatever waits on the FIFO is let go after a minute, so that the test ends (and fails).
+    std::atomic<bool> done{false};
+    std::atomic<bool> released{false};
+    std::thread watchdog([&] {
+        const auto deadline = std::chrono::steady_clock::now() + kLong;
+        while (!done) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+                if (writer >= 0) {
+                    released = true;
+                    ::close(writer);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+
+    CTestPlayer p;
+    QStringList asked;
+    Answer(p, asked, kYes);
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    p.messages.clear();
+    p.Press(ids::kNext); // its drive data is no file: the graph says so
+    EXPECT_EQ(p.MessageIds(), QList<int>{301});
+    EXPECT_TRUE(WaitUntil([&] { return !p.Trip().Builder().IsBusy(); }, kLong));
+
+    p.messages.clear();
+    Select(p, {0, 1});
+    p.Press(ids::kCopy);
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(released);
+    EXPECT_TRUE(p.messages.isEmpty());
+    const QStringList made = ExportFolders(p);
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_EQ(FilesIn(p.desktop.path() + QStringLiteral("/HD-VANTORA/") + made[0]).size(), 3);
 }

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -135,4 +137,33 @@ TEST(SettingsCommand, EditingTheDemoCardWritesExactlyTheChosenBytes)
     expected[15] = 40; // event
     expected[16] = 30; // parking
     EXPECT_EQ(ReadAll(settings).toHex(), expected.toHex());
+}
+
+TEST(SettingsCommand, ASettingsFileThatIsALinkIsRefusedWith102AndNothingOutsideChanges)
+{
+    CClipFolder card({0}, true);
+    ASSERT_TRUE(card.ok()) << qPrintable(SharedDemoCard().error);
+    QTemporaryDir home;
+    const QString outside = home.filePath(QStringLiteral("notes.txt"));
+    const QByteArray mine(24, char(0xEE)); // no valid setting: a save would change every byte
+    {
+        QFile file(outside);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(mine);
+    }
+    const QString settings = card.Path() + QStringLiteral("Setup/setup.bin");
+    ASSERT_TRUE(QFile::remove(settings));
+    ASSERT_TRUE(QFile::link(outside, settings));
+
+    CTestPlayer player;
+    player.show();
+    ASSERT_TRUE(player.LoadAndPlay(card.Path()));
+    player.messages.clear();
+    DialogDriver driver(
+        [](CDlgOption &dialog) { QTest::mouseClick(dialog.OkButton(), Qt::LeftButton); });
+    player.Press(kOptionButton);
+    ASSERT_TRUE(driver.Ran());
+    EXPECT_EQ(player.MessageIds(), QList<int>{102});
+    EXPECT_EQ(ReadAll(outside), mine);
+    EXPECT_TRUE(QFileInfo(settings).isSymLink());
 }

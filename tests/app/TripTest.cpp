@@ -44,6 +44,12 @@ protected:
     }
 };
 
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The first route point whose click leads into another recording than the current one, at
 // second 2 or later.
 int PointIntoOtherClip(const TripRoute &route, const QString &current, RouteTarget *target)
@@ -175,6 +181,23 @@ TEST(PlayerTrip, ExportsTheTripAsGpxIntoTheExportFolder)
     ASSERT_TRUE(WaitUntil([&] { return !player.Trip().Route().IsEmpty(); }));
     EXPECT_EQ(gpx.count("<trkpt "), player.Trip().Route().PointCount());
     EXPECT_TRUE(player.messages.isEmpty());
+
+    // The name offered is never that of a file of other bytes; taking it writes beside.
+    QFile mine(suggested);
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.write("my own notes");
+    mine.close();
+    chosen = QString();
+    player.Trip().chooseSaveFile = [&](const QString &s) { return chosen = suggested = s; };
+    player.OnCommand(CPlayerTrip::kExportGpxCommand);
+    EXPECT_EQ(suggested, player.DesktopPath() + QStringLiteral("/HD-VANTORA/") +
+                             RecordingStem(card.clips.first()) + QStringLiteral(" (2).gpx"));
+    EXPECT_EQ(ReadFile(mine.fileName()), QByteArray("my own notes"));
+    EXPECT_EQ(ReadFile(suggested).count("<trkpt "), player.Trip().Route().PointCount());
+    player.Trip().chooseSaveFile = [&](const QString &s) {
+        suggested = s;
+        return chosen;
+    };
 
     // Cancelled: nothing written. A folder that cannot be written: the user is told.
     chosen.clear();

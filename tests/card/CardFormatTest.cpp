@@ -368,6 +368,7 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
     }
 }
 
+<<<<<<< HEAD
 TEST(FormatCardFlow, TheQuestionShowsTheCardAndOnlyThatCardIsFormatted)
 {
     {
@@ -433,6 +434,44 @@ TEST(RecoveryProgress, ThePercentageMovesWhileTheZerosGoToTheCard)
     EXPECT_TRUE(allZero(image));
 }
 
+=======
+TEST(FormatCardFlow, LinksOnTheCardNeverCarryItsSettingsInOrOut)
+{
+    {
+        // The temporary name of the copy put back is a link to a file of the user: Cancel
+        // puts the settings back without touching that file.
+        FakeCard fake;
+        fake.answer = 2;
+        const QString outside = fake.machine.dir.filePath(QStringLiteral("home/.bashrc"));
+        ASSERT_TRUE(WriteCardTestFile(outside, "# the user's own"));
+        ASSERT_TRUE(WriteCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin"), kSettings));
+        ASSERT_TRUE(QFile::link(outside, fake.card + QStringLiteral("/Setup/.setup.bin.part")));
+        FormatEnvironment env = fake.Environment();
+        const FormatOutcome outcome = FormatCard(fake.card, env);
+        EXPECT_TRUE(outcome.settingsRestored);
+        EXPECT_EQ(ReadCardTestFile(outside), QByteArray("# the user's own"));
+        EXPECT_EQ(ReadCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin")), kSettings);
+        EXPECT_EQ(fake.messages.size(), 1);
+    }
+    {
+        // The settings file is a link to a file of the user: it is not taken to the desktop,
+        // so after Cancel nothing is copied anywhere and the user's file is as it was.
+        FakeCard fake;
+        fake.answer = 2;
+        const QString outside = fake.machine.dir.filePath(QStringLiteral("home/private"));
+        ASSERT_TRUE(WriteCardTestFile(outside, "private bytes"));
+        QDir().mkpath(fake.card + QStringLiteral("/Setup"));
+        ASSERT_TRUE(QFile::link(outside, fake.card + QStringLiteral("/Setup/setup.bin")));
+        FormatEnvironment env = fake.Environment();
+        const FormatOutcome outcome = FormatCard(fake.card, env);
+        EXPECT_FALSE(outcome.settingsRestored);
+        EXPECT_FALSE(FileExists(SettingsBackupPath(fake.desktop)));
+        EXPECT_EQ(ReadCardTestFile(outside), QByteArray("private bytes"));
+        EXPECT_EQ(fake.messages.size(), 1);
+    }
+}
+
+>>>>>>> h-files
 TEST(CardDialog, ListsPreselectsAndAccepts)
 {
     EXPECT_EQ(PreselectedCardRow({QStringLiteral("/m/a/"), QStringLiteral("/m/b/")},

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -406,5 +407,22 @@ TEST_F(DataParserFiles, DrivedataPathThatIsNoFileShowsMessage301Once)
     if (!text.isEmpty()) { // the string table may not hold it yet
         EXPECT_EQ(text, QStringLiteral(
                             "Damaged Data File! Unable to display GPS Data and Sensor Value."));
+    }
+}
+
+TEST_F(DataParserFiles, FifoOrLinkNamedLikeTheDrivedataFileIsNotReadAndNeverWaits)
+{
+    // Good drive data elsewhere, reached through a link; a FIFO nobody writes to.
+    const QString elsewhere = Write(QStringLiteral("elsewhere.dat"), StandardFile());
+    ASSERT_TRUE(QFile::link(elsewhere, dir.filePath(QStringLiteral("rec_1.dat"))));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("rec_2.dat"))).constData(), 0666),
+        0);
+    for (const QString &clip : {QStringLiteral("rec_1.avi"), QStringLiteral("rec_2.avi")}) {
+        messages.clear();
+        EXPECT_FALSE(parser.LoadDriveData(dir.filePath(clip))) << clip.toStdString();
+        EXPECT_FALSE(parser.IsLoaded());
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].startsWith(QStringLiteral("301:")));
     }
 }

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A GPS record with a fix at degrees and km/h as the camera writes it.
@@ -282,4 +284,24 @@ TEST_F(TripCard, StoppedBuilderReadsNothingMoreAndDeliversNothing)
         EXPECT_EQ(ready.count(), 0);
         EXPECT_EQ(builder.Cache().FilesRead(), read);
     }
+}
+
+TEST_F(TripCard, DriveDataThatIsALinkOrAFifoIsNotReadAndNeverWaits)
+{
+    const QStringList names = {"rec_20250523_081200.avi", "rec_20250523_081300.avi",
+                               "rec_20250523_081400.avi"};
+    Write(names[0], 60);
+    Write(QStringLiteral("rec_20250523_100000.avi"), 60, 127.006);
+    ASSERT_TRUE(QFile(Folder() + names[1]).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile(Folder() + names[2]).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::link(Folder() + QStringLiteral("rec_20250523_100000.dat"),
+                            Folder() + DriveDataPath(names[1])));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Folder() + DriveDataPath(names[2])).constData(), 0666), 0);
+
+    CDriveDataCache cache;
+    EXPECT_TRUE(cache.Load(Folder(), names[0]).readable);
+    EXPECT_FALSE(cache.Load(Folder(), names[1]).readable);
+    EXPECT_FALSE(cache.Load(Folder(), names[2]).readable);
+    CTripRouteBuilder builder;
+    EXPECT_EQ(builder.BuildNow(Folder(), names, names[0]).PointCount(), 60);
 }

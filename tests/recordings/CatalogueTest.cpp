@@ -11,6 +11,7 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,6 +151,10 @@ TEST_F(CatalogueFixture, FoldersWithoutClipsLoadEmptyWithoutAMessage)
     const QString named = Folder("named", {});
     QDir().mkpath(named + QStringLiteral("/rec_1.avi"));
     QFile::link(named + QStringLiteral("/missing.avi"), named + QStringLiteral("/evt_2.avi"));
+    // A camera writes no links or pipes: a link to a real clip or a FIFO is no recording.
+    QFile::link(card + QStringLiteral("/") + kCard.first(), named + QStringLiteral("/pmr_3.avi"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(named + QStringLiteral("/rec_4.avi")).constData(), 0666),
+              0);
     const QString plainFile = dir.filePath(QStringLiteral("card/rec_20110523_142000.dat"));
 
     int expectedClears = 0;

@@ -1,7 +1,9 @@
 #include "CopyJob.h"
 #include "DlgCopy.h"
 #include "FileNameBytes.h"
+#include "RecordingNames.h"
 #include "RecordingsTestUtil.h"
+#include "SafeFile.h"
 #include "SkinSlider.h"
 #include "TestSupport.h"
 
@@ -14,8 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <semaphore>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -73,10 +78,14 @@ TEST_F(CopyFiles, CopiesBytesExactlyIntoNewFoldersAndKeepsTheTime)
     EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
     EXPECT_TRUE(PartialFiles(target()).isEmpty());
 
-    // A second copy replaces the file of the same name; an empty file copies too.
+    // A second copy of other bytes never replaces the first: it takes the next free number.
+    // An empty file copies too.
     const QString empty = Write(QStringLiteral("rec_2.avi"), QByteArray());
-    ASSERT_TRUE(CopyFileDurably(empty, target() + QStringLiteral("rec_1.avi")));
-    EXPECT_EQ(QFileInfo(target() + QStringLiteral("rec_1.avi")).size(), 0);
+    QString copiedTo;
+    ASSERT_TRUE(CopyFileDurably(empty, target() + QStringLiteral("rec_1.avi"), {}, &copiedTo));
+    EXPECT_EQ(copiedTo, target() + QStringLiteral("rec_1 (2).avi"));
+    EXPECT_EQ(QFileInfo(copiedTo).size(), 0);
+    EXPECT_EQ(ReadTestFile(target() + QStringLiteral("rec_1.avi")), data);
 }
 
 TEST_F(CopyFiles, FailuresLeaveNoTemporaryFileAndKeepTheOldDestination)
@@ -88,10 +97,10 @@ TEST_F(CopyFiles, FailuresLeaveNoTemporaryFileAndKeepTheOldDestination)
     ASSERT_TRUE(WriteTestFile(dir.path() + QStringLiteral("/blocked"), "x"));
     EXPECT_FALSE(CopyFileDurably(source, dir.path() + QStringLiteral("/blocked/rec_1.avi")));
 
-    // The destination name is taken by a folder: the data is written, the rename fails, and
-    // the temporary file goes again.
+    // The destination name is taken by a folder: the copy goes beside it.
     QDir().mkpath(target() + QStringLiteral("rec_1.avi/inner"));
-    EXPECT_FALSE(CopyFileDurably(source, target() + QStringLiteral("rec_1.avi")));
+    EXPECT_TRUE(CopyFileDurably(source, target() + QStringLiteral("rec_1.avi")));
+    EXPECT_TRUE(QFileInfo(target() + QStringLiteral("rec_1 (2).avi")).isFile());
     EXPECT_TRUE(PartialFiles(target()).isEmpty());
 
     // A full destination (here: the file-size limit of this process) fails part-way through
@@ -147,6 +156,67 @@ TEST_F(CopyFiles, JobCountsClipsByTheirExactExtension)
     EXPECT_EQ(job.FailedCount(), 1); // the clip that vanished after queuing
     EXPECT_EQ(job.ProgressPosition(), job.ProgressMaximum());
     EXPECT_EQ(ReadTestFile(target() + "rec_2.AVI"), QByteArray("c"));
+}
+
+TEST_F(CopyFiles, CopiesOfTwoCardsInOneFolderKeepBothAndNumberEachPairAlike)
+{
+    // Three cards whose cameras had the same clock: the first and second differ in both
+    // files, the third has the first card's clip but other drive data.
+    const QString clip = QStringLiteral("rec_20110523_142233.avi");
+    const QString data = QStringLiteral("rec_20110523_142233.dat");
+    const QList<std::pair<QByteArray, QByteArray>> cards = {{Pattern(3000, 1), "first data"},
+                                                            {Pattern(3000, 2), "second data"},
+                                                            {Pattern(3000, 1), "third data"}};
+    const auto copyCard = [&](int index) {
+        const QString folder = card() + QString::number(index) + QLatin1Char('/');
+        EXPECT_TRUE(WriteTestFile(folder + clip, cards[index].first));
+        EXPECT_TRUE(WriteTestFile(folder + data, cards[index].second));
+        CCopyJob job;
+        job.AddCopyPair(folder + clip, target() + clip);
+        job.AddCopyPair(folder + data, target() + data);
+        job.Run();
+        EXPECT_EQ(job.FailedCount(), 0);
+        EXPECT_EQ(job.ProgressPosition(), job.ProgressMaximum());
+    };
+    copyCard(0);
+    copyCard(1);
+    // The second card again: its files are there already; nothing new is written.
+    copyCard(1);
+    copyCard(2);
+
+    const QStringList files =
+        QDir(target()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    EXPECT_EQ(files, (QStringList{"rec_20110523_142233 (2).avi", "rec_20110523_142233 (2).dat",
+                                  "rec_20110523_142233 (3).avi", "rec_20110523_142233 (3).dat",
+                                  clip, data}));
+    for (int index = 0; index < 3; ++index) {
+        const QString numbered = NumberedFileName(clip, index + 1);
+        EXPECT_EQ(ReadTestFile(target() + numbered), cards[index].first) << index;
+        EXPECT_EQ(ReadTestFile(target() + DriveDataPath(numbered)), cards[index].second) << index;
+    }
+}
+
+TEST_F(CopyFiles, AFifoNamedLikeADriveDataFileNeitherHangsNorCopies)
+{
+    const QString clip = Write(QStringLiteral("rec_1.avi"), "clip");
+    const QByteArray fifo = QFile::encodeName(card() + QStringLiteral("rec_1.dat"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0666), 0);
+    CCopyJob job;
+    job.AddCopyPair(clip, target() + QStringLiteral("rec_1.avi"));
+    job.AddCopyPair(card() + QStringLiteral("rec_1.dat"), target() + QStringLiteral("rec_1.dat"));
+    job.Start();
+    const bool finished = WaitUntil([&] { return job.WorkerDone(); }, std::chrono::seconds(30));
+    if (!finished) {
+        // Let a worker that waits on the FIFO go, so that the test ends.
+        const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+    }
+    job.Wait();
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(job.FailedCount(), 1);
+    EXPECT_EQ(ReadTestFile(target() + QStringLiteral("rec_1.avi")), QByteArray("clip"));
+    EXPECT_FALSE(QFileInfo::exists(target() + QStringLiteral("rec_1.dat")));
 }
 
 // --- the dialog ---

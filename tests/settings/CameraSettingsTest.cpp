@@ -8,6 +8,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -152,6 +153,35 @@ TEST_F(CameraSettingsFile, WriteCutShortAfterOpeningIsAFailure)
     EXPECT_FALSE(saved);
 }
 #endif
+
+TEST_F(CameraSettingsFile, LinksAndFifosAreNeitherReadNorWritten)
+{
+    WriteRaw(path(), Sequence(18));
+    CameraSettings r;
+    ASSERT_TRUE(LoadCameraSettings(path(), r));
+    // Between loading and saving, the file becomes a link to a file of the user.
+    const QString outside = dir.path() + QStringLiteral("/home/notes");
+    WriteRaw(outside, Sequence(18, 60));
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_TRUE(QFile::link(outside, path()));
+    EXPECT_FALSE(LoadCameraSettings(path(), r));
+    EXPECT_FALSE(SaveCameraSettings(path(), CameraSettingsFromBytes(Sequence(18, 1))));
+    // The folder "Setup" a link to a folder of the user holding a "setup.bin".
+    const QString home = dir.path() + QStringLiteral("/home");
+    WriteRaw(home + QStringLiteral("/setup.bin"), Sequence(18, 70));
+    ASSERT_TRUE(QDir(dir.path() + QStringLiteral("/Setup")).removeRecursively());
+    ASSERT_TRUE(QFile::link(home, dir.path() + QStringLiteral("/Setup")));
+    EXPECT_FALSE(LoadCameraSettings(path(), r));
+    EXPECT_FALSE(SaveCameraSettings(path(), CameraSettingsFromBytes(Sequence(18, 1))));
+    EXPECT_EQ(ReadRaw(outside), Sequence(18, 60));
+    EXPECT_EQ(ReadRaw(home + QStringLiteral("/setup.bin")), Sequence(18, 70));
+    // A FIFO in the file's place: refused at once.
+    ASSERT_TRUE(QFile::remove(dir.path() + QStringLiteral("/Setup")));
+    ASSERT_TRUE(QDir().mkpath(dir.path() + QStringLiteral("/Setup")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0666), 0);
+    EXPECT_FALSE(LoadCameraSettings(path(), r));
+    EXPECT_FALSE(SaveCameraSettings(path(), r));
+}
 
 TEST_F(CameraSettingsFile, ShortFileReadsAsZeroFilled)
 {
