@@ -21,6 +21,8 @@
 
 #include <cstdio>
 
+#include <vlc/vlc.h>
+
 namespace {
 
 constexpr auto kLong = std::chrono::seconds(60);
@@ -135,6 +137,40 @@ TEST_F(CopyDeleteTest, CopyTwoRowsPausesAndWritesByteIdenticalFiles)
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
     ASSERT_TRUE(p.Engine().HasMedia());
     EXPECT_TRUE(WaitUntil([&] { return !p.Engine().IsPlaying(); }, kLong));
+}
+
+TEST_F(CopyDeleteTest, ACopyStartedWhileTheClipOpensKeepsItPaused)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    QStringList asked;
+    Answer(p, asked, kYes);
+    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
+        return std::optional<QString>(folder.Path());
+    };
+    p.Press(ids::kFolder);
+    ASSERT_TRUE(p.IsClipOpen()); // the engine is still opening the clip
+    Select(p, {1});
+    p.Press(ids::kCopy);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+
+    // The engine pauses; or (the fault) it plays on, stops or ends the clip.
+    const auto state = [&] { return libvlc_media_player_get_state(p.Engine().Player()); };
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return p.Engine().IsPaused() || p.Engine().GetTime() >= 1500 ||
+                   state() == libvlc_Stopped || state() == libvlc_Ended ||
+                   state() == libvlc_Error || p.State().currentIndex != 0;
+        },
+        kLong));
+    EXPECT_TRUE(p.Engine().IsPaused()) << "engine state " << state();
+    EXPECT_EQ(p.State().currentIndex, 0);
+
+    p.Press(ids::kPlay);
+    ASSERT_TRUE(WaitUntil([&] { return p.Engine().IsPlaying(); }, kLong));
 }
 
 TEST_F(CopyDeleteTest, ExportTakesEveryEventRecordingWhateverTheFilterShows)

@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 #include <vlc/vlc.h>
 
@@ -131,6 +132,33 @@ TEST_F(PlaybackTest, AFileThatIsNotAviShowsMessage302AndNextGoesOn)
     ASSERT_TRUE(p.WaitForTime());
     EXPECT_EQ(p.CaptionText(), folder.Stem(2) + QStringLiteral("(3/3)"));
     EXPECT_EQ(p.MessageIds(), QList<int>{302});
+}
+
+TEST_F(PlaybackTest, AnEndStillQueuedWhenAnotherRowOpensDoesNotSkipIt)
+{
+    CClipFolder folder({0, 1, 2});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return p.Engine().GetLength() > 0; }, kLong));
+
+    // The first clip runs to its end while the window handles nothing: its end report waits in
+    // the queue when the user opens the second row.
+    ASSERT_TRUE(p.Engine().SeekTo(p.Engine().GetLength() - 300));
+    const auto ended = [&] {
+        return libvlc_media_player_get_state(p.Engine().Player()) == libvlc_Ended;
+    };
+    for (int i = 0; i < 600 && !ended(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(ended());
+    // The engine reports the end right after it has set its state.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    p.OpenRecordingAt(1);
+    ASSERT_EQ(p.Catalogue().CurrentIndex(), 1);
+
+    ASSERT_TRUE(p.WaitForTime(1000));
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1) << "the end of the clip before skipped this one";
+    EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/3)"));
 }
 
 TEST_F(PlaybackTest, RowsOpenByDoubleClickEnterAndPageKeys)
