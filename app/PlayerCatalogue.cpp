@@ -7,9 +7,9 @@
 #include "CameraSettings.h"
 #include "DriveUtils.h"
 #include "PlayWnd.h"
+#include "PlaybackController.h"
 #include "StringTable.h"
 #include "VideoView.h"
-#include "VlcPlayer.h"
 #include "XListCtrl.h"
 
 #include <QDir>
@@ -53,7 +53,7 @@ void CRX9VantoraPCPlayerDlg::syncCatalogueState()
 
 void CRX9VantoraPCPlayerDlg::AttachEngine()
 {
-    m_engine->AttachWindows(PlayWnd()->VideoChild(), this);
+    m_playback->AttachView(PlayWnd()->VideoChild());
 }
 
 void CRX9VantoraPCPlayerDlg::AutoLoadCard()
@@ -139,8 +139,8 @@ void CRX9VantoraPCPlayerDlg::CaptureStill()
         message(kNothingToCaptureMessage);
         return;
     }
-    const qint64 timeMs = m_engine->HasMedia() ? m_engine->GetTime() : 0;
+    const qint64 timeMs = m_playback->IsClipOpen() ? m_playback->Time() : 0;
     // The message says the picture is saved only when it really was.
-    if (m_engine->TakeSnapshot(folder + CaptureFileName(stem, timeMs)))
+    if (m_playback->TakeStill(folder + CaptureFileName(stem, timeMs)))
         message(kCaptureSavedMessage);
 }

@@ -9,16 +9,15 @@
 #include "DlgMessage.h"
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
+#include "PlaybackController.h"
 #include "RecordingNames.h"
-#include "VlcPlayer.h"
 #include "XListCtrl.h"
 
 #include <QDateTime>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
-
-#include <vlc/vlc.h>
 
 namespace {
 
@@ -39,14 +38,6 @@ void queueRecording(CDlgCopy &dialog, const QString &clipPath, const QString &fo
         dialog.AddCopyPair(dataPath, folder + fileNameOf(dataPath));
 }
 
-// Sets the engine's pause state explicitly (a toggle would depend on the engine's own idea of
-// whether it plays, which is wrong while a clip is still opening).
-void setEnginePaused(CVlcPlayer &engine, bool paused)
-{
-    if (engine.HasMedia())
-        libvlc_media_player_set_pause(engine.Player(), paused ? 1 : 0);
-}
-
 } // namespace
 
 int CRX9VantoraPCPlayerDlg::ask(const QString &text)
@@ -54,15 +45,6 @@ int CRX9VantoraPCPlayerDlg::ask(const QString &text)
     if (askQuestion)
         return askQuestion(text);
     return ShowMessage(kMessageYesNo, text, QString(), this);
-}
-
-void CRX9VantoraPCPlayerDlg::pauseForCopy()
-{
-    if (!State().playing)
-        return;
-    setEnginePaused(*m_engine, true);
-    State().playing = 0;
-    showPlaying(false);
 }
 
 void CRX9VantoraPCPlayerDlg::runCopy(CDlgCopy &dialog)
@@ -82,7 +64,7 @@ void CRX9VantoraPCPlayerDlg::CopySelected()
     }
     if (ask(CopyQuestionText(int(rows.size()), rows.first().stem)) != kResultYes)
         return;
-    pauseForCopy();
+    m_playback->Pause(); // and it stays paused
 
     const QString folder =
         ExportFolder(DesktopPath(), ExportKind::Copy, QDateTime::currentDateTime());
@@ -99,7 +81,7 @@ void CRX9VantoraPCPlayerDlg::ExportEvents()
         message(copymsg::kNoEventFiles);
         return;
     }
-    pauseForCopy();
+    m_playback->Pause(); // and it stays paused
 
     const QString folder =
         ExportFolder(DesktopPath(), ExportKind::Events, QDateTime::currentDateTime());
@@ -116,13 +98,8 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
 {
     CXListCtrl *list = RecordingList();
     // The clip holds still while the user answers; the buttons stay as they are.
-    const bool paused = State().playing && m_engine->HasMedia();
-    if (paused)
-        setEnginePaused(*m_engine, true);
-    const auto resume = [&] {
-        if (paused)
-            setEnginePaused(*m_engine, false);
-    };
+    std::optional<CPlaybackController::CPauseHold> hold(m_playback->HoldStill());
+    const auto resume = [&] { hold.reset(); };
 
     const QList<CXListCtrl::SelectedRow> rows = list->GetSelectedRows();
     if (rows.isEmpty()) {
@@ -140,7 +117,7 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
         selected.append(row.row);
     const DeletePlan plan = PlanDelete(selected, m_catalogue.CurrentIndex(), list->RowCount());
     if (plan.currentDeleted)
-        stopAndClose();
+        m_playback->Close();
 
     QStringList doomed;
     for (int row : selected) {

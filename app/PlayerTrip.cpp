@@ -6,6 +6,7 @@
 #include "DataParser.h"
 #include "GpxWriter.h"
 #include "HtmlMap.h"
+#include "PlaybackController.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "Shocks.h"
 #include "UserMessage.h"
@@ -139,7 +140,7 @@ void CPlayerTrip::JumpToShock(bool forward)
 {
     if (!m_player->IsClipOpen())
         return;
-    const int now = int(m_player->Engine().GetTime());
+    const int now = int(m_player->Playback().Time());
     const auto target =
         AdjacentShockTarget(m_player->SensorGraph()->ShockTimesMs(), std::max(0, now), forward);
     if (target)
@@ -180,7 +181,7 @@ void CPlayerTrip::seekWhenReady()
         return;
     }
     // The engine takes a seek once it has read the clip (its length is known).
-    if (m_player->Engine().GetLength() <= 0)
+    if (m_player->Playback().Engine().GetLength() <= 0)
         return;
     m_seekTimer.stop();
     m_seekFile.clear();

@@ -3,13 +3,16 @@
 #include "AboutDlg.h"
 #include "DataParser.h"
 #include "DlgMessage.h"
-#include "PlayerTrip.h"
+#include "DropListWnd.h"
 #include "NotificationCodes.h"
+#include "PlayWnd.h"
+#include "PlaybackController.h"
+#include "PlayerTrip.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
+#include "SkinSlider.h"
 #include "StringTable.h"
 #include "UserMessage.h"
-#include "VlcPlayer.h"
 
 #include <QAction>
 #include <QCursor>
@@ -33,16 +36,14 @@ constexpr int kSelectFolder = 32791, kSelectDrive = 32792, kPlayPause = 32793, k
 CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringList &engineArguments)
     : CDlgMain(parent)
     , systemInfoSource(ReadSystemInfo)
-    , m_engine(std::make_unique<CVlcPlayer>(engineArguments))
+    , m_playback(std::make_unique<CPlaybackController>(engineArguments))
 {
     const QIcon icon = CSkinImages::AppIcon();
     if (!icon.isNull())
         setWindowIcon(icon);
 
-    for (int id = 0; id < 3; ++id) {
-        m_timers[id].setSingleShot(true);
-        connect(&m_timers[id], &QTimer::timeout, this, [this, id] { OnTimer(id); });
-    }
+    VolumeSlider()->SetPos(m_playback->Volume());
+    connectPlayback();
     SensorGraph()->SetMessageHandler(
         [this](int stringId, const QString &text) { message(stringId, text); });
     setUpCatalogue();
@@ -51,13 +52,8 @@ CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringLis
 
 CRX9VantoraPCPlayerDlg::~CRX9VantoraPCPlayerDlg()
 {
-    for (QTimer &timer : m_timers)
-        timer.stop();
-    // The open clip goes before the windows its pictures and notifications went to.
-    if (m_engine->HasMedia())
-        m_engine->Stop();
-    m_engine->CloseMedia();
-    m_engine->AttachWindows(nullptr, nullptr);
+    // The open clip and its engine go before the windows its pictures went to.
+    m_playback.reset();
 }
 
 void CRX9VantoraPCPlayerDlg::message(int stringId)
@@ -152,13 +148,13 @@ void CRX9VantoraPCPlayerDlg::OnCommand(int commandId)
         NextRecording();
         break;
     case cmd::kVolUp:
-        VolumeUp();
+        m_playback->VolumeUp();
         break;
     case cmd::kVolDown:
-        VolumeDown();
+        m_playback->VolumeDown();
         break;
     case cmd::kMute:
-        ToggleSound();
+        m_playback->ToggleSound();
         break;
     case cmd::kSaveEvents:
         ExportEvents();
@@ -235,13 +231,7 @@ void CRX9VantoraPCPlayerDlg::OnUserMessage(const CUserMessage &message)
         OnSpeedChosen(message);
         break;
     case notify::kSlider:
-        OnVolumeSlider(static_cast<int>(message.Value()));
-        break;
-    case notify::kEndOfClip:
-        NextRecording();
-        break;
-    case notify::kPlayTime:
-        OnPlayTime(message.Value());
+        m_playback->SetVolume(static_cast<int>(message.Value()));
         break;
     case notify::kRowDoubleClicked:
         OpenRecordingAt(static_cast<int>(message.Value()));
@@ -253,7 +243,7 @@ void CRX9VantoraPCPlayerDlg::OnUserMessage(const CUserMessage &message)
         RelocateCurrent();
         break;
     case notify::kSeek:
-        SeekTo(message.Value());
+        m_playback->SeekTo(message.Value());
         break;
     case notify::kRightPress:
         if (isActiveWindow())
@@ -350,6 +340,62 @@ void CRX9VantoraPCPlayerDlg::DispatchButton(int controlId)
     default:
         break; // not a button of this window
     }
+}
+
+void CRX9VantoraPCPlayerDlg::OnSpeedChosen(const CUserMessage &message)
+{
+    if (const DropListChoice *choice = message.RecordAs<DropListChoice>())
+        m_playback->ChooseSpeed(choice->listId, choice->item);
+}
+
+void CRX9VantoraPCPlayerDlg::ResumePlayback()
+{
+    m_playback->Play();
+}
+
+void CRX9VantoraPCPlayerDlg::PausePlayback()
+{
+    m_playback->Pause();
+}
+
+void CRX9VantoraPCPlayerDlg::TogglePlayback()
+{
+    m_playback->TogglePlay();
+}
+
+void CRX9VantoraPCPlayerDlg::StepBack()
+{
+    m_playback->StepBack();
+}
+
+void CRX9VantoraPCPlayerDlg::StepForward()
+{
+    m_playback->StepForward();
+}
+
+void CRX9VantoraPCPlayerDlg::NightVisionOn()
+{
+    m_playback->NightVisionOn();
+}
+
+void CRX9VantoraPCPlayerDlg::NightVisionOff()
+{
+    m_playback->NightVisionOff();
+}
+
+void CRX9VantoraPCPlayerDlg::Rotate()
+{
+    m_playback->Rotate();
+}
+
+void CRX9VantoraPCPlayerDlg::SoundOn()
+{
+    m_playback->SoundOn();
+}
+
+void CRX9VantoraPCPlayerDlg::SoundOff()
+{
+    m_playback->SoundOff();
 }
 
 void CRX9VantoraPCPlayerDlg::SelectSpeedUnit(int controlId)

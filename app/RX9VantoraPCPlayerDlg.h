@@ -3,25 +3,23 @@
 #include <optional>
 
 #include "Catalogue.h"
-#include "DlgAdjustment.h"
 #include "DlgMain.h"
 #include "PlaybackRules.h"
 #include "SystemCheck.h"
-
-#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class CDlgCopy;
+class CPlaybackController;
 class CPlayerTrip;
 class CUserMessage;
-class CVlcPlayer;
 
-// The main player window: the start sequence, the routing of buttons, menu commands, keys and
-// notifications to their operations, and (with the playback, catalogue and settings work) the
-// operations themselves.
-class CRX9VantoraPCPlayerDlg : public CDlgMain, public CPictureAdjustOwner
+// The main player window: the skin's controls, the start sequence, the routing of buttons, menu
+// commands, keys and notifications into the playback controller and the window's own
+// operations, the link between the list's rows and the catalogue, and the read-outs, which
+// follow the controller's signals.
+class CRX9VantoraPCPlayerDlg : public CDlgMain
 {
     Q_OBJECT
 public:
@@ -59,11 +57,11 @@ public:
     void SetDesktopPath(const QString &path) { m_desktopPath = path; }
     QString DesktopPath() const;
 
-    CVlcPlayer &Engine() const { return *m_engine; }
+    // The engine, the open clip and the playback state.
+    CPlaybackController &Playback() const { return *m_playback; }
     // The trip's route, route clicks, shock jumps and the GPX export.
     CPlayerTrip &Trip() const { return *m_trip; }
     CCatalogue &Catalogue() { return m_catalogue; }
-    const CRotationControl &Rotation() const { return m_rotation; }
     bool IsClipOpen() const override;
 
     // The engine draws into the video window and notifies this window.
@@ -74,14 +72,6 @@ public:
     void ClearPlayer();
     // Runs the card dialog (its Format button formats through it); the chosen card's root.
     std::optional<QString> ChooseCard(const QString &shown);
-
-    // Timers 0 (clip ready), 1 (deferred rotation) and 2 (rotation settle).
-    QTimer &Timer(int id) { return m_timers[id]; }
-    void OnTimer(int id);
-
-    // The adjustment dialog's live changes: store the value and apply it to the open clip.
-    void SetBrightness(float value) override;
-    void SetContrast(float value) override;
 
     static constexpr int kAboutCommand = 16;
     static constexpr int kExitCommand = 32804;
@@ -95,6 +85,7 @@ protected:
     void DispatchButton(int controlId);
     void SelectSpeedUnit(int controlId);
     void ShowPopupMenu();
+    void OnSpeedChosen(const CUserMessage &message);
 
     // Start-sequence steps.
     virtual void AutoLoadCard();
@@ -116,9 +107,6 @@ protected:
     virtual void ShowSpeedList();
     virtual void SoundOn();
     virtual void SoundOff();
-    virtual void ToggleSound();
-    virtual void VolumeUp();
-    virtual void VolumeDown();
     virtual void OpenCard();
     virtual void OpenFolder();
     // Copy, export and delete (PlayerCopyDelete.cpp).
@@ -131,12 +119,8 @@ protected:
     virtual void SelectRowAbove();
     virtual void SelectRowBelow();
     // Notifications.
-    virtual void OnSpeedChosen(const CUserMessage &message);
-    virtual void OnVolumeSlider(int volume);
-    virtual void OnPlayTime(qint64 timeMs);
     virtual void CycleKindFilter();
     virtual void RelocateCurrent();
-    virtual void SeekTo(qint64 timeMs);
 
 private:
     friend class CPlayerTrip;
@@ -147,33 +131,23 @@ private:
 
     // Pieces of copy, export and delete.
     int ask(const QString &text);
-    void pauseForCopy();
     void runCopy(CDlgCopy &dialog);
 
-    // Pieces of clip playback.
+    // What the window shows of playback.
+    void connectPlayback();
     void clearGraph();
     void resetReadouts();
     void setPositionReadout(qint64 timeMs);
     void setLengthReadout(qint64 timeMs);
     void showPlaying(bool playing);
-    void stopAndClose();
+    void showTime(qint64 timeMs);
+    void showLength(qint64 lengthMs);
     void failClip();
-    void onClipReady();
-    void applySound(const SoundView &view);
-    void applySoundVolume(int volume);
-    void applyPicture();
-    void runRotation(const CRotationControl::Actions &actions);
-    void showNightVision(bool on);
 
-    std::unique_ptr<CVlcPlayer> m_engine;
+    std::unique_ptr<CPlaybackController> m_playback;
     CCatalogue m_catalogue;
-    CRotationControl m_rotation;
     CLastFix m_lastFix;
-    QTimer m_timers[3];
     QString m_desktopPath;
-    int m_shownGpsFix = 0;
-    int m_shownSpeed = 0;
-    SoundView m_soundView; // what the sound buttons show and the open clip hears
     QString m_sentLongitude;
     QString m_sentLatitude;
     CPlayerTrip *m_trip = nullptr; // a child object

@@ -40,12 +40,11 @@ public:
     int ListRowCount() const override { return rows; }
     bool IsClipOpen() const override { return clipOpen; }
     // A clip of this size is open (the minimum size follows it).
-    void OpenClipOfSize(int width, int height, int videoClass)
+    void OpenClipOfSize(int width, int height)
     {
         clipOpen = true;
         State().videoWidth = width;
         State().videoHeight = height;
-        State().videoClass = videoClass;
         UpdateMinimumSize();
     }
     using CRX9VantoraPCPlayerDlg::HandleKey;
@@ -220,7 +219,7 @@ TEST(MainWindow, ListOnAfterListOffAtTheMinimumGivesTheSameWidthBack)
     ShownPlayer shown;
     Player &p = shown.player;
     p.rows = 1;
-    p.OpenClipOfSize(320, 240, 2);
+    p.OpenClipOfSize(320, 240);
     QTest::keyClick(p.PlayWnd(), Qt::Key_1);
     ASSERT_EQ(p.width(), 320 + 330);
     const QSize sized = p.size();
@@ -239,13 +238,13 @@ TEST(MainWindow, ALargerMinimumDoesNotGrowTheWindowButLimitsShrinking)
     ShownPlayer shown;
     Player &p = shown.player;
     p.rows = 1;
-    p.OpenClipOfSize(320, 240, 2);
+    p.OpenClipOfSize(320, 240);
     QTest::keyClick(p.PlayWnd(), Qt::Key_1);
     const QSize small = p.size();
     ASSERT_EQ(small.width(), 320 + 330);
 
     // The next clip is a full-HD one: its mode 1 size is 960 + 330 wide.
-    p.OpenClipOfSize(1920, 1080, 0);
+    p.OpenClipOfSize(1920, 1080);
     QCoreApplication::processEvents();
     const QMargins m = p.NonClientMargins();
     EXPECT_EQ(p.MinimumTrackSize(), QSize(960 + 330, 540 + m.top() + m.bottom() + 130));
@@ -260,7 +259,7 @@ TEST(MainWindow, ALargerMinimumDoesNotGrowTheWindowButLimitsShrinking)
     EXPECT_EQ(p.size(), p.MinimumTrackSize());
 
     // A smaller clip lowers the limit again.
-    p.OpenClipOfSize(320, 240, 2);
+    p.OpenClipOfSize(320, 240);
     p.resize(300, 200);
     EXPECT_EQ(p.size(), small);
 }
@@ -278,7 +277,7 @@ TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
         return WaitUntil([&] { return p.width() == width; }, std::chrono::seconds(20));
     };
     p.rows = 1;
-    p.OpenClipOfSize(320, 240, 2);
+    p.OpenClipOfSize(320, 240);
     QTest::keyClick(p.PlayWnd(), Qt::Key_1);
     ASSERT_TRUE(widthBecomes(320 + 330)) << p.width();
     const int height = p.height();
@@ -292,7 +291,7 @@ TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
     EXPECT_TRUE(widthBecomes(320 + 330 + 10)) << p.width();
 
     // A larger clip: the window stays as it is and still takes a size of the user's.
-    p.OpenClipOfSize(1920, 1080, 0);
+    p.OpenClipOfSize(1920, 1080);
     p.resize(700, height);
     EXPECT_TRUE(widthBecomes(700)) << p.width();
     // Made larger than the minimum, it stops there when made smaller.

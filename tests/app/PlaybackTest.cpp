@@ -62,14 +62,14 @@ TEST_F(PlaybackTest, StartSequencePlaysTheFirstRowOfTheCard)
     ASSERT_TRUE(p.WaitForTime()) << "no time notification from the first clip";
     EXPECT_EQ(p.CaptionText(), card.Stem(0) + QStringLiteral("(1/3)"));
     EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 0);
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPlay)->isHidden());
     // Timer 0 read the length: four seconds.
-    ASSERT_TRUE(WaitUntil([&] { return p.State().clipLengthMs > 0; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().ClipLength() > 0; }, kLong));
     EXPECT_EQ(p.LengthText(), QStringLiteral("00:04"));
     EXPECT_TRUE(p.SensorGraph()->IsLoaded());
-    EXPECT_EQ(p.SensorGraph()->Duration(), int(p.State().clipLengthMs));
+    EXPECT_EQ(p.SensorGraph()->Duration(), int(p.Playback().ClipLength()));
 }
 
 TEST_F(PlaybackTest, ClipsFollowEachOtherAndTheLastStopsThePlayer)
@@ -88,7 +88,7 @@ TEST_F(PlaybackTest, ClipsFollowEachOtherAndTheLastStopsThePlayer)
     EXPECT_NE(p.PositionText(), QStringLiteral("00:00"));
 
     // The end of the last clip stops: title empty, read-outs at zero, PAUSE still shown.
-    ASSERT_TRUE(WaitUntil([&] { return p.State().playing == 0; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return !p.Playback().IsPlaying(); }, kLong));
     EXPECT_FALSE(p.IsClipOpen());
     EXPECT_EQ(p.CaptionText(), QString());
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
@@ -124,7 +124,7 @@ TEST_F(PlaybackTest, AFileThatIsNotAviShowsMessage302AndNextGoesOn)
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
     EXPECT_EQ(p.State().currentIndex, 1);
     // Nothing plays, and the window does not pretend otherwise.
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
 
@@ -140,13 +140,13 @@ TEST_F(PlaybackTest, AnEndStillQueuedWhenAnotherRowOpensDoesNotSkipIt)
     ASSERT_TRUE(folder.ok());
     CTestPlayer p;
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
-    ASSERT_TRUE(WaitUntil([&] { return p.Engine().GetLength() > 0; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().GetLength() > 0; }, kLong));
 
     // The first clip runs to its end while the window handles nothing: its end report waits in
     // the queue when the user opens the second row.
-    ASSERT_TRUE(p.Engine().SeekTo(p.Engine().GetLength() - 300));
+    ASSERT_TRUE(p.Playback().Engine().SeekTo(p.Playback().Engine().GetLength() - 300));
     const auto ended = [&] {
-        return libvlc_media_player_get_state(p.Engine().Player()) == libvlc_Ended;
+        return libvlc_media_player_get_state(p.Playback().Engine().Player()) == libvlc_Ended;
     };
     for (int i = 0; i < 600 && !ended(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -269,12 +269,12 @@ TEST_F(PlaybackTest, AGraphClickSeeksTheClip)
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
     ASSERT_TRUE(WaitUntil([&] { return p.SensorGraph()->Duration() > 3000; }, kLong));
     p.Press(ids::kPause);
-    ASSERT_TRUE(WaitUntil([&] { return !p.Engine().IsPlaying(); }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return !p.Playback().Engine().IsPlaying(); }, kLong));
     CDataParser *graph = p.SensorGraph();
     QTest::mouseClick(graph, Qt::LeftButton, {},
                       QPoint(graph->width() * 3 / 4, graph->height() / 2));
-    ASSERT_TRUE(WaitUntil([&] { return p.Engine().GetTime() >= 2500; }, kLong))
-        << p.Engine().GetTime();
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().GetTime() >= 2500; }, kLong))
+        << p.Playback().Engine().GetTime();
 }
 
 TEST_F(PlaybackTest, StartingWithoutACardPlaysNothingAndSaysNothing)
@@ -288,14 +288,14 @@ TEST_F(PlaybackTest, StartingWithoutACardPlaysNothingAndSaysNothing)
     EXPECT_TRUE(p.messages.isEmpty());
     EXPECT_EQ(p.RecordingList()->RowCount(), 0);
     EXPECT_FALSE(p.IsClipOpen());
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_EQ(p.CaptionText(), QString());
     EXPECT_TRUE(p.windowState() & Qt::WindowMaximized);
     // The controls need a clip: nothing happens and nothing breaks.
     for (int id : {ids::kPlay, ids::kPrev, ids::kNext, ids::kForward, ids::kRotate})
         p.Press(id);
-    EXPECT_EQ(p.State().playing, 0);
-    EXPECT_EQ(p.State().pendingRotations, 1) << "a press without a clip is counted";
+    EXPECT_FALSE(p.Playback().IsPlaying());
+    EXPECT_EQ(p.Playback().Rotation().PendingPresses(), 1) << "a press without a clip is counted";
 }
 
 TEST_F(PlaybackTest, AClipTheEngineCannotOpenShowsAsAFailure)
@@ -306,13 +306,13 @@ TEST_F(PlaybackTest, AClipTheEngineCannotOpenShowsAsAFailure)
     qputenv("RX9_ENGINE_ARGS", "--rx9-no-such-option");
     CTestPlayer p;
     qunsetenv("RX9_ENGINE_ARGS");
-    ASSERT_FALSE(p.Engine().IsReady());
+    ASSERT_FALSE(p.Playback().Engine().IsReady());
     p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
         return std::optional<QString>(folder.Path());
     };
     p.Press(ids::kFolder);
     EXPECT_EQ(p.MessageIds(), QList<int>{302});
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
     EXPECT_EQ(p.CaptionText(), QString());
@@ -341,10 +341,10 @@ TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
     p.Press(ids::kNext);
     EXPECT_EQ(p.State().currentIndex, 1);
     EXPECT_EQ(p.MessageIds(), QList<int>{302});
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
-    EXPECT_EQ(libvlc_media_player_is_playing(p.Engine().Player()), 0)
+    EXPECT_EQ(libvlc_media_player_is_playing(p.Playback().Engine().Player()), 0)
         << "the clip before goes on playing unseen";
 
     // NEXT goes on from the failed row.
@@ -352,7 +352,7 @@ TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
     p.Press(ids::kNext);
     ASSERT_TRUE(p.WaitForTime());
     EXPECT_EQ(p.State().currentIndex, 2);
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
     close(ends[0]);
 }
 
@@ -406,7 +406,7 @@ TEST_F(PlaybackTest, AHostileCardIsPlayedThroughWithoutAPlayingLookOnFailures)
     CTestPlayer p;
     bool lied = false;
     const auto playingLookWithoutClip = [&] {
-        lied = lied || (p.State().playing == 1 && !p.IsClipOpen()) ||
+        lied = lied || (p.Playback().IsPlaying() && !p.IsClipOpen()) ||
                (p.Button(ids::kPause)->isVisible() && !p.IsClipOpen());
     };
     p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
@@ -420,7 +420,7 @@ TEST_F(PlaybackTest, AHostileCardIsPlayedThroughWithoutAPlayingLookOnFailures)
         if (p.State().currentIndex == last)
             break;
         playingLookWithoutClip();
-        if (!p.State().playing) {
+        if (!p.Playback().IsPlaying()) {
             p.Press(ids::kNext);
             continue;
         }
@@ -428,7 +428,7 @@ TEST_F(PlaybackTest, AHostileCardIsPlayedThroughWithoutAPlayingLookOnFailures)
         ASSERT_TRUE(WaitUntil(
             [&] {
                 playingLookWithoutClip();
-                return p.State().currentIndex != row || !p.State().playing;
+                return p.State().currentIndex != row || !p.Playback().IsPlaying();
             },
             kLong));
     }

@@ -129,6 +129,8 @@ CTestPlayer::CTestPlayer()
     systemInfoSource = [] { return SystemInfo{4, 8ull << 30}; };
     showMessage = [this](int id, const QString &text) { messages.append({id, text}); };
     SetDesktopPath(desktop.path());
+    QObject::connect(&Playback(), &CPlaybackController::TimeChanged, this,
+                     [this](qint64 timeMs) { times << timeMs; });
     AttachEngine();
     show();
     ResizeClient(QSize(1280, 800));
@@ -175,10 +177,4 @@ QString CTestPlayer::LengthText() const
 {
     const auto &d = State().timeDigits;
     return QStringLiteral("%1%2:%3%4").arg(d[4]).arg(d[5]).arg(d[6]).arg(d[7]);
-}
-
-void CTestPlayer::OnPlayTime(qint64 timeMs)
-{
-    times << timeMs;
-    CRX9VantoraPCPlayerDlg::OnPlayTime(timeMs);
 }

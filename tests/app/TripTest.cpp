@@ -3,6 +3,7 @@
 
 #include "GpxWriter.h"
 #include "HtmlMap.h"
+#include "NotificationCodes.h"
 #include "PlayerTrip.h"
 #include "VlcPlayer.h"
 #include "XListCtrl.h"
@@ -37,10 +38,15 @@ public:
     }
 
 protected:
-    void SeekTo(qint64 timeMs) override
+    // The seeks arrive as the graph's notifications.
+    bool event(QEvent *e) override
     {
-        seeks << Seek{timeMs, CurrentFile(), Engine().GetLength()};
-        CTestPlayer::SeekTo(timeMs);
+        if (e->type() == CUserMessage::EventType() &&
+            static_cast<CUserMessage *>(e)->Code() == notify::kSeek) {
+            seeks << Seek{static_cast<CUserMessage *>(e)->Value(), CurrentFile(),
+                          Playback().Engine().GetLength()};
+        }
+        return CTestPlayer::event(e);
     }
 };
 
