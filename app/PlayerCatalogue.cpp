@@ -1,6 +1,5 @@
-// The main player window's side of the recordings: the catalogue's hooks into playback and the
-// title, loading a card or folder, the list's notifications and keys, the card notice at start
-// and still capture.
+// The main player window's side of the recordings: the catalogue's signals into playback and the
+// title, loading a card or folder, the list's keys, the card notice at start and still capture.
 
 #include "RX9VantoraPCPlayerDlg.h"
 
@@ -13,8 +12,7 @@
 #include "XListCtrl.h"
 
 #include <QDir>
-
-#include <utility>
+#include <QFileDialog>
 
 namespace {
 constexpr int kNameColumn = 1;
@@ -26,29 +24,18 @@ constexpr int kNothingToCaptureMessage = 201;
 void CRX9VantoraPCPlayerDlg::setUpCatalogue()
 {
     m_catalogue.SetList(RecordingList());
-    m_catalogue.SetDialogParent(this);
-    CCatalogue::Hooks &hooks = m_catalogue.GetHooks();
-    hooks.openRecordingAt = [this](int row) { OpenRecordingAt(row); };
-    hooks.clearPlayer = [this] { ClearPlayer(); };
-    hooks.setTitle = [this](const QString &title) {
+    connect(&m_catalogue, &CCatalogue::RowToOpen, this, &CRX9VantoraPCPlayerDlg::OpenRecordingAt);
+    connect(&m_catalogue, &CCatalogue::Emptied, this, &CRX9VantoraPCPlayerDlg::ClearPlayer);
+    connect(&m_catalogue, &CCatalogue::TitleChanged, this, [this](const QString &title) {
         SetTitleShown(true);
         SetCaptionText(title);
-    };
-    hooks.resetReadouts = [this] {
+    });
+    connect(&m_catalogue, &CCatalogue::KindFilterChanged, this, [this] {
         State().speedText = SpeedText(0);
         Client()->update(CurrentLayout().speedPanel);
         Client()->update(CurrentLayout().gpsIndicator);
         Client()->update(CurrentLayout().timeReadout);
-    };
-    hooks.chooseCard = [this](const QString &shown) { return ChooseCard(shown); };
-}
-
-void CRX9VantoraPCPlayerDlg::syncCatalogueState()
-{
-    State().folderPath = m_catalogue.FolderPath();
-    State().currentStem = m_catalogue.CurrentStem();
-    State().currentIndex = m_catalogue.CurrentIndex();
-    State().kindFilter = m_catalogue.KindFilterValue();
+    });
 }
 
 void CRX9VantoraPCPlayerDlg::AttachEngine()
@@ -58,50 +45,42 @@ void CRX9VantoraPCPlayerDlg::AttachEngine()
 
 void CRX9VantoraPCPlayerDlg::AutoLoadCard()
 {
-    if (m_startFolder.isEmpty()) {
-        m_catalogue.AutoLoadCard();
-    } else {
-        // The folder asked for at start stands in for the removable drives, so it is loaded
-        // exactly as a card would be.
-        CCatalogue::Hooks &hooks = m_catalogue.GetHooks();
-        const auto drives = std::exchange(hooks.listDrives,
-                                          [folder = m_startFolder] { return QStringList{folder}; });
-        m_catalogue.AutoLoadCard();
-        hooks.listDrives = drives;
-    }
-    syncCatalogueState();
+    // The folder asked for at start stands in for the removable drives, so it is loaded exactly
+    // as a card would be.
+    m_catalogue.AutoLoadCard(m_startFolder.isEmpty() ? RemovableDriveRoots()
+                                                     : QStringList{m_startFolder});
 }
 
 void CRX9VantoraPCPlayerDlg::ShowCardInfo()
 {
     CameraSettings settings;
-    if (!LoadCameraSettings(CameraSettingsPath(State().folderPath), settings))
+    if (!LoadCameraSettings(CameraSettingsPath(m_catalogue.FolderPath()), settings))
         return;
     message(kCardInfoMessage, CardInfoText(settings));
 }
 
 void CRX9VantoraPCPlayerDlg::OpenCard()
 {
-    m_catalogue.OpenCard();
-    syncCatalogueState();
+    const std::optional<QString> chosen = ChooseCard(m_catalogue.FolderPath());
+    if (chosen && !chosen->isEmpty())
+        m_catalogue.LoadFolder(*chosen);
 }
 
 void CRX9VantoraPCPlayerDlg::OpenFolder()
 {
-    m_catalogue.OpenFolder();
-    syncCatalogueState();
-}
-
-void CRX9VantoraPCPlayerDlg::CycleKindFilter()
-{
-    m_catalogue.CycleKindFilter();
-    syncCatalogueState();
-}
-
-void CRX9VantoraPCPlayerDlg::RelocateCurrent()
-{
-    m_catalogue.RelocateCurrent();
-    syncCatalogueState();
+    std::optional<QString> chosen;
+    if (chooseFolder) {
+        chosen = chooseFolder(m_catalogue.FolderPath());
+    } else {
+        const QString start =
+            m_catalogue.FolderPath().isEmpty() ? QDir::homePath() : m_catalogue.FolderPath();
+        const QString folder = QFileDialog::getExistingDirectory(this, LoadResString(202), start,
+                                                                 QFileDialog::ShowDirsOnly);
+        if (!folder.isEmpty())
+            chosen = folder;
+    }
+    if (chosen && !chosen->isEmpty())
+        m_catalogue.LoadFolder(*chosen);
 }
 
 void CRX9VantoraPCPlayerDlg::OpenSelectedRow()

@@ -135,7 +135,6 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
     m_catalogue.SetCurrentIndex(plan.currentIndex);
     if (plan.currentIndex >= 0 && plan.currentIndex < list->RowCount())
         m_catalogue.MakeCurrent(plan.currentIndex); // the title "stem(i/n)"
-    syncCatalogueState();
 
     int left = 0;
     for (const QString &path : doomed) {
@@ -154,7 +153,6 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
         list->SelectOnly(plan.currentIndex);
         resume();
     }
-    syncCatalogueState();
     if (left > 0)
         message(copymsg::kOwnText, NotDeletedText(left));
 }

@@ -138,7 +138,6 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
         return;
     }
     m_catalogue.MakeCurrent(index); // index, stem and the title "stem(i/n)"
-    syncCatalogueState();
 
     if (index < 0 || index >= rows) {
         // Past the last row: the player stops; the buttons and the list stay as they are.

@@ -9,12 +9,6 @@
 // read-outs. What plays is the playback controller's, the card's recordings the catalogue's.
 struct PlayerState
 {
-    // Catalogue: the card folder in use and the current recording.
-    QString folderPath;
-    QString currentStem;
-    int currentIndex = 0;
-    int kindFilter = 0;
-
     // The picture size the window is fitted to (keys 1 and 2, the minimum size): the last
     // opened clip's.
     int videoWidth = 1920;

@@ -158,7 +158,7 @@ void CPlayerTrip::OpenRoutePoint(int index)
     if (row < 0) {
         for (int tries = 0;
              tries < 3 && m_player->Catalogue().KindFilterValue() != CCatalogue::FilterAll; ++tries)
-            m_player->CycleKindFilter();
+            m_player->Catalogue().CycleKindFilter();
         row = rowOf(target->fileName);
     }
     if (row < 0)

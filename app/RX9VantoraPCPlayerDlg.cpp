@@ -78,7 +78,7 @@ void CRX9VantoraPCPlayerDlg::RunStartSequence()
     State().popupEnabled = 1;
     SetTitleShown(true);
     AutoLoadCard();
-    if (!State().folderPath.isEmpty())
+    if (!m_catalogue.FolderPath().isEmpty())
         ShowCardInfo();
     if (isVisible())
         showMaximized();
@@ -237,10 +237,10 @@ void CRX9VantoraPCPlayerDlg::OnUserMessage(const CUserMessage &message)
         OpenRecordingAt(static_cast<int>(message.Value()));
         break;
     case notify::kFilterHeader:
-        CycleKindFilter();
+        m_catalogue.CycleKindFilter();
         break;
     case notify::kResorted:
-        RelocateCurrent();
+        m_catalogue.RelocateCurrent();
         break;
     case notify::kSeek:
         m_playback->SeekTo(message.Value());

@@ -51,6 +51,9 @@ public:
     // Asks a Yes / No question of the player; gives the answer (6 is Yes). Default: the
     // skinned message box. Tests answer it.
     std::function<int(const QString &text)> askQuestion;
+    // Asks for a folder to open, starting at `initial`; nothing on cancel. Default: the
+    // desktop's folder chooser. Tests answer it.
+    std::function<std::optional<QString>(const QString &initial)> chooseFolder;
 
     // The folder that stands for the desktop (captures go below it); empty: the user's
     // desktop.
@@ -118,14 +121,10 @@ protected:
     virtual void OpenSelectedRow();
     virtual void SelectRowAbove();
     virtual void SelectRowBelow();
-    // Notifications.
-    virtual void CycleKindFilter();
-    virtual void RelocateCurrent();
 
 private:
     friend class CPlayerTrip;
     void setUpCatalogue();
-    void syncCatalogueState();
     void message(int stringId);
     void message(int stringId, const QString &text);
 

@@ -65,7 +65,7 @@ TEST_F(ControlsTest, PauseAndResumeSwapTheButtonsAndSpaceToggles)
     ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().IsPlaying(); }, kLong));
     ASSERT_TRUE(p.WaitForTime());
     EXPECT_LT(p.times.first(), at + 1000) << "FF moved the paused clip";
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
 }
 
 TEST_F(ControlsTest, TenSecondStepsWhilePlaying)
@@ -79,11 +79,11 @@ TEST_F(ControlsTest, TenSecondStepsWhilePlaying)
     // Left: ten seconds back, which is the start of the clip.
     QTest::keyClick(p.RecordingList(), Qt::Key_Left);
     ASSERT_TRUE(WaitUntil([&] { return !p.times.isEmpty() && p.times.last() < 1000; }, kLong));
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
 
     // FF: ten seconds on, past the end of a four-second clip: the next row follows.
     p.Press(ids::kForward);
-    ASSERT_TRUE(WaitUntil([&] { return p.State().currentIndex == 1; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return p.Catalogue().CurrentIndex() == 1; }, kLong));
     EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/2)"));
 }
 
@@ -99,7 +99,7 @@ TEST_F(ControlsTest, PreviousOnTheFirstRowReopensOnlyWhilePaused)
     p.Press(ids::kPrev);
     EXPECT_TRUE(p.IsClipOpen());
     EXPECT_GE(p.Playback().Engine().GetTime(), 1000);
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
 
     // Paused: PREV opens the first row again from its start.
     Pause(p);
@@ -196,9 +196,7 @@ TEST_F(ControlsTest, PauseWhileTheClipOpensHoldsTheEngine)
     CClipFolder folder({0});
     ASSERT_TRUE(folder.ok());
     CTestPlayer p;
-    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
-        return std::optional<QString>(folder.Path());
-    };
+    p.chooseFolder = [&](const QString &) { return std::optional<QString>(folder.Path()); };
     p.Press(ids::kFolder);
     ASSERT_TRUE(p.IsClipOpen());
     p.Press(ids::kPause); // the engine is still opening the clip
@@ -230,7 +228,7 @@ TEST_F(ControlsTest, StepForwardRightAfterOpeningDoesNotJumpBack)
     // is past the end of this four-second clip, so the player stops after it.
     p.times.clear();
     p.Press(ids::kForward);
-    ASSERT_TRUE(WaitUntil([&] { return p.State().currentIndex == 2; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return p.Catalogue().CurrentIndex() == 2; }, kLong));
     for (qint64 t : p.times)
         EXPECT_FALSE(t > 1000 && t < 3000) << "the step landed at the start: the clip played " << t;
 }

@@ -146,9 +146,7 @@ TEST_F(CopyDeleteTest, ACopyStartedWhileTheClipOpensKeepsItPaused)
     CTestPlayer p;
     QStringList asked;
     Answer(p, asked, kYes);
-    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
-        return std::optional<QString>(folder.Path());
-    };
+    p.chooseFolder = [&](const QString &) { return std::optional<QString>(folder.Path()); };
     p.Press(ids::kFolder);
     ASSERT_TRUE(p.IsClipOpen()); // the engine is still opening the clip
     Select(p, {1});
@@ -165,11 +163,11 @@ TEST_F(CopyDeleteTest, ACopyStartedWhileTheClipOpensKeepsItPaused)
         [&] {
             return p.Playback().Engine().IsPaused() || p.Playback().Engine().GetTime() >= 1500 ||
                    state() == libvlc_Stopped || state() == libvlc_Ended ||
-                   state() == libvlc_Error || p.State().currentIndex != 0;
+                   state() == libvlc_Error || p.Catalogue().CurrentIndex() != 0;
         },
         kLong));
     EXPECT_TRUE(p.Playback().Engine().IsPaused()) << "engine state " << state();
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
 
     p.Press(ids::kPlay);
     ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().IsPlaying(); }, kLong));
@@ -191,7 +189,7 @@ TEST_F(CopyDeleteTest, ExportTakesEveryEventRecordingWhateverTheFilterShows)
     QCoreApplication::sendPostedEvents(&p);
     p.RecordingList()->ColumnClicked(0);
     QCoreApplication::sendPostedEvents(&p);
-    ASSERT_EQ(p.State().kindFilter, 2);
+    ASSERT_EQ(p.Catalogue().KindFilterValue(), 2);
     for (int row = 0; row < p.RecordingList()->RowCount(); ++row)
         ASSERT_NE(p.RecordingList()->GetCellText(row, 0), QStringLiteral("Event"));
     Select(p, {0});
@@ -266,7 +264,7 @@ TEST_F(CopyDeleteTest, DeletingRowsAboveTheCurrentOneKeepsItPlaying)
     EXPECT_TRUE(p.messages.isEmpty());
 
     EXPECT_EQ(p.RecordingList()->RowCount(), 4);
-    EXPECT_EQ(p.State().currentIndex, 2);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 2);
     EXPECT_EQ(p.CaptionText(), folder.Stem(4) + QStringLiteral("(3/4)"));
     EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 2);
     EXPECT_EQ(p.RecordingList()->GetCellText(2, 1), folder.Stem(4));
@@ -309,7 +307,7 @@ TEST_F(CopyDeleteTest, DeletingThePlayingRowPlaysTheNextAndTheLastRowStops)
         EXPECT_FALSE(QFileInfo::exists(folder.Path() + DataName(folder.FileName(row))));
     }
     EXPECT_EQ(p.RecordingList()->RowCount(), 2);
-    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
     EXPECT_EQ(p.CaptionText(), folder.Stem(3) + QStringLiteral("(2/2)"));
     EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 1);
     EXPECT_EQ(p.Playback().Engine().Path(), folder.Path() + folder.FileName(3));

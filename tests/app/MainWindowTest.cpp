@@ -54,7 +54,7 @@ protected:
     void AutoLoadCard() override
     {
         calls.push_back("AutoLoadCard");
-        State().folderPath = cardFolder;
+        Catalogue().SetFolderPath(cardFolder);
     }
     void ShowCardInfo() override { calls.push_back("ShowCardInfo"); }
     void OpenRecordingAt(int row) override

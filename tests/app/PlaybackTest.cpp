@@ -55,7 +55,7 @@ TEST_F(PlaybackTest, StartSequencePlaysTheFirstRowOfTheCard)
     EXPECT_TRUE(p.messages[0].text.endsWith(QStringLiteral("Deletion by Time Order")));
     EXPECT_FALSE(playedBeforeNotice);
 
-    EXPECT_EQ(p.State().folderPath, card.Path());
+    EXPECT_EQ(p.Catalogue().FolderPath(), card.Path());
     EXPECT_EQ(p.RecordingList()->RowCount(), 3);
     EXPECT_TRUE(p.windowState() & Qt::WindowMaximized);
     EXPECT_TRUE(p.IsMaximisedFlag());
@@ -83,7 +83,7 @@ TEST_F(PlaybackTest, ClipsFollowEachOtherAndTheLastStopsThePlayer)
     // The end of the first clip opens the second.
     ASSERT_TRUE(WaitUntil(
         [&] { return p.CaptionText() == folder.Stem(1) + QStringLiteral("(2/2)"); }, kLong));
-    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
     ASSERT_TRUE(p.WaitForTime(1000));
     EXPECT_NE(p.PositionText(), QStringLiteral("00:00"));
 
@@ -122,7 +122,7 @@ TEST_F(PlaybackTest, AFileThatIsNotAviShowsMessage302AndNextGoesOn)
     EXPECT_FALSE(p.IsClipOpen());
     EXPECT_EQ(p.CaptionText(), QString());
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
-    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
     // Nothing plays, and the window does not pretend otherwise.
     EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
@@ -182,7 +182,7 @@ TEST_F(PlaybackTest, RowsOpenByDoubleClickEnterAndPageKeys)
     QTest::keyClick(p.RecordingList(), Qt::Key_Up);
     QTest::keyClick(p.RecordingList(), Qt::Key_Up);
     EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 1);
-    EXPECT_EQ(p.State().currentIndex, 3);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 3);
     QTest::keyClick(p.RecordingList(), Qt::Key_Return);
     EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/4)"));
     ASSERT_TRUE(p.WaitForTime());
@@ -197,7 +197,7 @@ TEST_F(PlaybackTest, FilterClicksAndResortsKeepTheCurrentRecording)
     CTestPlayer p;
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
     p.Post(9, 3);
-    const QString stem = p.State().currentStem;
+    const QString stem = p.Catalogue().CurrentStem();
     ASSERT_EQ(stem, folder.Stem(3));
 
     // Sorting by name descending: the same recording, now counted from the other end.
@@ -209,12 +209,12 @@ TEST_F(PlaybackTest, FilterClicksAndResortsKeepTheCurrentRecording)
     // A filter click shows one kind and opens its first row.
     p.RecordingList()->ColumnClicked(0);
     QCoreApplication::sendPostedEvents(&p);
-    EXPECT_EQ(p.State().kindFilter, 1);
+    EXPECT_EQ(p.Catalogue().KindFilterValue(), 1);
     EXPECT_EQ(p.RecordingList()->RowCount(), 2);
     EXPECT_EQ(p.RecordingList()->GetCellText(0, 0), QStringLiteral("Event"));
     ASSERT_TRUE(
         WaitUntil([&] { return p.CaptionText().endsWith(QStringLiteral("(1/2)")); }, kLong));
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
     EXPECT_TRUE(p.IsClipOpen());
 }
 
@@ -296,6 +296,16 @@ TEST_F(PlaybackTest, StartingWithoutACardPlaysNothingAndSaysNothing)
         p.Press(id);
     EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_EQ(p.Playback().Rotation().PendingPresses(), 1) << "a press without a clip is counted";
+
+    // FOLDER cancelled loads nothing.
+    QString offered = QStringLiteral("none");
+    p.chooseFolder = [&](const QString &initial) {
+        offered = initial;
+        return std::optional<QString>();
+    };
+    p.Press(ids::kFolder);
+    EXPECT_EQ(offered, QString());
+    EXPECT_EQ(p.RecordingList()->RowCount(), 0);
 }
 
 TEST_F(PlaybackTest, AClipTheEngineCannotOpenShowsAsAFailure)
@@ -307,9 +317,7 @@ TEST_F(PlaybackTest, AClipTheEngineCannotOpenShowsAsAFailure)
     CTestPlayer p;
     qunsetenv("RX9_ENGINE_ARGS");
     ASSERT_FALSE(p.Playback().Engine().IsReady());
-    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
-        return std::optional<QString>(folder.Path());
-    };
+    p.chooseFolder = [&](const QString &) { return std::optional<QString>(folder.Path()); };
     p.Press(ids::kFolder);
     EXPECT_EQ(p.MessageIds(), QList<int>{302});
     EXPECT_FALSE(p.Playback().IsPlaying());
@@ -339,7 +347,7 @@ TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
     ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/fd/%1").arg(ends[0]), second));
 
     p.Press(ids::kNext);
-    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
     EXPECT_EQ(p.MessageIds(), QList<int>{302});
     EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
@@ -351,7 +359,7 @@ TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
     p.times.clear();
     p.Press(ids::kNext);
     ASSERT_TRUE(p.WaitForTime());
-    EXPECT_EQ(p.State().currentIndex, 2);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 2);
     EXPECT_TRUE(p.Playback().IsPlaying());
     close(ends[0]);
 }
@@ -409,30 +417,28 @@ TEST_F(PlaybackTest, AHostileCardIsPlayedThroughWithoutAPlayingLookOnFailures)
         lied = lied || (p.Playback().IsPlaying() && !p.IsClipOpen()) ||
                (p.Button(ids::kPause)->isVisible() && !p.IsClipOpen());
     };
-    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
-        return std::optional<QString>(dir);
-    };
+    p.chooseFolder = [&](const QString &) { return std::optional<QString>(dir); };
     p.times.clear();
     p.Press(ids::kFolder);
     const int last = 5;
     // A failed row waits for NEXT; a clip the engine takes plays on (or ends) by itself.
     for (int guard = 0; guard < 20; ++guard) {
-        if (p.State().currentIndex == last)
+        if (p.Catalogue().CurrentIndex() == last)
             break;
         playingLookWithoutClip();
         if (!p.Playback().IsPlaying()) {
             p.Press(ids::kNext);
             continue;
         }
-        const int row = p.State().currentIndex;
+        const int row = p.Catalogue().CurrentIndex();
         ASSERT_TRUE(WaitUntil(
             [&] {
                 playingLookWithoutClip();
-                return p.State().currentIndex != row || !p.Playback().IsPlaying();
+                return p.Catalogue().CurrentIndex() != row || !p.Playback().IsPlaying();
             },
             kLong));
     }
-    ASSERT_EQ(p.State().currentIndex, last);
+    ASSERT_EQ(p.Catalogue().CurrentIndex(), last);
     p.times.clear();
     ASSERT_TRUE(p.WaitForTime()) << "the good clip after them plays";
     EXPECT_FALSE(lied) << "PAUSE was shown while no clip was open";

@@ -152,9 +152,7 @@ void CTestPlayer::Post(int code, qint64 value, std::any record)
 
 bool CTestPlayer::LoadAndPlay(const QString &folder)
 {
-    Catalogue().GetHooks().chooseFolder = [folder](const QString &) {
-        return std::optional<QString>(folder);
-    };
+    chooseFolder = [folder](const QString &) { return std::optional<QString>(folder); };
     times.clear();
     Press(ids::kFolder);
     return WaitForTime();

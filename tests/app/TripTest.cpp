@@ -93,7 +93,7 @@ TEST(PlayerTrip, RouteOfTheTripAndAClickOpensTheRecordingAndSecond)
     const int row = player.Catalogue().CurrentIndex();
     ASSERT_EQ(player.RecordingList()->GetSelectedRows().size(), 1);
     EXPECT_EQ(player.RecordingList()->GetSelectedRows().first().row, row);
-    EXPECT_EQ(player.State().currentStem, RecordingStem(target.fileName));
+    EXPECT_EQ(player.Catalogue().CurrentStem(), RecordingStem(target.fileName));
 
     // The seek comes through the graph's road once the engine has read the clip, and playback
     // goes on from there.
