@@ -90,16 +90,6 @@ void CRX9VantoraPCPlayerDlg::OpenSelectedRow()
         OpenRecordingAt(rows.first().row);
 }
 
-void CRX9VantoraPCPlayerDlg::SelectRowAbove()
-{
-    RecordingList()->SelectRowAbove();
-}
-
-void CRX9VantoraPCPlayerDlg::SelectRowBelow()
-{
-    RecordingList()->SelectRowBelow();
-}
-
 // ---- still capture
 
 QString CRX9VantoraPCPlayerDlg::DesktopPath() const

@@ -6,6 +6,7 @@
 #include "DataParser.h"
 #include "GpxWriter.h"
 #include "HtmlMap.h"
+#include "NotificationCodes.h"
 #include "PlaybackController.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "Shocks.h"
@@ -19,7 +20,6 @@
 #include <QSaveFile>
 
 namespace {
-constexpr int kSeekNotification = 12; // the graph's seek: the same road as a click in it
 constexpr int kSeekPollMs = 50;
 constexpr int kSeekPollTicks = 200; // ten seconds for the engine to get the clip ready
 } // namespace
@@ -144,7 +144,7 @@ void CPlayerTrip::JumpToShock(bool forward)
     const auto target =
         AdjacentShockTarget(m_player->SensorGraph()->ShockTimesMs(), std::max(0, now), forward);
     if (target)
-        PostUserMessage(m_player, kSeekNotification, *target);
+        PostUserMessage(m_player, notify::kSeek, *target); // the road of a click in the graph
 }
 
 void CPlayerTrip::OpenRoutePoint(int index)
@@ -185,7 +185,7 @@ void CPlayerTrip::seekWhenReady()
         return;
     m_seekTimer.stop();
     m_seekFile.clear();
-    PostUserMessage(m_player, kSeekNotification, m_seekMs);
+    PostUserMessage(m_player, notify::kSeek, m_seekMs);
 }
 
 void CPlayerTrip::ExportGpx()

@@ -12,6 +12,7 @@
 
 class CDlgCopy;
 class CPlaybackController;
+enum class PlayerCommand;
 class CPlayerTrip;
 class CUserMessage;
 
@@ -39,6 +40,8 @@ public:
 
     // Menu and system-menu commands (and any other source of command ids).
     void OnCommand(int commandId);
+    // Runs what a button, a menu item or a key asks for.
+    void Run(PlayerCommand command);
     void ShowAbout();
 
     // Where CheckSystem reads the computer and shows its advice (tests replace them).
@@ -67,63 +70,47 @@ public:
     CCatalogue &Catalogue() { return m_catalogue; }
     bool IsClipOpen() const override;
 
-    // The engine draws into the video window and notifies this window.
+    // The engine draws into the video window.
     virtual void AttachEngine();
 
-    // Playback (clip opening, controls and still capture).
+    // Opens the recording at a row of the list (past the last row: stops the player).
     virtual void OpenRecordingAt(int row);
     void ClearPlayer();
     // Runs the card dialog (its Format button formats through it); the chosen card's root.
     std::optional<QString> ChooseCard(const QString &shown);
-
-    static constexpr int kAboutCommand = 16;
-    static constexpr int kExitCommand = 32804;
 
 protected:
     bool event(QEvent *event) override;
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers) override;
     void FillSystemMenu(QMenu *menu) override;
 
-    void OnUserMessage(const CUserMessage &message);
-    void DispatchButton(int controlId);
-    void SelectSpeedUnit(int controlId);
-    void ShowPopupMenu();
-    void OnSpeedChosen(const CUserMessage &message);
-
     // Start-sequence steps.
     virtual void AutoLoadCard();
     virtual void ShowCardInfo();
 
-    // Operations of the buttons, menu and keys.
-    virtual void PreviousRecording();
-    virtual void NextRecording();
-    virtual void StepBack();
-    virtual void StepForward();
-    virtual void ResumePlayback();
-    virtual void PausePlayback();
-    virtual void TogglePlayback();
-    virtual void AdjustPicture();
-    virtual void NightVisionOn();
-    virtual void NightVisionOff();
-    virtual void Rotate();
-    virtual void CaptureStill();
-    virtual void ShowSpeedList();
-    virtual void SoundOn();
-    virtual void SoundOff();
-    virtual void OpenCard();
-    virtual void OpenFolder();
-    // Copy, export and delete (PlayerCopyDelete.cpp).
-    virtual void DeleteSelected();
-    virtual void CopySelected();
-    virtual void ExportEvents();
-    // The options dialog on the settings file of the current card or folder.
-    virtual void EditSettings();
-    virtual void OpenSelectedRow();
-    virtual void SelectRowAbove();
-    virtual void SelectRowBelow();
-
 private:
     friend class CPlayerTrip;
+    void OnUserMessage(const CUserMessage &message);
+    void SelectSpeedUnit(int controlId);
+    void ShowPopupMenu();
+    void OnSpeedChosen(const CUserMessage &message);
+
+    // Operations of the buttons, menu and keys beyond the controller's.
+    void PreviousRecording();
+    void NextRecording();
+    void AdjustPicture();
+    void CaptureStill();
+    void ShowSpeedList();
+    void OpenCard();
+    void OpenFolder();
+    void OpenSelectedRow();
+    // Copy, export and delete (PlayerCopyDelete.cpp).
+    void DeleteSelected();
+    void CopySelected();
+    void ExportEvents();
+    // The options dialog on the settings file of the current card or folder.
+    void EditSettings();
+
     void setUpCatalogue();
     void message(int stringId);
     void message(int stringId, const QString &text);
