@@ -369,7 +369,8 @@ void CPlaybackController::Rotate()
 
 void CPlaybackController::runRotation(const CRotationControl::Actions &actions)
 {
-    const bool rotated = m_rotation.Rotated();
+    // The actions come after the rotation's state has changed: a turn among them is the news.
+    bool turned = false;
     for (const CRotationControl::Action &action : actions) {
         switch (action.kind) {
         case CRotationControl::Action::StartTimer:
@@ -380,16 +381,18 @@ void CPlaybackController::runRotation(const CRotationControl::Actions &actions)
             break;
         case CRotationControl::Action::RotateOn:
             m_engine->RotateOn();
+            turned = true;
             break;
         case CRotationControl::Action::RotateOff:
             m_engine->RotateOff();
+            turned = true;
             break;
         case CRotationControl::Action::ApplyPicture:
             applyPicture();
             break;
         }
     }
-    if (m_rotation.Rotated() != rotated)
+    if (turned)
         emit RotationChanged(m_rotation.Rotated());
 }
 

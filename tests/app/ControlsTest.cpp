@@ -1,6 +1,7 @@
 // The playback controls of the main window on real clips: pause and resume, previous at the
-// first row, play speed with its sound rule, volume steps, night vision, rotation presses while
-// paused, and still capture.
+// first row, play speed with its sound rule, volume steps, night vision, the adjustment dialog
+// and still capture, as the window shows them. (The controller's own rules are tested in
+// tests/playback/PlaybackControllerTest.cpp.)
 
 #include "DlgAdjustment.h"
 #include "DropListWnd.h"
@@ -145,77 +146,6 @@ TEST_F(ControlsTest, SpeedTwoSilencesAndNormalSpeedRestoresTheSound)
     EXPECT_TRUE(p.VolumeSlider()->Model().IsEnabled());
 }
 
-TEST_F(ControlsTest, AfterAClipChangeRateSoundAndButtonsAgree)
-{
-    CClipFolder folder({0, 1, 2, 3});
-    ASSERT_TRUE(folder.ok());
-    CTestPlayer p;
-    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
-    // Waits until the clip-ready timer of the clip just opened has applied the sound.
-    const auto openNext = [&] {
-        p.Press(ids::kNext);
-        ASSERT_TRUE(WaitUntil([&] { return p.Playback().ClipLength() > 0; }, kLong));
-        ASSERT_TRUE(p.WaitForTime());
-    };
-
-    // Without a sound device the engine reads its volume back as 0 whatever it was told, so
-    // the checks are on what the player asked of it.
-    const CVlcPlayer &engine = p.Playback().Engine();
-    p.Post(kDropListChosen, 5, DropListChoice{5, 103}); // 2.0
-    EXPECT_EQ(engine.LastVolumeAsked(), 0);
-    openNext();
-    EXPECT_FLOAT_EQ(engine.Rate(), 2.0f);
-    EXPECT_EQ(engine.LastVolumeAsked(), 0) << "2.0 stays silent on the next clip";
-    EXPECT_FALSE(p.Button(ids::kVolOn)->isHidden());
-    EXPECT_TRUE(p.Button(ids::kVolOff)->isHidden());
-    EXPECT_FALSE(p.VolumeSlider()->Model().IsEnabled());
-    p.OnCommand(32805); // "Vol up" is remembered, not heard
-    EXPECT_EQ(p.Playback().Volume(), 55);
-    EXPECT_EQ(engine.LastVolumeAsked(), 0);
-
-    // Sound on at 2.0 is heard, on this clip and on the next.
-    p.Press(ids::kVolOn);
-    EXPECT_EQ(engine.LastVolumeAsked(), 55);
-    EXPECT_EQ(engine.LastMuteAsked(), 0);
-    openNext();
-    EXPECT_FLOAT_EQ(engine.Rate(), 2.0f);
-    EXPECT_EQ(engine.LastVolumeAsked(), 55);
-    EXPECT_EQ(engine.LastMuteAsked(), 0);
-    EXPECT_FALSE(p.Button(ids::kVolOff)->isHidden());
-    EXPECT_TRUE(p.VolumeSlider()->Model().IsEnabled());
-
-    // Back at 1.0 the rate played is 1.0 on the next clip, with sound.
-    p.Post(kDropListChosen, 4, DropListChoice{4, 103});
-    openNext();
-    EXPECT_FLOAT_EQ(engine.Rate(), 1.0f);
-    EXPECT_EQ(engine.LastVolumeAsked(), 55);
-}
-
-TEST_F(ControlsTest, PauseWhileTheClipOpensHoldsTheEngine)
-{
-    CClipFolder folder({0});
-    ASSERT_TRUE(folder.ok());
-    CTestPlayer p;
-    p.chooseFolder = [&](const QString &) { return std::optional<QString>(folder.Path()); };
-    p.Press(ids::kFolder);
-    ASSERT_TRUE(p.IsClipOpen());
-    p.Press(ids::kPause); // the engine is still opening the clip
-    EXPECT_FALSE(p.Playback().IsPlaying());
-    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
-    // Either the engine pauses, or (the fault) it plays the clip on.
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            return p.Playback().Engine().IsPaused() || p.Playback().Engine().GetTime() >= 1500 ||
-                   p.times.size() > 20;
-        },
-        kLong));
-    EXPECT_TRUE(p.Playback().Engine().IsPaused()) << "the engine plays while the window shows PLAY";
-
-    p.Press(ids::kPlay);
-    EXPECT_TRUE(p.Playback().IsPlaying());
-    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().IsPlaying(); }, kLong));
-}
-
 TEST_F(ControlsTest, StepForwardRightAfterOpeningDoesNotJumpBack)
 {
     CClipFolder folder({0, 1});
@@ -348,42 +278,6 @@ TEST_F(ControlsTest, AdjustmentActsLiveCancelUndoesAndOkEndsNightVision)
     EXPECT_FALSE(p.Playback().NightVision());
     EXPECT_FALSE(p.Button(ids::kNightOn)->isHidden());
     EXPECT_TRUE(p.Button(ids::kNightOff)->isHidden());
-}
-
-TEST_F(ControlsTest, RotationPressesWhilePausedCountOnlyByParity)
-{
-    CClipFolder folder({0, 1});
-    ASSERT_TRUE(folder.ok());
-    CTestPlayer p;
-    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
-    Pause(p);
-    for (int i = 0; i < 3; ++i)
-        p.Press(ids::kRotate);
-    EXPECT_EQ(p.Playback().Rotation().PendingPresses(), 3);
-    EXPECT_FALSE(p.Playback().Rotation().Rotated());
-    EXPECT_FALSE(p.Playback().Engine().IsRotated());
-
-    // Resuming with an odd count turns the picture once, a moment later.
-    p.Press(ids::kPlay);
-    EXPECT_TRUE(p.Playback().RotationDeferTimer().isActive());
-    EXPECT_FALSE(p.Playback().Rotation().Rotated());
-    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Rotation().Rotated(); }, kLong));
-    EXPECT_TRUE(p.Playback().Engine().IsRotated());
-    EXPECT_EQ(p.Playback().Rotation().PendingPresses(), 0);
-    EXPECT_FALSE(p.Playback().Rotation().Ready());
-    EXPECT_TRUE(p.Playback().RotationSettleTimer().isActive());
-
-    // Presses while the rotation settles are ignored.
-    p.Press(ids::kRotate);
-    EXPECT_TRUE(p.Playback().Rotation().Rotated());
-    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Rotation().Ready(); }, kLong));
-
-    // Now a press while playing turns it back at once.
-    ASSERT_TRUE(p.Playback().IsPlaying());
-    p.Press(ids::kRotate);
-    EXPECT_FALSE(p.Playback().Rotation().Rotated());
-    EXPECT_FALSE(p.Playback().Engine().IsRotated());
-    EXPECT_FALSE(p.Playback().Rotation().Ready());
 }
 
 TEST_F(ControlsTest, CaptureWritesAPngNamedAfterTheRecordingAndTheTime)

@@ -1,5 +1,6 @@
-// The playback controller on the real engine, without a window or a sound device: pauses asked
-// for while a clip opens, and the engine's reports of a clip that is no longer the open one.
+// The playback controller on the real engine, without a window or a sound device: pauses and
+// holds asked for while a clip opens, the engine's reports of a clip that is no longer the open
+// one, the rate and the sound rule across clips, and the rotation's timings.
 
 #include "PlaybackController.h"
 #include "TestClip.h"
@@ -126,4 +127,84 @@ TEST_F(PlaybackControllerTest, AnEndReportOfTheClipBeforeIsDropped)
     EXPECT_EQ(ends.count(), 0);
     // The open clip's own end still comes.
     ASSERT_TRUE(WaitUntil([&] { return ends.count() == 1; }, kLong));
+}
+
+TEST_F(PlaybackControllerTest, TheRateAndTheSoundRuleCarryToEveryClip)
+{
+    // Without a sound device the engine reads its volume back as 0 whatever it was told, so
+    // the checks are on what the controller asked of it.
+    const CVlcPlayer &engine = c->Engine();
+    QSignalSpy lengths(c.get(), &CPlaybackController::LengthChanged);
+    // Opens a clip and waits until its clip-ready step has applied the sound.
+    const auto open = [&](const QString &clip) {
+        lengths.clear();
+        ASSERT_EQ(c->Open(clip), OpenResult::Started);
+        ASSERT_TRUE(WaitUntil([&] { return !lengths.isEmpty(); }, kLong));
+    };
+
+    c->ChooseSpeed(kPlaySpeedListId, 5); // 2.0, before any clip
+    EXPECT_FALSE(c->Sound().audible);
+    open(s_first);
+    EXPECT_FLOAT_EQ(engine.Rate(), 2.0f);
+    EXPECT_EQ(engine.LastVolumeAsked(), 0) << "2.0 stays silent on the clip opened";
+    c->VolumeUp(); // remembered, not heard
+    EXPECT_EQ(c->Volume(), 55);
+    EXPECT_EQ(engine.LastVolumeAsked(), 0);
+
+    // Sound on at 2.0 is heard, on this clip and on the next.
+    c->SoundOn();
+    EXPECT_EQ(engine.LastVolumeAsked(), 55);
+    EXPECT_EQ(engine.LastMuteAsked(), 0);
+    open(s_second);
+    EXPECT_FLOAT_EQ(engine.Rate(), 2.0f);
+    EXPECT_EQ(engine.LastVolumeAsked(), 55);
+    EXPECT_TRUE(c->Sound().audible);
+
+    // Back at 1.0 the rate played is 1.0 on the next clip, with sound.
+    c->ChooseSpeed(kPlaySpeedListId, 4);
+    open(s_first);
+    EXPECT_FLOAT_EQ(engine.Rate(), 1.0f);
+    EXPECT_EQ(engine.LastVolumeAsked(), 55);
+}
+
+TEST_F(PlaybackControllerTest, RotationPressesWhilePausedCountOnlyByParity)
+{
+    QSignalSpy rotations(c.get(), &CPlaybackController::RotationChanged);
+    ASSERT_EQ(c->Open(s_first), OpenResult::Started);
+    ASSERT_TRUE(WaitUntil([&] { return !times->isEmpty(); }, kLong));
+    c->Pause();
+    ASSERT_TRUE(WaitUntil([&] { return !c->Engine().IsPlaying(); }, kLong));
+    for (int i = 0; i < 3; ++i)
+        c->Rotate();
+    EXPECT_EQ(c->Rotation().PendingPresses(), 3);
+    EXPECT_FALSE(c->Rotation().Rotated());
+    EXPECT_FALSE(c->Engine().IsRotated());
+
+    // Resuming with an odd count turns the picture once, 300 ms later, then closes the button
+    // for 1500 ms.
+    c->Play();
+    EXPECT_TRUE(c->RotationDeferTimer().isActive());
+    EXPECT_EQ(c->RotationDeferTimer().interval(), 300);
+    EXPECT_FALSE(c->Rotation().Rotated());
+    ASSERT_TRUE(WaitUntil([&] { return c->Rotation().Rotated(); }, kLong));
+    EXPECT_TRUE(c->Engine().IsRotated());
+    EXPECT_EQ(rotations.count(), 1);
+    EXPECT_EQ(c->Rotation().PendingPresses(), 0);
+    EXPECT_FALSE(c->Rotation().Ready());
+    EXPECT_TRUE(c->RotationSettleTimer().isActive());
+    EXPECT_EQ(c->RotationSettleTimer().interval(), 1500);
+
+    // Presses while the rotation settles are ignored.
+    c->Rotate();
+    EXPECT_TRUE(c->Rotation().Rotated());
+    ASSERT_TRUE(WaitUntil([&] { return c->Rotation().Ready(); }, kLong));
+
+    // Now a press while playing turns it back at once and closes the button for 1000 ms.
+    ASSERT_TRUE(c->IsPlaying());
+    c->Rotate();
+    EXPECT_FALSE(c->Rotation().Rotated());
+    EXPECT_FALSE(c->Engine().IsRotated());
+    EXPECT_FALSE(c->Rotation().Ready());
+    EXPECT_EQ(c->RotationSettleTimer().interval(), 1000);
+    EXPECT_EQ(rotations.count(), 2);
 }
