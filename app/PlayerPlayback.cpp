@@ -40,7 +40,7 @@ private:
 
 bool CRX9VantoraPCPlayerDlg::IsClipOpen() const
 {
-    return m_playback->IsClipOpen();
+    return m_playback && m_playback->IsClipOpen();
 }
 
 void CRX9VantoraPCPlayerDlg::connectPlayback()

@@ -65,7 +65,7 @@ TEST_F(PlaybackTest, StartSequencePlaysTheFirstRowOfTheCard)
     EXPECT_TRUE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPlay)->isHidden());
-    // Timer 0 read the length: four seconds.
+    // The clip-ready step read the length: four seconds.
     ASSERT_TRUE(WaitUntil([&] { return p.Playback().ClipLength() > 0; }, kLong));
     EXPECT_EQ(p.LengthText(), QStringLiteral("00:04"));
     EXPECT_TRUE(p.SensorGraph()->IsLoaded());
