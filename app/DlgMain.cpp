@@ -141,7 +141,6 @@ void CDlgMain::setUpControls()
     m_volume->SetFillImage(kVolumeFill);
     m_volume->SetKnobMode(false);
     m_volume->SetRange(0, 100);
-    m_volume->SetPos(m_state.volume);
 
     m_list->SetUpRecordingColumns();
     m_map->LoadMapPage();
@@ -223,9 +222,9 @@ void CDlgMain::ClientResized(QSize)
 void CDlgMain::UpdateMinimumSize()
 {
     const QMargins m = NonClientMargins();
-    m_minimumTrackSize =
-        MinimumWindowSize(IsClipOpen(), m_state.listShown == 1, m_state.videoClass,
-                          m_state.videoWidth, m_state.videoHeight, m.top() + m.bottom());
+    m_minimumTrackSize = MinimumWindowSize(
+        IsClipOpen(), m_state.listShown == 1, VideoClassOf(m_state.videoWidth, m_state.videoHeight),
+        m_state.videoWidth, m_state.videoHeight, m.top() + m.bottom());
     applyMinimumSize();
 }
 
@@ -364,7 +363,8 @@ void CDlgMain::SetWindowSizeMode(int mode)
             HidePanel();
             m_state.listHidden = 1;
         }
-        resize(ModeOneWindowSize(m_state.videoClass, videoWidth, videoHeight, listShown, frame));
+        resize(ModeOneWindowSize(VideoClassOf(videoWidth, videoHeight), videoWidth, videoHeight,
+                                 listShown, frame));
         LayoutWindow();
         break;
     }

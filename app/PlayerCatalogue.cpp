@@ -1,21 +1,19 @@
-// The main player window's side of the recordings: the catalogue's hooks into playback and the
-// title, loading a card or folder, the list's notifications and keys, the card notice at start
-// and still capture.
+// The main player window's side of the recordings: the catalogue's signals into playback and the
+// title, loading a card or folder, the list's keys, the card notice at start and still capture.
 
 #include "RX9VantoraPCPlayerDlg.h"
 
 #include "CameraSettings.h"
 #include "DriveUtils.h"
 #include "PlayWnd.h"
+#include "PlaybackController.h"
 #include "SafeFile.h"
 #include "StringTable.h"
 #include "VideoView.h"
-#include "VlcPlayer.h"
 #include "XListCtrl.h"
 
 #include <QDir>
-
-#include <utility>
+#include <QFileDialog>
 
 namespace {
 constexpr int kNameColumn = 1;
@@ -27,82 +25,63 @@ constexpr int kNothingToCaptureMessage = 201;
 void CRX9VantoraPCPlayerDlg::setUpCatalogue()
 {
     m_catalogue.SetList(RecordingList());
-    m_catalogue.SetDialogParent(this);
-    CCatalogue::Hooks &hooks = m_catalogue.GetHooks();
-    hooks.openRecordingAt = [this](int row) { OpenRecordingAt(row); };
-    hooks.clearPlayer = [this] { ClearPlayer(); };
-    hooks.setTitle = [this](const QString &title) {
+    connect(&m_catalogue, &CCatalogue::RowToOpen, this, &CRX9VantoraPCPlayerDlg::OpenRecordingAt);
+    connect(&m_catalogue, &CCatalogue::Emptied, this, &CRX9VantoraPCPlayerDlg::ClearPlayer);
+    connect(&m_catalogue, &CCatalogue::TitleChanged, this, [this](const QString &title) {
         SetTitleShown(true);
         SetCaptionText(title);
-    };
-    hooks.resetReadouts = [this] {
+    });
+    connect(&m_catalogue, &CCatalogue::KindFilterChanged, this, [this] {
         State().speedText = SpeedText(0);
         Client()->update(CurrentLayout().speedPanel);
         Client()->update(CurrentLayout().gpsIndicator);
         Client()->update(CurrentLayout().timeReadout);
-    };
-    hooks.chooseCard = [this](const QString &shown) { return ChooseCard(shown); };
-}
-
-void CRX9VantoraPCPlayerDlg::syncCatalogueState()
-{
-    State().folderPath = m_catalogue.FolderPath();
-    State().currentStem = m_catalogue.CurrentStem();
-    State().currentIndex = m_catalogue.CurrentIndex();
-    State().kindFilter = m_catalogue.KindFilterValue();
+    });
 }
 
 void CRX9VantoraPCPlayerDlg::AttachEngine()
 {
-    m_engine->AttachWindows(PlayWnd()->VideoChild(), this);
+    m_playback->AttachView(PlayWnd()->VideoChild());
 }
 
 void CRX9VantoraPCPlayerDlg::AutoLoadCard()
 {
-    if (m_startFolder.isEmpty()) {
-        m_catalogue.AutoLoadCard();
-    } else {
-        // The folder asked for at start stands in for the removable drives, so it is loaded
-        // exactly as a card would be.
-        CCatalogue::Hooks &hooks = m_catalogue.GetHooks();
-        const auto drives = std::exchange(hooks.listDrives,
-                                          [folder = m_startFolder] { return QStringList{folder}; });
-        m_catalogue.AutoLoadCard();
-        hooks.listDrives = drives;
-    }
-    syncCatalogueState();
+    // The folder asked for at start stands in for the removable drives, so it is loaded exactly
+    // as a card would be.
+    m_catalogue.AutoLoadCard(m_startFolder.isEmpty() ? RemovableDriveRoots()
+                                                     : QStringList{m_startFolder});
 }
 
 void CRX9VantoraPCPlayerDlg::ShowCardInfo()
 {
     CameraSettings settings;
-    if (!LoadCameraSettings(CameraSettingsPath(State().folderPath), settings))
+    if (!LoadCameraSettings(CameraSettingsPath(m_catalogue.FolderPath()), settings))
         return;
     message(kCardInfoMessage, CardInfoText(settings));
 }
 
 void CRX9VantoraPCPlayerDlg::OpenCard()
 {
-    m_catalogue.OpenCard();
-    syncCatalogueState();
+    const std::optional<QString> chosen = ChooseCard(m_catalogue.FolderPath());
+    if (chosen && !chosen->isEmpty())
+        m_catalogue.LoadFolder(*chosen);
 }
 
 void CRX9VantoraPCPlayerDlg::OpenFolder()
 {
-    m_catalogue.OpenFolder();
-    syncCatalogueState();
-}
-
-void CRX9VantoraPCPlayerDlg::CycleKindFilter()
-{
-    m_catalogue.CycleKindFilter();
-    syncCatalogueState();
-}
-
-void CRX9VantoraPCPlayerDlg::RelocateCurrent()
-{
-    m_catalogue.RelocateCurrent();
-    syncCatalogueState();
+    std::optional<QString> chosen;
+    if (chooseFolder) {
+        chosen = chooseFolder(m_catalogue.FolderPath());
+    } else {
+        const QString start =
+            m_catalogue.FolderPath().isEmpty() ? QDir::homePath() : m_catalogue.FolderPath();
+        const QString folder = QFileDialog::getExistingDirectory(this, LoadResString(202), start,
+                                                                 QFileDialog::ShowDirsOnly);
+        if (!folder.isEmpty())
+            chosen = folder;
+    }
+    if (chosen && !chosen->isEmpty())
+        m_catalogue.LoadFolder(*chosen);
 }
 
 void CRX9VantoraPCPlayerDlg::OpenSelectedRow()
@@ -110,16 +89,6 @@ void CRX9VantoraPCPlayerDlg::OpenSelectedRow()
     const QList<CXListCtrl::SelectedRow> rows = RecordingList()->GetSelectedRows();
     if (!rows.isEmpty())
         OpenRecordingAt(rows.first().row);
-}
-
-void CRX9VantoraPCPlayerDlg::SelectRowAbove()
-{
-    RecordingList()->SelectRowAbove();
-}
-
-void CRX9VantoraPCPlayerDlg::SelectRowBelow()
-{
-    RecordingList()->SelectRowBelow();
 }
 
 // ---- still capture
@@ -140,13 +109,13 @@ void CRX9VantoraPCPlayerDlg::CaptureStill()
         message(kNothingToCaptureMessage);
         return;
     }
-    const qint64 timeMs = m_engine->HasMedia() ? m_engine->GetTime() : 0;
+    const qint64 timeMs = m_playback->IsClipOpen() ? m_playback->Time() : 0;
     // The picture is written under a hidden name first and then put under its own name without
     // replacing an earlier picture of other bytes there (it gets " (2)" ... instead). The
     // message says the picture is saved only when it really was.
     const QString name = CaptureFileName(stem, timeMs);
     const QString partial = folder + QLatin1Char('.') + name + QStringLiteral(".part");
-    if (m_engine->TakeSnapshot(partial) &&
+    if (m_playback->TakeStill(partial) &&
         !PlaceFileWithoutReplacing(partial, folder + name).isEmpty())
         message(kCaptureSavedMessage);
     else

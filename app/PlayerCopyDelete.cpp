@@ -9,17 +9,16 @@
 #include "DlgMessage.h"
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
+#include "PlaybackController.h"
 #include "RecordingNames.h"
 #include "SafeFile.h"
-#include "VlcPlayer.h"
 #include "XListCtrl.h"
 
 #include <QDateTime>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
-
-#include <vlc/vlc.h>
 
 namespace {
 
@@ -41,14 +40,6 @@ void queueRecording(CDlgCopy &dialog, const QString &clipPath, const QString &fo
         dialog.AddCopyPair(dataPath, folder + fileNameOf(dataPath));
 }
 
-// Sets the engine's pause state explicitly (a toggle would depend on the engine's own idea of
-// whether it plays, which is wrong while a clip is still opening).
-void setEnginePaused(CVlcPlayer &engine, bool paused)
-{
-    if (engine.HasMedia())
-        libvlc_media_player_set_pause(engine.Player(), paused ? 1 : 0);
-}
-
 } // namespace
 
 int CRX9VantoraPCPlayerDlg::ask(const QString &text)
@@ -56,15 +47,6 @@ int CRX9VantoraPCPlayerDlg::ask(const QString &text)
     if (askQuestion)
         return askQuestion(text);
     return ShowMessage(kMessageYesNo, text, QString(), this);
-}
-
-void CRX9VantoraPCPlayerDlg::pauseForCopy()
-{
-    if (!State().playing)
-        return;
-    setEnginePaused(*m_engine, true);
-    State().playing = 0;
-    showPlaying(false);
 }
 
 void CRX9VantoraPCPlayerDlg::runCopy(CDlgCopy &dialog)
@@ -84,7 +66,7 @@ void CRX9VantoraPCPlayerDlg::CopySelected()
     }
     if (ask(CopyQuestionText(int(rows.size()), rows.first().stem)) != kResultYes)
         return;
-    pauseForCopy();
+    m_playback->Pause(); // and it stays paused
 
     const QString folder =
         ExportFolder(DesktopPath(), ExportKind::Copy, QDateTime::currentDateTime());
@@ -101,7 +83,7 @@ void CRX9VantoraPCPlayerDlg::ExportEvents()
         message(copymsg::kNoEventFiles);
         return;
     }
-    pauseForCopy();
+    m_playback->Pause(); // and it stays paused
 
     const QString folder =
         ExportFolder(DesktopPath(), ExportKind::Events, QDateTime::currentDateTime());
@@ -118,13 +100,8 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
 {
     CXListCtrl *list = RecordingList();
     // The clip holds still while the user answers; the buttons stay as they are.
-    const bool paused = State().playing && m_engine->HasMedia();
-    if (paused)
-        setEnginePaused(*m_engine, true);
-    const auto resume = [&] {
-        if (paused)
-            setEnginePaused(*m_engine, false);
-    };
+    std::optional<CPlaybackController::CPauseHold> hold(m_playback->HoldStill());
+    const auto resume = [&] { hold.reset(); };
 
     const QList<CXListCtrl::SelectedRow> rows = list->GetSelectedRows();
     if (rows.isEmpty()) {
@@ -142,7 +119,7 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
         selected.append(row.row);
     const DeletePlan plan = PlanDelete(selected, m_catalogue.CurrentIndex(), list->RowCount());
     if (plan.currentDeleted)
-        stopAndClose();
+        m_playback->Close();
 
     QStringList doomed;
     for (int row : selected) {
@@ -160,7 +137,6 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
     m_catalogue.SetCurrentIndex(plan.currentIndex);
     if (plan.currentIndex >= 0 && plan.currentIndex < list->RowCount())
         m_catalogue.MakeCurrent(plan.currentIndex); // the title "stem(i/n)"
-    syncCatalogueState();
 
     int left = 0;
     for (const QString &path : doomed) {
@@ -179,7 +155,6 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
         list->SelectOnly(plan.currentIndex);
         resume();
     }
-    syncCatalogueState();
     if (left > 0)
         message(copymsg::kOwnText, NotDeletedText(left));
 }

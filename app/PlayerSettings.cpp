@@ -11,7 +11,7 @@ constexpr int kSaveFailedMessage = 102;
 
 void CRX9VantoraPCPlayerDlg::EditSettings()
 {
-    const QString root = State().folderPath;
+    const QString root = m_catalogue.FolderPath();
     CDlgOption dialog(this);
     dialog.SetPath(root.isEmpty() ? QString() : CameraSettingsPath(root));
     if (dialog.exec() == CDlgOption::kNotSavedResult)

@@ -8,6 +8,8 @@
 #include "DriveUtils.h"
 #include "GpxWriter.h"
 #include "HtmlMap.h"
+#include "NotificationCodes.h"
+#include "PlaybackController.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SafeFile.h"
 #include "Shocks.h"
@@ -21,7 +23,6 @@
 #include <QSaveFile>
 
 namespace {
-constexpr int kSeekNotification = 12; // the graph's seek: the same road as a click in it
 constexpr int kSeekPollMs = 50;
 constexpr int kSeekPollTicks = 200; // ten seconds for the engine to get the clip ready
 } // namespace
@@ -142,11 +143,11 @@ void CPlayerTrip::JumpToShock(bool forward)
 {
     if (!m_player->IsClipOpen())
         return;
-    const int now = int(m_player->Engine().GetTime());
+    const int now = int(m_player->Playback().Time());
     const auto target =
         AdjacentShockTarget(m_player->SensorGraph()->ShockTimesMs(), std::max(0, now), forward);
     if (target)
-        PostUserMessage(m_player, kSeekNotification, *target);
+        PostUserMessage(m_player, notify::kSeek, *target); // the road of a click in the graph
 }
 
 void CPlayerTrip::OpenRoutePoint(int index)
@@ -160,7 +161,7 @@ void CPlayerTrip::OpenRoutePoint(int index)
     if (row < 0) {
         for (int tries = 0;
              tries < 3 && m_player->Catalogue().KindFilterValue() != CCatalogue::FilterAll; ++tries)
-            m_player->CycleKindFilter();
+            m_player->Catalogue().CycleKindFilter();
         row = rowOf(target->fileName);
     }
     if (row < 0)
@@ -183,11 +184,11 @@ void CPlayerTrip::seekWhenReady()
         return;
     }
     // The engine takes a seek once it has read the clip (its length is known).
-    if (m_player->Engine().GetLength() <= 0)
+    if (m_player->Playback().Engine().GetLength() <= 0)
         return;
     m_seekTimer.stop();
     m_seekFile.clear();
-    PostUserMessage(m_player, kSeekNotification, m_seekMs);
+    PostUserMessage(m_player, notify::kSeek, m_seekMs);
 }
 
 void CPlayerTrip::ExportGpx()

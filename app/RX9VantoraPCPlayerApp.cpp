@@ -1,6 +1,7 @@
 #include "RX9VantoraPCPlayerApp.h"
 
 #include "DataFolder.h"
+#include "PlaybackController.h"
 #include "PlayerInfo.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SkinImages.h"
@@ -45,7 +46,7 @@ int CRX9VantoraPCPlayerApp::InitInstance(const QString &startFolder)
     if (lcStart().isInfoEnabled()) {
         watch.setInterval(100);
         QObject::connect(&watch, &QTimer::timeout, dialog.get(), [&] {
-            const CVlcPlayer &engine = dialog->Engine();
+            const CVlcPlayer &engine = dialog->Playback().Engine();
             if (engine.HasMedia() && engine.IsPlaying() && engine.GetTime() > 0) {
                 qCInfo(lcStart, "playing: %s at %lld ms", qUtf8Printable(engine.Path()),
                        static_cast<long long>(engine.GetTime()));

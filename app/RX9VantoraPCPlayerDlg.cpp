@@ -3,13 +3,18 @@
 #include "AboutDlg.h"
 #include "DataParser.h"
 #include "DlgMessage.h"
-#include "PlayerTrip.h"
+#include "DropListWnd.h"
 #include "NotificationCodes.h"
+#include "PlayWnd.h"
+#include "PlaybackController.h"
+#include "PlayerCommands.h"
+#include "PlayerTrip.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
+#include "SkinSlider.h"
 #include "StringTable.h"
 #include "UserMessage.h"
-#include "VlcPlayer.h"
+#include "XListCtrl.h"
 
 #include <QAction>
 #include <QCursor>
@@ -22,27 +27,19 @@ namespace {
 constexpr int kAboutString = 101;
 constexpr int kPopupMenu = 129;
 
-namespace cmd {
-constexpr int kSelectFolder = 32791, kSelectDrive = 32792, kPlayPause = 32793, kBackward = 32794,
-              kForward = 32795, kPrevious = 32796, kNext = 32797, kSaveEvents = 32798,
-              kSetting = 32803, kVolUp = 32805, kVolDown = 32806, kMute = 32807;
-} // namespace cmd
-
 } // namespace
 
 CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringList &engineArguments)
     : CDlgMain(parent)
     , systemInfoSource(ReadSystemInfo)
-    , m_engine(std::make_unique<CVlcPlayer>(engineArguments))
+    , m_playback(std::make_unique<CPlaybackController>(engineArguments))
 {
     const QIcon icon = CSkinImages::AppIcon();
     if (!icon.isNull())
         setWindowIcon(icon);
 
-    for (int id = 0; id < 3; ++id) {
-        m_timers[id].setSingleShot(true);
-        connect(&m_timers[id], &QTimer::timeout, this, [this, id] { OnTimer(id); });
-    }
+    VolumeSlider()->SetPos(m_playback->Volume());
+    connectPlayback();
     SensorGraph()->SetMessageHandler(
         [this](int stringId, const QString &text) { message(stringId, text); });
     setUpCatalogue();
@@ -51,13 +48,8 @@ CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringLis
 
 CRX9VantoraPCPlayerDlg::~CRX9VantoraPCPlayerDlg()
 {
-    for (QTimer &timer : m_timers)
-        timer.stop();
-    // The open clip goes before the windows its pictures and notifications went to.
-    if (m_engine->HasMedia())
-        m_engine->Stop();
-    m_engine->CloseMedia();
-    m_engine->AttachWindows(nullptr, nullptr);
+    // The open clip and its engine go before the windows its pictures went to.
+    m_playback.reset();
 }
 
 void CRX9VantoraPCPlayerDlg::message(int stringId)
@@ -82,7 +74,7 @@ void CRX9VantoraPCPlayerDlg::RunStartSequence()
     State().popupEnabled = 1;
     SetTitleShown(true);
     AutoLoadCard();
-    if (!State().folderPath.isEmpty())
+    if (!m_catalogue.FolderPath().isEmpty())
         ShowCardInfo();
     if (isVisible())
         showMaximized();
@@ -118,56 +110,129 @@ void CRX9VantoraPCPlayerDlg::FillSystemMenu(QMenu *menu)
     if (text.isEmpty())
         return;
     QAction *about = menu->addAction(text);
-    connect(about, &QAction::triggered, this, [this] { OnCommand(kAboutCommand); });
+    connect(about, &QAction::triggered, this, [this] { OnCommand(menu::kAbout); });
 }
 
 void CRX9VantoraPCPlayerDlg::OnCommand(int commandId)
 {
-    switch (commandId) {
-    case kAboutCommand:
-        ShowAbout();
-        break;
-    case kExitCommand:
-        done(1);
-        break;
-    case cmd::kSelectFolder:
-        OpenFolder();
-        break;
-    case cmd::kSelectDrive:
-        OpenCard();
-        break;
-    case cmd::kPlayPause:
-        TogglePlayback();
-        break;
-    case cmd::kBackward:
-        StepBack();
-        break;
-    case cmd::kForward:
-        StepForward();
-        break;
-    case cmd::kPrevious:
+    if (const auto command = CommandForMenu(commandId))
+        Run(*command);
+    else
+        m_trip->OnCommand(commandId);
+}
+
+void CRX9VantoraPCPlayerDlg::Run(PlayerCommand command)
+{
+    using C = PlayerCommand;
+    CPlaybackController &playback = *m_playback;
+    switch (command) {
+    case C::Previous:
         PreviousRecording();
         break;
-    case cmd::kNext:
+    case C::Next:
         NextRecording();
         break;
-    case cmd::kVolUp:
-        VolumeUp();
+    case C::StepBack:
+        playback.StepBack();
         break;
-    case cmd::kVolDown:
-        VolumeDown();
+    case C::StepForward:
+        playback.StepForward();
         break;
-    case cmd::kMute:
-        ToggleSound();
+    case C::Play:
+        playback.Play();
         break;
-    case cmd::kSaveEvents:
+    case C::Pause:
+        playback.Pause();
+        break;
+    case C::TogglePlay:
+        playback.TogglePlay();
+        break;
+    case C::AdjustPicture:
+        AdjustPicture();
+        break;
+    case C::NightVisionOn:
+        playback.NightVisionOn();
+        break;
+    case C::NightVisionOff:
+        playback.NightVisionOff();
+        break;
+    case C::Rotate:
+        playback.Rotate();
+        break;
+    case C::Capture:
+        CaptureStill();
+        break;
+    case C::SpeedList:
+        ShowSpeedList();
+        break;
+    case C::SoundOn:
+        playback.SoundOn();
+        break;
+    case C::SoundOff:
+        playback.SoundOff();
+        break;
+    case C::ToggleSound:
+        playback.ToggleSound();
+        break;
+    case C::VolumeUp:
+        playback.VolumeUp();
+        break;
+    case C::VolumeDown:
+        playback.VolumeDown();
+        break;
+    case C::MapOn:
+        ShowMap();
+        break;
+    case C::MapOff:
+        HideMap();
+        break;
+    case C::ListOn:
+        ShowList();
+        break;
+    case C::ListOff:
+        HideList();
+        break;
+    case C::OpenCard:
+        OpenCard();
+        break;
+    case C::OpenFolder:
+        OpenFolder();
+        break;
+    case C::Delete:
+        DeleteSelected();
+        break;
+    case C::Copy:
+        CopySelected();
+        break;
+    case C::ExportEvents:
         ExportEvents();
         break;
-    case cmd::kSetting:
+    case C::Settings:
         EditSettings();
         break;
-    default:
-        m_trip->OnCommand(commandId);
+    case C::OpenSelectedRow:
+        OpenSelectedRow();
+        break;
+    case C::SelectRowAbove:
+        RecordingList()->SelectRowAbove();
+        break;
+    case C::SelectRowBelow:
+        RecordingList()->SelectRowBelow();
+        break;
+    case C::SizeToClip:
+        SetWindowSizeMode(1);
+        break;
+    case C::ClipOwnSize:
+        SetWindowSizeMode(2);
+        break;
+    case C::MaximiseWithList:
+        SetWindowSizeMode(3);
+        break;
+    case C::About:
+        ShowAbout();
+        break;
+    case C::Exit:
+        done(1);
         break;
     }
 }
@@ -183,34 +248,34 @@ void CRX9VantoraPCPlayerDlg::ShowPopupMenu()
         client.y() < video.top() || client.y() > video.top() + video.height())
         return;
 
-    QMenu menu(this);
+    QMenu popup(this);
     const auto item = [this](QMenu *into, const QString &text, int id) {
         QAction *action = into->addAction(text);
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     };
-    item(&menu, QStringLiteral("Select the folder"), cmd::kSelectFolder);
-    item(&menu, QStringLiteral("Select the Drive"), cmd::kSelectDrive);
-    menu.addSeparator();
-    QMenu *play = menu.addMenu(QStringLiteral("Play Control"));
-    item(play, QStringLiteral("Play / Pause"), cmd::kPlayPause);
+    item(&popup, QStringLiteral("Select the folder"), menu::kSelectFolder);
+    item(&popup, QStringLiteral("Select the Drive"), menu::kSelectDrive);
+    popup.addSeparator();
+    QMenu *play = popup.addMenu(QStringLiteral("Play Control"));
+    item(play, QStringLiteral("Play / Pause"), menu::kPlayPause);
     play->addSeparator();
-    item(play, QStringLiteral("Backward"), cmd::kBackward);
-    item(play, QStringLiteral("Forward"), cmd::kForward);
+    item(play, QStringLiteral("Backward"), menu::kBackward);
+    item(play, QStringLiteral("Forward"), menu::kForward);
     play->addSeparator();
-    item(play, QStringLiteral("Previous"), cmd::kPrevious);
-    item(play, QStringLiteral("Next"), cmd::kNext);
-    QMenu *sound = menu.addMenu(QStringLiteral("Sound"));
-    item(sound, QStringLiteral("Vol up"), cmd::kVolUp);
-    item(sound, QStringLiteral("Vol down"), cmd::kVolDown);
-    item(sound, QStringLiteral("Mute"), cmd::kMute);
-    menu.addSeparator();
-    m_trip->AddMenuItems(&menu);
-    menu.addSeparator();
-    item(&menu, QStringLiteral("Save all Eventfiles"), cmd::kSaveEvents);
-    item(&menu, QStringLiteral("Setting"), cmd::kSetting);
-    item(&menu, QStringLiteral("Exit"), kExitCommand);
-    menu.exec(QCursor::pos());
+    item(play, QStringLiteral("Previous"), menu::kPrevious);
+    item(play, QStringLiteral("Next"), menu::kNext);
+    QMenu *sound = popup.addMenu(QStringLiteral("Sound"));
+    item(sound, QStringLiteral("Vol up"), menu::kVolUp);
+    item(sound, QStringLiteral("Vol down"), menu::kVolDown);
+    item(sound, QStringLiteral("Mute"), menu::kMute);
+    popup.addSeparator();
+    m_trip->AddMenuItems(&popup);
+    popup.addSeparator();
+    item(&popup, QStringLiteral("Save all Eventfiles"), menu::kSaveEvents);
+    item(&popup, QStringLiteral("Setting"), menu::kSetting);
+    item(&popup, QStringLiteral("Exit"), menu::kExit);
+    popup.exec(QCursor::pos());
 }
 
 bool CRX9VantoraPCPlayerDlg::event(QEvent *event)
@@ -226,7 +291,8 @@ void CRX9VantoraPCPlayerDlg::OnUserMessage(const CUserMessage &message)
 {
     switch (message.Code()) {
     case notify::kButton:
-        DispatchButton(static_cast<int>(message.Value()));
+        if (const auto command = CommandForButton(static_cast<int>(message.Value())))
+            Run(*command);
         break;
     case notify::kRadio:
         SelectSpeedUnit(static_cast<int>(message.Value()));
@@ -235,25 +301,19 @@ void CRX9VantoraPCPlayerDlg::OnUserMessage(const CUserMessage &message)
         OnSpeedChosen(message);
         break;
     case notify::kSlider:
-        OnVolumeSlider(static_cast<int>(message.Value()));
-        break;
-    case notify::kEndOfClip:
-        NextRecording();
-        break;
-    case notify::kPlayTime:
-        OnPlayTime(message.Value());
+        m_playback->SetVolume(static_cast<int>(message.Value()));
         break;
     case notify::kRowDoubleClicked:
         OpenRecordingAt(static_cast<int>(message.Value()));
         break;
     case notify::kFilterHeader:
-        CycleKindFilter();
+        m_catalogue.CycleKindFilter();
         break;
     case notify::kResorted:
-        RelocateCurrent();
+        m_catalogue.RelocateCurrent();
         break;
     case notify::kSeek:
-        SeekTo(message.Value());
+        m_playback->SeekTo(message.Value());
         break;
     case notify::kRightPress:
         if (isActiveWindow())
@@ -272,84 +332,10 @@ void CRX9VantoraPCPlayerDlg::OnUserMessage(const CUserMessage &message)
     }
 }
 
-void CRX9VantoraPCPlayerDlg::DispatchButton(int controlId)
+void CRX9VantoraPCPlayerDlg::OnSpeedChosen(const CUserMessage &message)
 {
-    switch (controlId) {
-    case ids::kPrev:
-        PreviousRecording();
-        break;
-    case ids::kRewind:
-        StepBack();
-        break;
-    case ids::kPlay:
-        ResumePlayback();
-        break;
-    case ids::kPause:
-        PausePlayback();
-        break;
-    case ids::kForward:
-        StepForward();
-        break;
-    case ids::kNext:
-        NextRecording();
-        break;
-    case ids::kBright:
-        AdjustPicture();
-        break;
-    case ids::kNightOn:
-        NightVisionOn();
-        break;
-    case ids::kNightOff:
-        NightVisionOff();
-        break;
-    case ids::kRotate:
-        Rotate();
-        break;
-    case ids::kCapture:
-        CaptureStill();
-        break;
-    case ids::kSpeed:
-        ShowSpeedList();
-        break;
-    case ids::kVolOn:
-        SoundOn();
-        break;
-    case ids::kVolOff:
-        SoundOff();
-        break;
-    case ids::kMapOn:
-        ShowMap();
-        break;
-    case ids::kMapOff:
-        HideMap();
-        break;
-    case ids::kListOn:
-        ShowList();
-        break;
-    case ids::kListOff:
-        HideList();
-        break;
-    case ids::kCard:
-        OpenCard();
-        break;
-    case ids::kFolder:
-        OpenFolder();
-        break;
-    case ids::kDelete:
-        DeleteSelected();
-        break;
-    case ids::kCopy:
-        CopySelected();
-        break;
-    case ids::kEvent:
-        ExportEvents();
-        break;
-    case ids::kOption:
-        EditSettings();
-        break;
-    default:
-        break; // not a button of this window
-    }
+    if (const DropListChoice *choice = message.RecordAs<DropListChoice>())
+        m_playback->ChooseSpeed(choice->listId, choice->item);
 }
 
 void CRX9VantoraPCPlayerDlg::SelectSpeedUnit(int controlId)
@@ -372,48 +358,12 @@ bool CRX9VantoraPCPlayerDlg::HandleKey(int key, Qt::KeyboardModifiers modifiers)
     // Shortcuts with Ctrl, Alt or Meta are not the player's keys.
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        OpenSelectedRow();
-        return true;
-    case Qt::Key_Escape:
+    if (key == Qt::Key_Escape)
         return true; // never closes the player
-    case Qt::Key_Space:
-        if (IsClipOpen())
-            TogglePlayback();
+    if (const auto command = CommandForKey(key)) {
+        if (*command != PlayerCommand::TogglePlay || IsClipOpen())
+            Run(*command);
         return true;
-    case Qt::Key_PageUp:
-        PreviousRecording();
-        return true;
-    case Qt::Key_PageDown:
-        NextRecording();
-        return true;
-    case Qt::Key_Left:
-        StepBack();
-        return true;
-    case Qt::Key_Up:
-        SelectRowAbove();
-        return true;
-    case Qt::Key_Right:
-        StepForward();
-        return true;
-    case Qt::Key_Down:
-        SelectRowBelow();
-        return true;
-    case Qt::Key_Delete:
-        DeleteSelected();
-        return true;
-    case Qt::Key_1:
-        SetWindowSizeMode(1);
-        return true;
-    case Qt::Key_2:
-        SetWindowSizeMode(2);
-        return true;
-    case Qt::Key_3:
-        SetWindowSizeMode(3);
-        return true;
-    default:
-        return m_trip->HandleKey(key);
     }
+    return m_trip->HandleKey(key);
 }

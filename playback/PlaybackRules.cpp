@@ -82,6 +82,15 @@ std::optional<PlaySpeed> PlaySpeedForItem(int item)
     return PlaySpeed{kPlayRates[item - 1], kPlaySpeedFirstImage + item - 1};
 }
 
+std::optional<int> PlaySpeedImage(float rate)
+{
+    for (int item = 1; item <= kPlaySpeedItemCount; ++item) {
+        if (kPlayRates[item - 1] == rate)
+            return kPlaySpeedFirstImage + item - 1;
+    }
+    return std::nullopt;
+}
+
 QString PlaySpeedLabel(int item)
 {
     const auto speed = PlaySpeedForItem(item);

@@ -3,8 +3,8 @@
 // The arithmetic of playback that needs neither a window nor the media engine: the time
 // read-out, the video class, the speed and map read-outs, the play-speed table and what a speed
 // choice does to the sound, volume steps, ten-second steps, previous and next recording, the
-// picture adjustment positions, still capture names and the window title. The main window keeps
-// the state and executes what these functions decide.
+// picture adjustment positions, still capture names and the window title. The playback
+// controller keeps the state and executes what these functions decide.
 
 #include "PictureSteps.h"
 
@@ -94,6 +94,9 @@ struct PlaySpeed
 // list was clicked without the mouse on a row) and any other number give nothing: neither the
 // rate nor the SPEED button's image changes.
 std::optional<PlaySpeed> PlaySpeedForItem(int item);
+
+// The image of the play-speed item with this rate; nothing for a rate not in the table.
+std::optional<int> PlaySpeedImage(float rate);
 
 // A short text for a play-speed item, "0.4x" ... "2.0x"; empty outside 1-5.
 QString PlaySpeedLabel(int item);
@@ -208,8 +211,8 @@ QString CaptureFileName(const QString &stem, qint64 playTimeMs);
 // The rotation button and its two timers. Presses while paused are only counted; resuming with
 // an odd count rotates once 300 ms later (timer 1). Each rotation closes the button for a while
 // (timer 2: 1000 ms after a press, 1500 ms after a deferred rotation), and when it opens again
-// brightness and contrast are re-applied. The main window feeds the events in and executes the
-// actions in order; engine calls among them are skipped while no clip is open.
+// brightness and contrast are re-applied. The playback controller feeds the events in and executes
+// the actions in order; engine calls among them are skipped while no clip is open.
 class CRotationControl
 {
 public:

@@ -3,10 +3,8 @@
 #include "AviHeader.h"
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
-#include "NotificationCodes.h"
 #include "PlaybackLog.h"
 #include "PlaybackRules.h"
-#include "UserMessage.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
 
@@ -195,14 +193,20 @@ CVlcPlayer::~CVlcPlayer()
         libvlc_release(m_instance);
 }
 
-void CVlcPlayer::AttachWindows(CVideoView *videoChild, QObject *mainWindow)
+void CVlcPlayer::AttachView(CVideoView *view)
 {
-    if (m_videoWindow && m_videoWindow != videoChild)
+    if (m_videoWindow && m_videoWindow != view)
         m_videoWindow->SetFrameSource(nullptr);
-    m_videoWindow = videoChild;
-    m_notifyWindow = mainWindow;
+    m_videoWindow = view;
     if (m_videoWindow)
         m_videoWindow->SetFrameSource(m_frames);
+}
+
+void CVlcPlayer::SetEventSink(EventSink sink)
+{
+    // Reports come only while a clip is open (closing waits for the one being made).
+    if (!HasMedia())
+        m_eventSink = std::move(sink);
 }
 
 bool CVlcPlayer::OpenMedia(const QString &path)
@@ -220,6 +224,7 @@ bool CVlcPlayer::OpenMedia(const QString &path)
     if (!m_media)
         return false;
     m_frames->SetExpectedSize(AviFrameSizeIfValid(path));
+    ++m_generation;
     PlaybackLog::Write("open");
     libvlc_media_player_set_media(m_player, m_media);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
@@ -275,7 +280,7 @@ void CVlcPlayer::CloseMedia()
     }
     libvlc_media_release(m_media);
     m_media = nullptr;
-    m_pauseWanted = false;
+    ++m_generation;
 }
 
 bool CVlcPlayer::HasMedia() const
@@ -386,23 +391,14 @@ bool CVlcPlayer::SetPause(bool paused)
 {
     if (!HasMedia())
         return false;
-    m_pauseWanted = paused;
     if (!paused) {
         libvlc_media_player_set_pause(m_player, 0);
         return true;
     }
-    // Asked to pause an engine that cannot pause yet (still opening) would stop the clip.
-    PauseIfStillPlaying();
-    return true;
-}
-
-void CVlcPlayer::PauseIfStillPlaying()
-{
-    if (!HasMedia() || !m_pauseWanted)
-        return;
     if (libvlc_media_player_get_state(m_player) == libvlc_Playing &&
         libvlc_media_player_can_pause(m_player))
         libvlc_media_player_set_pause(m_player, 1);
+    return true;
 }
 
 bool CVlcPlayer::Stop()
@@ -470,16 +466,21 @@ int CVlcPlayer::Volume() const
 void CVlcPlayer::OnEngineEvent(const libvlc_event_t *event, void *self)
 {
     auto *player = static_cast<CVlcPlayer *>(self);
+    if (!player->m_eventSink)
+        return;
+    // Events are attached only while a clip is open and closing waits for the one being made,
+    // so the generation read here is that of the clip the event is about.
+    const quint64 generation = player->m_generation.load();
     switch (event->type) {
     case libvlc_MediaPlayerEndReached:
-        PostUserMessage(player->m_notifyWindow.load(), notify::kEndOfClip, 0);
+        player->m_eventSink(EngineEvent::EndReached, 0, generation);
         break;
     case libvlc_MediaPlayerTimeChanged:
         // The time the event carries: asking the player from here could deadlock with a stop
         // on the user-interface thread (the engine holds its input lock while it waits for
         // this callback to return).
-        PostUserMessage(player->m_notifyWindow.load(), notify::kPlayTime,
-                        qint64(event->u.media_player_time_changed.new_time));
+        player->m_eventSink(EngineEvent::TimeChanged,
+                            qint64(event->u.media_player_time_changed.new_time), generation);
         break;
     default:
         break;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -17,18 +18,27 @@ struct libvlc_event_t;
 
 class CVideoFrameStore;
 class CVideoView;
-class QObject;
+
+// What the engine reports about the open clip.
+enum class EngineEvent {
+    TimeChanged, // the play time changed; it comes with the report
+    EndReached,  // the clip played to its end
+};
 
 // The player's single connection to the media engine (libvlc 3): one engine instance, one media
 // player and, while a clip is open, one media object. Every call is made on the user-interface
 // thread; only OnEngineEvent and the picture callbacks run on engine threads.
 //
 // The engine's pictures go to the player's own video output (CVideoFrameStore), which the video
-// view draws; rotation is done there. Two engine events become notifications to the main
-// window: 7 (end of the clip reached, value 0) and 8 (play time changed, value = time in ms).
+// view draws; rotation is done there. The engine's reports go to the event sink, on the engine's
+// thread, each with the generation of the clip it belongs to.
 class CVlcPlayer
 {
 public:
+    // Called on an engine thread; it must not call the engine (the engine may be waiting for it
+    // while the user-interface thread waits for the engine).
+    using EventSink = std::function<void(EngineEvent event, qint64 timeMs, quint64 generation)>;
+
     // extraArguments follow the five start arguments and the platform's (tests add
     // "--aout=dummy"). The environment variable RX9_ENGINE_ARGS adds more, separated by spaces.
     explicit CVlcPlayer(const QStringList &extraArguments = {});
@@ -59,8 +69,13 @@ public:
     // UTF-8 bytes of a path, as the engine takes it.
     static QByteArray ToUtf8(const QString &text);
 
-    // The video child the pictures are drawn in and the window notifications go to.
-    void AttachWindows(CVideoView *videoChild, QObject *mainWindow);
+    // The video view the pictures are drawn in.
+    void AttachView(CVideoView *view);
+    // Where the engine's reports go. Set it while no clip is open.
+    void SetEventSink(EventSink sink);
+    // Counts every opening and closing of a clip: a report made for one clip carries a
+    // generation that no longer matches once another clip has been opened or it was closed.
+    quint64 Generation() const { return m_generation.load(); }
 
     bool OpenMedia(const QString &path);
     bool Play();
@@ -81,15 +96,12 @@ public:
     bool ApplyContrast(float value);
     bool ApplyBrightness(float value);
 
-    // The engine calls the main window makes on the open clip; each does nothing (false, or
-    // -1 for times) when no clip is open.
-    // Pauses or resumes the open clip. The engine's own pause call decides from the engine's
-    // state, which lags behind while a clip is still opening; here the caller says what it
-    // wants. A pause asked for before the engine plays (or can pause) takes effect as soon as
-    // it can: PauseIfStillPlaying, called on each play-time notification, applies it.
+    // The engine calls made on the open clip; each does nothing (false, or -1 for times) when
+    // no clip is open.
+    // Resumes the open clip, or pauses it when the engine plays and can pause. An engine still
+    // opening the clip is not asked (its pause would stop the clip): the caller keeps wanting
+    // the pause and asks again on the next play-time report.
     bool SetPause(bool paused);
-    // Pauses the clip when a pause is waiting for the engine and the engine now plays.
-    void PauseIfStillPlaying();
     bool Stop();
     qint64 GetLength() const;
     qint64 GetTime() const;
@@ -123,12 +135,12 @@ private:
     libvlc_media_t *m_media = nullptr;
     libvlc_event_manager_t *m_eventManager = nullptr;
     QPointer<CVideoView> m_videoWindow; // the view may go before the player
-    std::atomic<QObject *> m_notifyWindow{nullptr};
+    EventSink m_eventSink;
+    std::atomic<quint64> m_generation{0};
     QString m_path;
     std::shared_ptr<CVideoFrameStore> m_frames;
     float m_contrast = 1.0f;
     float m_brightness = 1.0f;
-    bool m_pauseWanted = false;
     int m_lastVolume = -1;
     int m_lastMute = -1;
 };

@@ -2,11 +2,9 @@
 
 #include "DriveUtils.h"
 #include "FileNameBytes.h"
-#include "StringTable.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 
 #include <cstring>
 #include <filesystem>
@@ -193,14 +191,6 @@ void CCatalogue::sortAndAnnounce()
     m_list->SortByColumn(kNameColumn, true);
 }
 
-void CCatalogue::openRow(int row)
-{
-    if (m_hooks.openRecordingAt)
-        m_hooks.openRecordingAt(row);
-    else
-        MakeCurrent(row);
-}
-
 bool CCatalogue::LoadFolder(QString path)
 {
     if (m_list)
@@ -211,12 +201,11 @@ bool CCatalogue::LoadFolder(QString path)
         FillList();
         m_folderPath = path;
         sortAndAnnounce();
-        openRow(0);
+        emit RowToOpen(0);
         return true;
     }
 
-    if (m_hooks.clearPlayer)
-        m_hooks.clearPlayer();
+    emit Emptied();
     if (m_list)
         m_list->DeleteAllRows();
     clearNames();
@@ -226,11 +215,10 @@ bool CCatalogue::LoadFolder(QString path)
     return false;
 }
 
-bool CCatalogue::AutoLoadCard()
+bool CCatalogue::AutoLoadCard(const QStringList &drives)
 {
     if (m_list)
         m_list->SetFilterCaption(FilterCaptionId(FilterAll));
-    const QStringList drives = m_hooks.listDrives ? m_hooks.listDrives() : RemovableDriveRoots();
     bool found = false;
     for (const QString &drive : drives) {
         QString root = drive;
@@ -246,43 +234,15 @@ bool CCatalogue::AutoLoadCard()
     return found;
 }
 
-void CCatalogue::OpenCard()
-{
-    if (!m_hooks.chooseCard)
-        return;
-    const std::optional<QString> chosen = m_hooks.chooseCard(m_folderPath);
-    if (!chosen || chosen->isEmpty())
-        return;
-    LoadFolder(*chosen);
-}
-
-void CCatalogue::OpenFolder()
-{
-    std::optional<QString> chosen;
-    if (m_hooks.chooseFolder) {
-        chosen = m_hooks.chooseFolder(m_folderPath);
-    } else {
-        const QString start = m_folderPath.isEmpty() ? QDir::homePath() : m_folderPath;
-        const QString folder = QFileDialog::getExistingDirectory(m_dialogParent, LoadResString(202),
-                                                                 start, QFileDialog::ShowDirsOnly);
-        if (!folder.isEmpty())
-            chosen = folder;
-    }
-    if (!chosen || chosen->isEmpty())
-        return;
-    LoadFolder(*chosen);
-}
-
 void CCatalogue::CycleKindFilter()
 {
     m_kindFilter = NextKindFilter(m_kindFilter);
     if (m_list)
         m_list->SetFilterCaption(FilterCaptionId(m_kindFilter));
-    if (m_hooks.resetReadouts)
-        m_hooks.resetReadouts();
+    emit KindFilterChanged(m_kindFilter);
     FillList();
     sortAndAnnounce();
-    openRow(0);
+    emit RowToOpen(0);
 }
 
 void CCatalogue::RelocateCurrent()
@@ -344,8 +304,8 @@ QString CCatalogue::TitleText() const
 
 void CCatalogue::showTitle()
 {
-    if (!m_currentStem.isEmpty() && m_hooks.setTitle)
-        m_hooks.setTitle(TitleText());
+    if (!m_currentStem.isEmpty())
+        emit TitleChanged(TitleText());
 }
 
 QString CCatalogue::ClipPathAt(int row) const

@@ -3,62 +3,38 @@
 #include "RecordingList.h"
 #include "RecordingNames.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
-#include <optional>
-
-class QWidget;
 
 // The player's knowledge of the recordings in one folder: the clip names per kind (in directory
 // order), which kinds the list shows, and which recording is the current one. The list's rows
 // (sorted) are the only place where the order the user sees exists; currentIndex counts in it.
-// The main window owns one catalogue and forwards its buttons and the list's notifications.
-class CCatalogue
+// The main window owns one catalogue, forwards the list's notifications to it and follows its
+// signals.
+class CCatalogue : public QObject
 {
+    Q_OBJECT
 public:
     // Kind filter values and the caption image each shows on the list's first head.
     enum KindFilter { FilterAll = 0, FilterEvent = 1, FilterParking = 2, FilterNormal = 3 };
     static int FilterCaptionId(int kindFilter);
     static int NextKindFilter(int kindFilter);
 
-    // What the catalogue asks of the rest of the player. Every hook may stay empty.
-    struct Hooks
-    {
-        // Opens the recording at a row (clip playback). When empty, the row just becomes the
-        // current one (MakeCurrent).
-        std::function<void(int row)> openRecordingAt;
-        // Stops playback and clears the clip state and the title.
-        std::function<void()> clearPlayer;
-        // Shows the title read-out "stem(i/n)".
-        std::function<void(const QString &title)> setTitle;
-        // Resets the speed read-out as when playback stops (a filter change).
-        std::function<void()> resetReadouts;
-        // Asks for a card; gives its root path, or nothing on cancel.
-        std::function<std::optional<QString>(const QString &initial)> chooseCard;
-        // Asks for a folder; gives its path, or nothing on cancel. Default: a folder chooser.
-        std::function<std::optional<QString>(const QString &initial)> chooseFolder;
-        // The removable drives' roots in order. Default: ListRemovableDrives.
-        std::function<QStringList()> listDrives;
-    };
-
-    CCatalogue() = default;
-    explicit CCatalogue(IRecordingList *list)
-        : m_list(list)
+    explicit CCatalogue(IRecordingList *list = nullptr, QObject *parent = nullptr)
+        : QObject(parent)
+        , m_list(list)
     {}
 
     void SetList(IRecordingList *list) { m_list = list; }
     IRecordingList *List() const { return m_list; }
-    Hooks &GetHooks() { return m_hooks; }
-    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
-    // The owner window of the folder chooser.
-    void SetDialogParent(QWidget *parent) { m_dialogParent = parent; }
 
     // Entry points.
-    bool AutoLoadCard();
-    void OpenCard();
-    void OpenFolder();
+    // Lists the first of the drives (roots, in order) that holds recordings, without opening
+    // a row; true when one did.
+    bool AutoLoadCard(const QStringList &drives);
+    // Lists the folder and asks for its first row to be opened; a folder without recordings
+    // empties the list instead.
     bool LoadFolder(QString path);
     void CycleKindFilter();
     void RelocateCurrent();
@@ -95,16 +71,23 @@ public:
     const QString &CurrentStem() const { return m_currentStem; }
     bool IsEmpty() const;
 
+signals:
+    // The row to open after a load or a filter change; whoever opens it makes it current.
+    void RowToOpen(int row);
+    // A folder without recordings was loaded: the list is empty and nothing is to play.
+    void Emptied();
+    // The title read-out "stem(i/n)" of the current recording.
+    void TitleChanged(const QString &title);
+    // The kind filter changed (the speed read-out goes back to zero).
+    void KindFilterChanged(int kindFilter);
+
 private:
     QStringList &namesOf(RecordingKind kind);
     void clearNames();
     void sortAndAnnounce();
-    void openRow(int row);
     void showTitle();
 
     IRecordingList *m_list = nullptr;
-    Hooks m_hooks;
-    QWidget *m_dialogParent = nullptr;
 
     QString m_folderPath;
     QStringList m_eventNames;

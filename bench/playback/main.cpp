@@ -31,9 +31,7 @@
 #include "DataParserCore.h"
 #include "DriveDataWriter.h"
 #include "FrameConvert.h"
-#include "NotificationCodes.h"
 #include "PlayWnd.h"
-#include "UserMessage.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
 #include "VlcPlayer.h"
@@ -263,22 +261,25 @@ QString MakeClip(const QString &wanted)
                        QStringLiteral("2")});
 }
 
-// Receives the engine wrapper's notifications.
+// Receives the engine wrapper's reports on the user-interface thread.
 class CReceiver : public QObject
 {
 public:
     bool ended = false;
     qint64 time = -1;
-    bool event(QEvent *e) override
+    CVlcPlayer::EventSink Sink()
     {
-        if (e->type() != CUserMessage::EventType())
-            return QObject::event(e);
-        const auto *m = static_cast<CUserMessage *>(e);
-        if (m->Code() == notify::kEndOfClip)
-            ended = true;
-        else if (m->Code() == notify::kPlayTime)
-            time = m->Value();
-        return true;
+        return [this](EngineEvent event, qint64 timeMs, quint64) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, event, timeMs] {
+                    if (event == EngineEvent::EndReached)
+                        ended = true;
+                    else
+                        time = timeMs;
+                },
+                Qt::QueuedConnection);
+        };
     }
 };
 
@@ -515,7 +516,8 @@ MarkedRun PlayMarked(const QString &clip, double rate, double when)
     window.show();
     QCoreApplication::processEvents();
     CVlcPlayer player({QStringLiteral("--aout=dummy")});
-    player.AttachWindows(window.VideoChild(), &receiver);
+    player.AttachView(window.VideoChild());
+    player.SetEventSink(receiver.Sink());
     CMarkReader reader;
     reader.store = &player.Frames();
     libvlc_video_set_callbacks(player.Player(), CMarkReader::Lock, nullptr, CMarkReader::Display,
@@ -644,7 +646,8 @@ Result PlayOurs(const Options &options, const QString &clip, double rate)
     QCoreApplication::processEvents();
 
     CVlcPlayer player({QStringLiteral("--aout=dummy")});
-    player.AttachWindows(window.VideoChild(), &receiver);
+    player.AttachView(window.VideoChild());
+    player.SetEventSink(receiver.Sink());
     std::shared_ptr<CRgbSource> rgb;
     if (options.path != QLatin1String("yuv")) {
         rgb = std::make_shared<CRgbSource>();
@@ -1263,7 +1266,8 @@ void MeasureStartups(const Options &options, const QString &clip)
     window.resize(options.size);
     window.show();
     CVlcPlayer player({QStringLiteral("--aout=dummy")});
-    player.AttachWindows(window.VideoChild(), &receiver);
+    player.AttachView(window.VideoChild());
+    player.SetEventSink(receiver.Sink());
     CVideoView *view = window.VideoChild();
     QList<double> times;
     for (int i = 0; i < options.startups; ++i) {

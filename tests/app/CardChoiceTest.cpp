@@ -89,7 +89,7 @@ TEST_F(CardChoiceTest, SdButtonAndMenuListTheCardsAndLoadTheChosenOne)
     EXPECT_EQ(seen.rows, seen.roots.size());
     EXPECT_EQ(seen.preselected, -1);
 
-    EXPECT_EQ(p.State().folderPath, first.Path());
+    EXPECT_EQ(p.Catalogue().FolderPath(), first.Path());
     EXPECT_EQ(p.RecordingList()->RowCount(), 6);
     ASSERT_TRUE(p.WaitForTime()) << "the first clip of the chosen card does not play";
     EXPECT_EQ(p.CaptionText(), first.Stem(0) + QStringLiteral("(1/6)"));
@@ -105,7 +105,7 @@ TEST_F(CardChoiceTest, SdButtonAndMenuListTheCardsAndLoadTheChosenOne)
         });
     ASSERT_TRUE(seen.opened);
     EXPECT_EQ(seen.preselected, seen.roots.indexOf(first.Path()));
-    EXPECT_EQ(p.State().folderPath, second.Path());
+    EXPECT_EQ(p.Catalogue().FolderPath(), second.Path());
     EXPECT_EQ(p.RecordingList()->RowCount(), 1);
     ASSERT_TRUE(p.WaitForTime());
     EXPECT_EQ(p.CaptionText(), second.Stem(0) + QStringLiteral("(1/1)"));
@@ -119,6 +119,6 @@ TEST_F(CardChoiceTest, SdButtonAndMenuListTheCardsAndLoadTheChosenOne)
         });
     ASSERT_TRUE(seen.opened);
     EXPECT_EQ(seen.preselected, seen.roots.indexOf(second.Path()));
-    EXPECT_EQ(p.State().folderPath, second.Path());
+    EXPECT_EQ(p.Catalogue().FolderPath(), second.Path());
     EXPECT_EQ(p.RecordingList()->RowCount(), 1);
 }

@@ -102,7 +102,7 @@ TEST(StartFolder, OpensInPlaceOfTheFirstCard)
     EXPECT_EQ(p.Catalogue().FolderPath(), chosen.Path());
     EXPECT_EQ(p.Catalogue().List()->RowCount(), 3);
     ASSERT_TRUE(p.IsClipOpen());
-    EXPECT_EQ(p.Engine().Path(), chosen.Path() + chosen.FileName(0));
+    EXPECT_EQ(p.Playback().Engine().Path(), chosen.Path() + chosen.FileName(0));
     EXPECT_TRUE(p.WaitForTime());
     EXPECT_TRUE(p.messages.isEmpty());
 }

@@ -1,6 +1,7 @@
 // The playback controls of the main window on real clips: pause and resume, previous at the
-// first row, play speed with its sound rule, volume steps, night vision, rotation presses while
-// paused, and still capture.
+// first row, play speed with its sound rule, volume steps, night vision, the adjustment dialog
+// and still capture, as the window shows them. (The controller's own rules are tested in
+// tests/playback/PlaybackControllerTest.cpp.)
 
 #include "DlgAdjustment.h"
 #include "DropListWnd.h"
@@ -39,8 +40,8 @@ protected:
     static void Pause(CTestPlayer &p)
     {
         p.Press(ids::kPause);
-        ASSERT_EQ(p.State().playing, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !p.Engine().IsPlaying(); }, kLong));
+        ASSERT_FALSE(p.Playback().IsPlaying());
+        ASSERT_TRUE(WaitUntil([&] { return !p.Playback().Engine().IsPlaying(); }, kLong));
     }
 };
 
@@ -57,17 +58,17 @@ TEST_F(ControlsTest, PauseAndResumeSwapTheButtonsAndSpaceToggles)
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
     // Steps do nothing while paused: ten seconds on would be past the end of this
     // four-second clip, so the first time after resuming shows whether it moved.
-    const qint64 at = p.Engine().GetTime();
+    const qint64 at = p.Playback().Engine().GetTime();
     p.Press(ids::kForward);
 
     p.times.clear();
     QTest::keyClick(p.RecordingList(), Qt::Key_Space);
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
     EXPECT_TRUE(p.Button(ids::kPlay)->isHidden());
-    ASSERT_TRUE(WaitUntil([&] { return p.Engine().IsPlaying(); }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().IsPlaying(); }, kLong));
     ASSERT_TRUE(p.WaitForTime());
     EXPECT_LT(p.times.first(), at + 1000) << "FF moved the paused clip";
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
 }
 
 TEST_F(ControlsTest, TenSecondStepsWhilePlaying)
@@ -81,11 +82,11 @@ TEST_F(ControlsTest, TenSecondStepsWhilePlaying)
     // Left: ten seconds back, which is the start of the clip.
     QTest::keyClick(p.RecordingList(), Qt::Key_Left);
     ASSERT_TRUE(WaitUntil([&] { return !p.times.isEmpty() && p.times.last() < 1000; }, kLong));
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
 
     // FF: ten seconds on, past the end of a four-second clip: the next row follows.
     p.Press(ids::kForward);
-    ASSERT_TRUE(WaitUntil([&] { return p.State().currentIndex == 1; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return p.Catalogue().CurrentIndex() == 1; }, kLong));
     EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/2)"));
 }
 
@@ -100,14 +101,14 @@ TEST_F(ControlsTest, PreviousOnTheFirstRowReopensOnlyWhilePaused)
     // Playing: PREV does nothing, the clip goes on.
     p.Press(ids::kPrev);
     EXPECT_TRUE(p.IsClipOpen());
-    EXPECT_GE(p.Engine().GetTime(), 1000);
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_GE(p.Playback().Engine().GetTime(), 1000);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
 
     // Paused: PREV opens the first row again from its start.
     Pause(p);
     p.times.clear();
     p.Press(ids::kPrev);
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
     EXPECT_EQ(p.CaptionText(), folder.Stem(0) + QStringLiteral("(1/2)"));
     ASSERT_TRUE(p.WaitForTime());
@@ -122,101 +123,29 @@ TEST_F(ControlsTest, SpeedTwoSilencesAndNormalSpeedRestoresTheSound)
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
 
     p.Post(kDropListChosen, 5, DropListChoice{5, 103});
-    EXPECT_FLOAT_EQ(p.State().playRate, 2.0f);
+    EXPECT_FLOAT_EQ(p.Playback().Rate(), 2.0f);
     EXPECT_EQ(p.Button(ids::kSpeed)->IconImageId(), 3143);
     EXPECT_FALSE(p.Button(ids::kVolOn)->isHidden());
     EXPECT_TRUE(p.Button(ids::kVolOff)->isHidden());
     EXPECT_FALSE(p.VolumeSlider()->Model().IsEnabled());
-    EXPECT_EQ(p.State().soundOn, 1) << "a speed choice leaves the sound setting alone";
+    EXPECT_TRUE(p.Playback().IsSoundOn()) << "a speed choice leaves the sound setting alone";
 
     // A choice from another list, or without a row, changes nothing.
     p.Post(kDropListChosen, 1, DropListChoice{1, 104});
     p.Post(kDropListChosen, 0, DropListChoice{0, 103});
-    EXPECT_FLOAT_EQ(p.State().playRate, 2.0f);
+    EXPECT_FLOAT_EQ(p.Playback().Rate(), 2.0f);
     EXPECT_EQ(p.Button(ids::kSpeed)->IconImageId(), 3143);
 
     // Back to 1.0 after the user switched the sound off: the sound is back.
     p.Press(ids::kVolOn);
     p.Press(ids::kVolOff);
-    EXPECT_EQ(p.State().soundOn, 0);
+    EXPECT_FALSE(p.Playback().IsSoundOn());
     p.Post(kDropListChosen, 4, DropListChoice{4, 103});
-    EXPECT_FLOAT_EQ(p.State().playRate, 1.0f);
+    EXPECT_FLOAT_EQ(p.Playback().Rate(), 1.0f);
     EXPECT_EQ(p.Button(ids::kSpeed)->IconImageId(), 3142);
     EXPECT_FALSE(p.Button(ids::kVolOff)->isHidden());
     EXPECT_TRUE(p.Button(ids::kVolOn)->isHidden());
     EXPECT_TRUE(p.VolumeSlider()->Model().IsEnabled());
-}
-
-TEST_F(ControlsTest, AfterAClipChangeRateSoundAndButtonsAgree)
-{
-    CClipFolder folder({0, 1, 2, 3});
-    ASSERT_TRUE(folder.ok());
-    CTestPlayer p;
-    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
-    // Waits until the clip-ready timer of the clip just opened has applied the sound.
-    const auto openNext = [&] {
-        p.Press(ids::kNext);
-        ASSERT_TRUE(WaitUntil([&] { return p.State().clipLengthMs > 0; }, kLong));
-        ASSERT_TRUE(p.WaitForTime());
-    };
-
-    // Without a sound device the engine reads its volume back as 0 whatever it was told, so
-    // the checks are on what the player asked of it.
-    const CVlcPlayer &engine = p.Engine();
-    p.Post(kDropListChosen, 5, DropListChoice{5, 103}); // 2.0
-    EXPECT_EQ(engine.LastVolumeAsked(), 0);
-    openNext();
-    EXPECT_FLOAT_EQ(engine.Rate(), 2.0f);
-    EXPECT_EQ(engine.LastVolumeAsked(), 0) << "2.0 stays silent on the next clip";
-    EXPECT_FALSE(p.Button(ids::kVolOn)->isHidden());
-    EXPECT_TRUE(p.Button(ids::kVolOff)->isHidden());
-    EXPECT_FALSE(p.VolumeSlider()->Model().IsEnabled());
-    p.OnCommand(32805); // "Vol up" is remembered, not heard
-    EXPECT_EQ(p.State().volume, 55);
-    EXPECT_EQ(engine.LastVolumeAsked(), 0);
-
-    // Sound on at 2.0 is heard, on this clip and on the next.
-    p.Press(ids::kVolOn);
-    EXPECT_EQ(engine.LastVolumeAsked(), 55);
-    EXPECT_EQ(engine.LastMuteAsked(), 0);
-    openNext();
-    EXPECT_FLOAT_EQ(engine.Rate(), 2.0f);
-    EXPECT_EQ(engine.LastVolumeAsked(), 55);
-    EXPECT_EQ(engine.LastMuteAsked(), 0);
-    EXPECT_FALSE(p.Button(ids::kVolOff)->isHidden());
-    EXPECT_TRUE(p.VolumeSlider()->Model().IsEnabled());
-
-    // Back at 1.0 the rate played is 1.0 on the next clip, with sound.
-    p.Post(kDropListChosen, 4, DropListChoice{4, 103});
-    openNext();
-    EXPECT_FLOAT_EQ(engine.Rate(), 1.0f);
-    EXPECT_EQ(engine.LastVolumeAsked(), 55);
-}
-
-TEST_F(ControlsTest, PauseWhileTheClipOpensHoldsTheEngine)
-{
-    CClipFolder folder({0});
-    ASSERT_TRUE(folder.ok());
-    CTestPlayer p;
-    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
-        return std::optional<QString>(folder.Path());
-    };
-    p.Press(ids::kFolder);
-    ASSERT_TRUE(p.IsClipOpen());
-    p.Press(ids::kPause); // the engine is still opening the clip
-    EXPECT_EQ(p.State().playing, 0);
-    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
-    // Either the engine pauses, or (the fault) it plays the clip on.
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            return p.Engine().IsPaused() || p.Engine().GetTime() >= 1500 || p.times.size() > 20;
-        },
-        kLong));
-    EXPECT_TRUE(p.Engine().IsPaused()) << "the engine plays while the window shows PLAY";
-
-    p.Press(ids::kPlay);
-    EXPECT_EQ(p.State().playing, 1);
-    ASSERT_TRUE(WaitUntil([&] { return p.Engine().IsPlaying(); }, kLong));
 }
 
 TEST_F(ControlsTest, StepForwardRightAfterOpeningDoesNotJumpBack)
@@ -231,7 +160,7 @@ TEST_F(ControlsTest, StepForwardRightAfterOpeningDoesNotJumpBack)
     // is past the end of this four-second clip, so the player stops after it.
     p.times.clear();
     p.Press(ids::kForward);
-    ASSERT_TRUE(WaitUntil([&] { return p.State().currentIndex == 2; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return p.Catalogue().CurrentIndex() == 2; }, kLong));
     for (qint64 t : p.times)
         EXPECT_FALSE(t > 1000 && t < 3000) << "the step landed at the start: the clip played " << t;
 }
@@ -249,7 +178,7 @@ TEST_F(ControlsTest, TheSpeedListOpensAboveTheSpeedButtonAndReportsTheRow)
     const QPoint row = list->Layout().RowRect(2).center();
     QTest::mouseMove(list, row);
     QTest::mouseClick(list, Qt::LeftButton, {}, row);
-    ASSERT_TRUE(WaitUntil([&] { return p.State().playRate == 0.8f; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Rate() == 0.8f; }, kLong));
     EXPECT_FALSE(list->isVisible());
     EXPECT_EQ(p.Button(ids::kSpeed)->IconImageId(), 3141);
 }
@@ -258,22 +187,22 @@ TEST_F(ControlsTest, VolumeStepsStayWithinBoundsAndNeedTheSoundOn)
 {
     CTestPlayer p;
     p.Post(5, 97); // the volume slider
-    EXPECT_EQ(p.State().volume, 97);
+    EXPECT_EQ(p.Playback().Volume(), 97);
     p.OnCommand(32805); // menu "Vol up"
-    EXPECT_EQ(p.State().volume, 100);
+    EXPECT_EQ(p.Playback().Volume(), 100);
     EXPECT_EQ(p.VolumeSlider()->Pos(), 100);
     p.Post(5, 3);
     p.OnCommand(32806); // "Vol down"
-    EXPECT_EQ(p.State().volume, 0);
+    EXPECT_EQ(p.Playback().Volume(), 0);
     EXPECT_EQ(p.VolumeSlider()->Pos(), 0);
 
     p.OnCommand(32807); // "Mute": sound off
-    EXPECT_EQ(p.State().soundOn, 0);
+    EXPECT_FALSE(p.Playback().IsSoundOn());
     EXPECT_FALSE(p.Button(ids::kVolOn)->isHidden());
     p.OnCommand(32805);
-    EXPECT_EQ(p.State().volume, 0) << "no steps while the sound is off";
+    EXPECT_EQ(p.Playback().Volume(), 0) << "no steps while the sound is off";
     p.OnCommand(32807);
-    EXPECT_EQ(p.State().soundOn, 1);
+    EXPECT_TRUE(p.Playback().IsSoundOn());
     EXPECT_FALSE(p.Button(ids::kVolOff)->isHidden());
 }
 
@@ -283,19 +212,19 @@ TEST_F(ControlsTest, NightVisionNeedsAClipAndSetsBothValues)
     ASSERT_TRUE(folder.ok());
     CTestPlayer p;
     p.Press(ids::kNightOn);
-    EXPECT_EQ(p.State().nightVision, 0) << "nothing without a clip";
-    EXPECT_FLOAT_EQ(p.State().brightness, 1.0f);
+    EXPECT_FALSE(p.Playback().NightVision()) << "nothing without a clip";
+    EXPECT_FLOAT_EQ(p.Playback().Brightness(), 1.0f);
 
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
     p.Press(ids::kNightOn);
-    EXPECT_EQ(p.State().nightVision, 1);
-    EXPECT_FLOAT_EQ(p.State().brightness, 1.4f);
-    EXPECT_FLOAT_EQ(p.State().contrast, 1.4f);
+    EXPECT_TRUE(p.Playback().NightVision());
+    EXPECT_FLOAT_EQ(p.Playback().Brightness(), 1.4f);
+    EXPECT_FLOAT_EQ(p.Playback().Contrast(), 1.4f);
     EXPECT_TRUE(p.Button(ids::kNightOn)->isHidden());
     EXPECT_FALSE(p.Button(ids::kNightOff)->isHidden());
     p.Press(ids::kNightOff);
-    EXPECT_EQ(p.State().nightVision, 0);
-    EXPECT_FLOAT_EQ(p.State().contrast, 1.0f);
+    EXPECT_FALSE(p.Playback().NightVision());
+    EXPECT_FLOAT_EQ(p.Playback().Contrast(), 1.0f);
     EXPECT_FALSE(p.Button(ids::kNightOn)->isHidden());
 }
 
@@ -317,8 +246,8 @@ void AnswerAdjustment(CTestPlayer &p, int result, float *liveBrightness)
         CSkinSlider *slider = dialog->BrightnessSlider();
         QTest::mouseClick(slider, Qt::LeftButton, {},
                           QPoint(slider->width() - 1, slider->height() / 2));
-        WaitUntil([&] { return p.State().brightness > 1.5f; }, std::chrono::seconds(10));
-        *liveBrightness = p.State().brightness;
+        WaitUntil([&] { return p.Playback().Brightness() > 1.5f; }, std::chrono::seconds(10));
+        *liveBrightness = p.Playback().Brightness();
         dialog->done(result);
     });
 }
@@ -332,60 +261,25 @@ TEST_F(ControlsTest, AdjustmentActsLiveCancelUndoesAndOkEndsNightVision)
     CTestPlayer p;
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
     p.Press(ids::kNightOn);
-    ASSERT_EQ(p.State().nightVision, 1);
+    ASSERT_TRUE(p.Playback().NightVision());
 
     float live = 0;
     AnswerAdjustment(p, 2, &live);
     p.Press(ids::kBright);
     EXPECT_FLOAT_EQ(live, 1.6f) << "the value reaches the window while the knob moves";
-    EXPECT_FLOAT_EQ(p.State().brightness, 1.4f) << "Cancel puts the value back";
-    EXPECT_EQ(p.State().nightVision, 1);
-    EXPECT_EQ(p.State().playing, 1);
-    ASSERT_TRUE(WaitUntil([&] { return p.Engine().IsPlaying(); }, kLong)) << "the clip goes on";
+    EXPECT_FLOAT_EQ(p.Playback().Brightness(), 1.4f) << "Cancel puts the value back";
+    EXPECT_TRUE(p.Playback().NightVision());
+    EXPECT_TRUE(p.Playback().IsPlaying());
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().IsPlaying(); }, kLong))
+        << "the clip goes on";
 
     live = 0;
     AnswerAdjustment(p, 1, &live);
     p.Press(ids::kBright);
-    EXPECT_FLOAT_EQ(p.State().brightness, 1.6f);
-    EXPECT_EQ(p.State().nightVision, 0);
+    EXPECT_FLOAT_EQ(p.Playback().Brightness(), 1.6f);
+    EXPECT_FALSE(p.Playback().NightVision());
     EXPECT_FALSE(p.Button(ids::kNightOn)->isHidden());
     EXPECT_TRUE(p.Button(ids::kNightOff)->isHidden());
-}
-
-TEST_F(ControlsTest, RotationPressesWhilePausedCountOnlyByParity)
-{
-    CClipFolder folder({0, 1});
-    ASSERT_TRUE(folder.ok());
-    CTestPlayer p;
-    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
-    Pause(p);
-    for (int i = 0; i < 3; ++i)
-        p.Press(ids::kRotate);
-    EXPECT_EQ(p.State().pendingRotations, 3);
-    EXPECT_EQ(p.State().rotated, 0);
-    EXPECT_FALSE(p.Engine().IsRotated());
-
-    // Resuming with an odd count turns the picture once, a moment later.
-    p.Press(ids::kPlay);
-    EXPECT_TRUE(p.Timer(1).isActive());
-    EXPECT_EQ(p.State().rotated, 0);
-    ASSERT_TRUE(WaitUntil([&] { return p.State().rotated == 1; }, kLong));
-    EXPECT_TRUE(p.Engine().IsRotated());
-    EXPECT_EQ(p.State().pendingRotations, 0);
-    EXPECT_EQ(p.State().rotateReady, 0);
-    EXPECT_TRUE(p.Timer(2).isActive());
-
-    // Presses while the rotation settles are ignored.
-    p.Press(ids::kRotate);
-    EXPECT_EQ(p.State().rotated, 1);
-    ASSERT_TRUE(WaitUntil([&] { return p.State().rotateReady == 1; }, kLong));
-
-    // Now a press while playing turns it back at once.
-    ASSERT_EQ(p.State().playing, 1);
-    p.Press(ids::kRotate);
-    EXPECT_EQ(p.State().rotated, 0);
-    EXPECT_FALSE(p.Engine().IsRotated());
-    EXPECT_EQ(p.State().rotateReady, 0);
 }
 
 TEST_F(ControlsTest, CaptureWritesAPngNamedAfterTheRecordingAndTheTime)
@@ -396,7 +290,7 @@ TEST_F(ControlsTest, CaptureWritesAPngNamedAfterTheRecordingAndTheTime)
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
     ASSERT_TRUE(WaitUntil([&] { return p.PlayWnd()->VideoChild()->PaintedFrames() > 0; }, kLong));
     Pause(p);
-    const qint64 at = p.Engine().GetTime();
+    const qint64 at = p.Playback().Engine().GetTime();
 
     p.Press(ids::kCapture);
     ASSERT_EQ(p.MessageIds(), QList<int>{200});

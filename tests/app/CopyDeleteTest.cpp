@@ -27,6 +27,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include <vlc/vlc.h>
+
 namespace {
 
 constexpr auto kLong = std::chrono::seconds(60);
@@ -99,7 +101,7 @@ TEST_F(CopyDeleteTest, CopyTwoRowsPausesAndWritesByteIdenticalFiles)
     p.Press(ids::kCopy);
     EXPECT_EQ(p.MessageIds(), QList<int>{206});
     EXPECT_TRUE(asked.isEmpty());
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
 
     // One row: the question names its stem. Answered No: nothing happens.
     p.messages.clear();
@@ -109,7 +111,7 @@ TEST_F(CopyDeleteTest, CopyTwoRowsPausesAndWritesByteIdenticalFiles)
     ASSERT_EQ(asked.size(), 1);
     EXPECT_TRUE(asked[0].contains(folder.Stem(2))) << asked[0].toStdString();
     EXPECT_TRUE(ExportFolders(p).isEmpty());
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
 
     // Two rows: the count, then the copy.
     Answer(p, asked, kYes);
@@ -136,11 +138,45 @@ TEST_F(CopyDeleteTest, CopyTwoRowsPausesAndWritesByteIdenticalFiles)
         EXPECT_TRUE(SameBytes(folder.Path() + name, target + name)) << name.toStdString();
 
     // Playback was paused for the copy and stays paused.
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
-    ASSERT_TRUE(p.Engine().HasMedia());
-    EXPECT_TRUE(WaitUntil([&] { return !p.Engine().IsPlaying(); }, kLong));
+    ASSERT_TRUE(p.Playback().Engine().HasMedia());
+    EXPECT_TRUE(WaitUntil([&] { return !p.Playback().Engine().IsPlaying(); }, kLong));
+}
+
+TEST_F(CopyDeleteTest, ACopyStartedWhileTheClipOpensKeepsItPaused)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    QStringList asked;
+    Answer(p, asked, kYes);
+    p.chooseFolder = [&](const QString &) { return std::optional<QString>(folder.Path()); };
+    p.Press(ids::kFolder);
+    ASSERT_TRUE(p.IsClipOpen()); // the engine is still opening the clip
+    Select(p, {1});
+    p.Press(ids::kCopy);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_FALSE(p.Playback().IsPlaying());
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+
+    // The engine pauses; or (the fault) it plays on, stops or ends the clip.
+    const auto state = [&] {
+        return libvlc_media_player_get_state(p.Playback().Engine().Player());
+    };
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return p.Playback().Engine().IsPaused() || p.Playback().Engine().GetTime() >= 1500 ||
+                   state() == libvlc_Stopped || state() == libvlc_Ended ||
+                   state() == libvlc_Error || p.Catalogue().CurrentIndex() != 0;
+        },
+        kLong));
+    EXPECT_TRUE(p.Playback().Engine().IsPaused()) << "engine state " << state();
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
+
+    p.Press(ids::kPlay);
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().IsPlaying(); }, kLong));
 }
 
 TEST_F(CopyDeleteTest, ExportTakesEveryEventRecordingWhateverTheFilterShows)
@@ -159,7 +195,7 @@ TEST_F(CopyDeleteTest, ExportTakesEveryEventRecordingWhateverTheFilterShows)
     QCoreApplication::sendPostedEvents(&p);
     p.RecordingList()->ColumnClicked(0);
     QCoreApplication::sendPostedEvents(&p);
-    ASSERT_EQ(p.State().kindFilter, 2);
+    ASSERT_EQ(p.Catalogue().KindFilterValue(), 2);
     for (int row = 0; row < p.RecordingList()->RowCount(); ++row)
         ASSERT_NE(p.RecordingList()->GetCellText(row, 0), QStringLiteral("Event"));
     Select(p, {0});
@@ -178,7 +214,7 @@ TEST_F(CopyDeleteTest, ExportTakesEveryEventRecordingWhateverTheFilterShows)
     EXPECT_EQ(FilesIn(target), expected);
     for (const QString &name : expected)
         EXPECT_TRUE(SameBytes(folder.Path() + name, target + name)) << name.toStdString();
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
 
     // A second export in the same minute finds the same files there and leaves them.
     p.Press(ids::kEvent);
@@ -227,7 +263,7 @@ TEST_F(CopyDeleteTest, DeletingRowsAboveTheCurrentOneKeepsItPlaying)
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
     p.Post(9, 4);
     ASSERT_TRUE(p.WaitForTime());
-    const QString playing = p.Engine().Path();
+    const QString playing = p.Playback().Engine().Path();
     ASSERT_EQ(playing, folder.Path() + folder.FileName(4));
 
     Select(p, {1, 3});
@@ -237,13 +273,13 @@ TEST_F(CopyDeleteTest, DeletingRowsAboveTheCurrentOneKeepsItPlaying)
     EXPECT_TRUE(p.messages.isEmpty());
 
     EXPECT_EQ(p.RecordingList()->RowCount(), 4);
-    EXPECT_EQ(p.State().currentIndex, 2);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 2);
     EXPECT_EQ(p.CaptionText(), folder.Stem(4) + QStringLiteral("(3/4)"));
     EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 2);
     EXPECT_EQ(p.RecordingList()->GetCellText(2, 1), folder.Stem(4));
     // The same clip goes on playing.
-    EXPECT_EQ(p.Engine().Path(), playing);
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_EQ(p.Playback().Engine().Path(), playing);
+    EXPECT_TRUE(p.Playback().IsPlaying());
     ASSERT_TRUE(p.WaitForTime());
     for (int row : {1, 3}) {
         EXPECT_FALSE(QFileInfo::exists(folder.Path() + folder.FileName(row)));
@@ -280,12 +316,12 @@ TEST_F(CopyDeleteTest, DeletingThePlayingRowPlaysTheNextAndTheLastRowStops)
         EXPECT_FALSE(QFileInfo::exists(folder.Path() + DataName(folder.FileName(row))));
     }
     EXPECT_EQ(p.RecordingList()->RowCount(), 2);
-    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
     EXPECT_EQ(p.CaptionText(), folder.Stem(3) + QStringLiteral("(2/2)"));
     EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 1);
-    EXPECT_EQ(p.Engine().Path(), folder.Path() + folder.FileName(3));
+    EXPECT_EQ(p.Playback().Engine().Path(), folder.Path() + folder.FileName(3));
     ASSERT_TRUE(p.WaitForTime()) << "the following recording does not play";
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
 
     // One row alone names its stem; now the current row is the last one.
     Select(p, {1});
@@ -294,8 +330,8 @@ TEST_F(CopyDeleteTest, DeletingThePlayingRowPlaysTheNextAndTheLastRowStops)
     EXPECT_EQ(asked[1], QStringLiteral("Do you want to delete\n") + folder.Stem(3) +
                             QStringLiteral(" file?"));
     EXPECT_EQ(p.RecordingList()->RowCount(), 1);
-    EXPECT_FALSE(p.Engine().HasMedia());
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().Engine().HasMedia());
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(QFileInfo::exists(folder.Path() + folder.FileName(3)));
     EXPECT_TRUE(QFileInfo::exists(folder.Path() + folder.FileName(1)));
     EXPECT_TRUE(p.messages.isEmpty());
@@ -315,7 +351,7 @@ TEST_F(CopyDeleteTest, NothingSelectedOrNoSaysSoAndPlaybackGoesOn)
     EXPECT_EQ(p.MessageIds(), QList<int>{203});
     EXPECT_TRUE(asked.isEmpty());
     ASSERT_TRUE(p.WaitForTime()) << "playback did not go on after 203";
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
 
     Select(p, {0, 1});
     p.Press(ids::kDelete);
@@ -367,7 +403,7 @@ TEST_F(CopyDeleteTest, ANameThatIsNotUtf8OpensCopiesAndDeletes)
     Answer(p, asked, kYes);
     ASSERT_TRUE(p.LoadAndPlay(folder.Path())) << "the clip did not play";
     EXPECT_TRUE(p.messages.isEmpty());
-    EXPECT_EQ(p.Engine().Path(), clip);
+    EXPECT_EQ(p.Playback().Engine().Path(), clip);
 
     Select(p, {0});
     p.Press(ids::kCopy);

@@ -1,7 +1,10 @@
 #include "DataParser.h"
 #include "DropListWnd.h"
 #include "HtmlMap.h"
+#include "NotificationCodes.h"
 #include "PlayWnd.h"
+#include "PlayerCommands.h"
+#include "PlayerTrip.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SizeKeys.h"
 #include "SkinButton.h"
@@ -28,24 +31,30 @@
 
 namespace {
 
-// The main window with its later operations recorded instead of run.
+// The main window with its start-sequence steps recorded instead of run, and its messages
+// recorded.
 class Player : public CRX9VantoraPCPlayerDlg
 {
 public:
     std::vector<std::string> calls;
+    QList<int> messages;
     int rows = 0;
     bool clipOpen = false;
     QString cardFolder;
 
+    Player()
+    {
+        showMessage = [this](int id, const QString &) { messages << id; };
+    }
+
     int ListRowCount() const override { return rows; }
     bool IsClipOpen() const override { return clipOpen; }
     // A clip of this size is open (the minimum size follows it).
-    void OpenClipOfSize(int width, int height, int videoClass)
+    void OpenClipOfSize(int width, int height)
     {
         clipOpen = true;
         State().videoWidth = width;
         State().videoHeight = height;
-        State().videoClass = videoClass;
         UpdateMinimumSize();
     }
     using CRX9VantoraPCPlayerDlg::HandleKey;
@@ -55,7 +64,7 @@ protected:
     void AutoLoadCard() override
     {
         calls.push_back("AutoLoadCard");
-        State().folderPath = cardFolder;
+        Catalogue().SetFolderPath(cardFolder);
     }
     void ShowCardInfo() override { calls.push_back("ShowCardInfo"); }
     void OpenRecordingAt(int row) override
@@ -63,30 +72,6 @@ protected:
         calls.push_back("OpenRecordingAt " + std::to_string(row) +
                         (IsMaximisedFlag() ? " maximised" : ""));
     }
-    void PreviousRecording() override { calls.push_back("PreviousRecording"); }
-    void NextRecording() override { calls.push_back("NextRecording"); }
-    void StepBack() override { calls.push_back("StepBack"); }
-    void StepForward() override { calls.push_back("StepForward"); }
-    void ResumePlayback() override { calls.push_back("ResumePlayback"); }
-    void PausePlayback() override { calls.push_back("PausePlayback"); }
-    void TogglePlayback() override { calls.push_back("TogglePlayback"); }
-    void AdjustPicture() override { calls.push_back("AdjustPicture"); }
-    void NightVisionOn() override { calls.push_back("NightVisionOn"); }
-    void NightVisionOff() override { calls.push_back("NightVisionOff"); }
-    void Rotate() override { calls.push_back("Rotate"); }
-    void CaptureStill() override { calls.push_back("CaptureStill"); }
-    void ShowSpeedList() override { calls.push_back("ShowSpeedList"); }
-    void SoundOn() override { calls.push_back("SoundOn"); }
-    void SoundOff() override { calls.push_back("SoundOff"); }
-    void OpenCard() override { calls.push_back("OpenCard"); }
-    void OpenFolder() override { calls.push_back("OpenFolder"); }
-    void DeleteSelected() override { calls.push_back("DeleteSelected"); }
-    void CopySelected() override { calls.push_back("CopySelected"); }
-    void ExportEvents() override { calls.push_back("ExportEvents"); }
-    void EditSettings() override { calls.push_back("EditSettings"); }
-    void OpenSelectedRow() override { calls.push_back("OpenSelectedRow"); }
-    void SelectRowAbove() override { calls.push_back("SelectRowAbove"); }
-    void SelectRowBelow() override { calls.push_back("SelectRowBelow"); }
 };
 
 // A shown main window with a 1600 x 900 client area, not maximised.
@@ -220,7 +205,7 @@ TEST(MainWindow, ListOnAfterListOffAtTheMinimumGivesTheSameWidthBack)
     ShownPlayer shown;
     Player &p = shown.player;
     p.rows = 1;
-    p.OpenClipOfSize(320, 240, 2);
+    p.OpenClipOfSize(320, 240);
     QTest::keyClick(p.PlayWnd(), Qt::Key_1);
     ASSERT_EQ(p.width(), 320 + 330);
     const QSize sized = p.size();
@@ -239,13 +224,13 @@ TEST(MainWindow, ALargerMinimumDoesNotGrowTheWindowButLimitsShrinking)
     ShownPlayer shown;
     Player &p = shown.player;
     p.rows = 1;
-    p.OpenClipOfSize(320, 240, 2);
+    p.OpenClipOfSize(320, 240);
     QTest::keyClick(p.PlayWnd(), Qt::Key_1);
     const QSize small = p.size();
     ASSERT_EQ(small.width(), 320 + 330);
 
     // The next clip is a full-HD one: its mode 1 size is 960 + 330 wide.
-    p.OpenClipOfSize(1920, 1080, 0);
+    p.OpenClipOfSize(1920, 1080);
     QCoreApplication::processEvents();
     const QMargins m = p.NonClientMargins();
     EXPECT_EQ(p.MinimumTrackSize(), QSize(960 + 330, 540 + m.top() + m.bottom() + 130));
@@ -260,7 +245,7 @@ TEST(MainWindow, ALargerMinimumDoesNotGrowTheWindowButLimitsShrinking)
     EXPECT_EQ(p.size(), p.MinimumTrackSize());
 
     // A smaller clip lowers the limit again.
-    p.OpenClipOfSize(320, 240, 2);
+    p.OpenClipOfSize(320, 240);
     p.resize(300, 200);
     EXPECT_EQ(p.size(), small);
 }
@@ -278,7 +263,7 @@ TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
         return WaitUntil([&] { return p.width() == width; }, std::chrono::seconds(20));
     };
     p.rows = 1;
-    p.OpenClipOfSize(320, 240, 2);
+    p.OpenClipOfSize(320, 240);
     QTest::keyClick(p.PlayWnd(), Qt::Key_1);
     ASSERT_TRUE(widthBecomes(320 + 330)) << p.width();
     const int height = p.height();
@@ -292,7 +277,7 @@ TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
     EXPECT_TRUE(widthBecomes(320 + 330 + 10)) << p.width();
 
     // A larger clip: the window stays as it is and still takes a size of the user's.
-    p.OpenClipOfSize(1920, 1080, 0);
+    p.OpenClipOfSize(1920, 1080);
     p.resize(700, height);
     EXPECT_TRUE(widthBecomes(700)) << p.width();
     // Made larger than the minimum, it stops there when made smaller.
@@ -360,66 +345,78 @@ TEST(MainWindow, EscapeAndEnterDoNotCloseIt)
     QCoreApplication::processEvents();
     EXPECT_EQ(finished.count(), 0);
     EXPECT_TRUE(p.isVisible());
-    EXPECT_EQ(p.calls, std::vector<std::string>{"OpenSelectedRow"}) << "Enter opens the row";
+    EXPECT_TRUE(p.calls.empty()) << "Enter opens a selected row only";
 }
 
-TEST(MainWindow, KeysReachTheirOperationsFromAnyChild)
+TEST(MainWindow, ButtonsMenuItemsAndKeysNameTheirOperations)
+{
+    using C = PlayerCommand;
+    const std::vector<std::pair<int, C>> buttons = {
+        {1001, C::Previous},      {1002, C::StepBack},      {1003, C::Play},
+        {1004, C::Pause},         {1005, C::StepForward},   {1006, C::Next},
+        {1007, C::AdjustPicture}, {1008, C::NightVisionOn}, {1009, C::NightVisionOff},
+        {1010, C::Rotate},        {1011, C::Capture},       {1012, C::SpeedList},
+        {1013, C::SoundOn},       {1014, C::SoundOff},      {1015, C::MapOn},
+        {1016, C::MapOff},        {1017, C::ListOn},        {1018, C::ListOff},
+        {1019, C::OpenCard},      {1020, C::OpenFolder},    {1021, C::Delete},
+        {1022, C::Copy},          {1023, C::ExportEvents},  {1024, C::Settings}};
+    for (const auto &[id, command] : buttons)
+        EXPECT_EQ(CommandForButton(id), command) << id;
+    EXPECT_EQ(CommandForButton(1025), std::nullopt);
+    EXPECT_EQ(CommandForButton(ids::kUnitKm), std::nullopt);
+
+    const std::vector<std::pair<int, C>> items = {
+        {16, C::About},           {32804, C::Exit},       {32791, C::OpenFolder},
+        {32792, C::OpenCard},     {32793, C::TogglePlay}, {32794, C::StepBack},
+        {32795, C::StepForward},  {32796, C::Previous},   {32797, C::Next},
+        {32805, C::VolumeUp},     {32806, C::VolumeDown}, {32807, C::ToggleSound},
+        {32798, C::ExportEvents}, {32803, C::Settings}};
+    for (const auto &[id, command] : items)
+        EXPECT_EQ(CommandForMenu(id), command) << id;
+    EXPECT_EQ(CommandForMenu(CPlayerTrip::kNextShockCommand), std::nullopt);
+
+    const std::vector<std::pair<Qt::Key, C>> keys = {
+        {Qt::Key_Return, C::OpenSelectedRow}, {Qt::Key_Enter, C::OpenSelectedRow},
+        {Qt::Key_Space, C::TogglePlay},       {Qt::Key_PageUp, C::Previous},
+        {Qt::Key_PageDown, C::Next},          {Qt::Key_Left, C::StepBack},
+        {Qt::Key_Right, C::StepForward},      {Qt::Key_Up, C::SelectRowAbove},
+        {Qt::Key_Down, C::SelectRowBelow},    {Qt::Key_Delete, C::Delete},
+        {Qt::Key_1, C::SizeToClip},           {Qt::Key_2, C::ClipOwnSize},
+        {Qt::Key_3, C::MaximiseWithList}};
+    for (const auto &[key, command] : keys)
+        EXPECT_EQ(CommandForKey(key), command) << key;
+    EXPECT_EQ(CommandForKey(Qt::Key_Escape), std::nullopt);
+    EXPECT_EQ(CommandForKey(CPlayerTrip::kNextShockKey), std::nullopt);
+}
+
+TEST(MainWindow, KeysAndButtonNotificationsReachTheirOperations)
 {
     ShownPlayer shown;
     Player &p = shown.player;
-    const std::vector<std::pair<Qt::Key, std::string>> keys = {
-        {Qt::Key_PageUp, "PreviousRecording"},
-        {Qt::Key_PageDown, "NextRecording"},
-        {Qt::Key_Left, "StepBack"},
-        {Qt::Key_Right, "StepForward"},
-        {Qt::Key_Up, "SelectRowAbove"},
-        {Qt::Key_Down, "SelectRowBelow"},
-        {Qt::Key_Delete, "DeleteSelected"}};
-    for (const auto &[key, op] : keys) {
-        p.calls.clear();
-        QTest::keyClick(p.RecordingList(), key);
-        EXPECT_EQ(p.calls, std::vector<std::string>{op}) << op;
-    }
-    p.calls.clear();
+    // From a child window: DELETE with nothing selected says so.
+    QTest::keyClick(p.RecordingList(), Qt::Key_Delete);
+    EXPECT_EQ(p.messages, QList<int>{203});
     QTest::keyClick(p.RecordingList(), Qt::Key_Space);
-    EXPECT_TRUE(p.calls.empty()) << "Space with no clip open does nothing";
-}
+    EXPECT_EQ(p.messages.size(), 1) << "Space with no clip open does nothing";
 
-TEST(MainWindow, ButtonNotificationsReachTheirOperations)
-{
-    ShownPlayer shown;
-    Player &p = shown.player;
-    const std::vector<std::pair<int, std::string>> table = {
-        {1001, "PreviousRecording"}, {1002, "StepBack"},
-        {1003, "ResumePlayback"},    {1004, "PausePlayback"},
-        {1005, "StepForward"},       {1006, "NextRecording"},
-        {1007, "AdjustPicture"},     {1008, "NightVisionOn"},
-        {1009, "NightVisionOff"},    {1010, "Rotate"},
-        {1011, "CaptureStill"},      {1012, "ShowSpeedList"},
-        {1013, "SoundOn"},           {1014, "SoundOff"},
-        {1019, "OpenCard"},          {1020, "OpenFolder"},
-        {1021, "DeleteSelected"},    {1022, "CopySelected"},
-        {1023, "ExportEvents"},      {1024, "EditSettings"}};
-    for (const auto &[id, op] : table) {
-        p.calls.clear();
-        shown.post(1, id);
-        EXPECT_EQ(p.calls, std::vector<std::string>{op}) << id;
-    }
-    p.calls.clear();
+    shown.post(notify::kButton, ids::kCopy);
+    EXPECT_EQ(p.messages, (QList<int>{203, 206}));
+    // Ids of no button, and other notifications with a button's id, do nothing.
     const QSize size = p.size();
-    shown.post(1, 1025);
-    shown.post(4, 1001);
-    EXPECT_TRUE(p.calls.empty());
+    shown.post(notify::kButton, 1025);
+    shown.post(notify::kDropListDismissed, ids::kCopy);
+    EXPECT_EQ(p.messages.size(), 2);
     EXPECT_EQ(p.size(), size);
+    EXPECT_TRUE(p.calls.empty());
 }
 
 TEST(MainWindow, ARealButtonClickIsDispatched)
 {
     ShownPlayer shown;
     Player &p = shown.player;
-    QTest::mouseClick(p.Button(ids::kPrev), Qt::LeftButton, {}, QPoint(5, 5));
-    ASSERT_TRUE(WaitUntil([&] { return !p.calls.empty(); }, std::chrono::seconds(5)));
-    EXPECT_EQ(p.calls, std::vector<std::string>{"PreviousRecording"});
+    QTest::mouseClick(p.Button(ids::kDelete), Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(WaitUntil([&] { return !p.messages.isEmpty(); }, std::chrono::seconds(5)));
+    EXPECT_EQ(p.messages, QList<int>{203});
 }
 
 TEST(MainWindow, SpeedUnitRadiosSwitchTheUnit)
@@ -485,7 +482,7 @@ TEST(MainWindow, CloseButtonAndExitEndTheRun)
     Player other;
     other.show();
     QSignalSpy otherFinished(&other, &QDialog::finished);
-    other.OnCommand(CRX9VantoraPCPlayerDlg::kExitCommand);
+    other.OnCommand(menu::kExit);
     ASSERT_EQ(otherFinished.count(), 1);
     EXPECT_EQ(otherFinished.at(0).at(0).toInt(), 1);
 }

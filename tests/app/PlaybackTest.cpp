@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 #include <vlc/vlc.h>
 
@@ -54,21 +55,21 @@ TEST_F(PlaybackTest, StartSequencePlaysTheFirstRowOfTheCard)
     EXPECT_TRUE(p.messages[0].text.endsWith(QStringLiteral("Deletion by Time Order")));
     EXPECT_FALSE(playedBeforeNotice);
 
-    EXPECT_EQ(p.State().folderPath, card.Path());
+    EXPECT_EQ(p.Catalogue().FolderPath(), card.Path());
     EXPECT_EQ(p.RecordingList()->RowCount(), 3);
     EXPECT_TRUE(p.windowState() & Qt::WindowMaximized);
     EXPECT_TRUE(p.IsMaximisedFlag());
     ASSERT_TRUE(p.WaitForTime()) << "no time notification from the first clip";
     EXPECT_EQ(p.CaptionText(), card.Stem(0) + QStringLiteral("(1/3)"));
     EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 0);
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_TRUE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPlay)->isHidden());
-    // Timer 0 read the length: four seconds.
-    ASSERT_TRUE(WaitUntil([&] { return p.State().clipLengthMs > 0; }, kLong));
+    // The clip-ready step read the length: four seconds.
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().ClipLength() > 0; }, kLong));
     EXPECT_EQ(p.LengthText(), QStringLiteral("00:04"));
     EXPECT_TRUE(p.SensorGraph()->IsLoaded());
-    EXPECT_EQ(p.SensorGraph()->Duration(), int(p.State().clipLengthMs));
+    EXPECT_EQ(p.SensorGraph()->Duration(), int(p.Playback().ClipLength()));
 }
 
 TEST_F(PlaybackTest, ClipsFollowEachOtherAndTheLastStopsThePlayer)
@@ -82,12 +83,12 @@ TEST_F(PlaybackTest, ClipsFollowEachOtherAndTheLastStopsThePlayer)
     // The end of the first clip opens the second.
     ASSERT_TRUE(WaitUntil(
         [&] { return p.CaptionText() == folder.Stem(1) + QStringLiteral("(2/2)"); }, kLong));
-    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
     ASSERT_TRUE(p.WaitForTime(1000));
     EXPECT_NE(p.PositionText(), QStringLiteral("00:00"));
 
     // The end of the last clip stops: title empty, read-outs at zero, PAUSE still shown.
-    ASSERT_TRUE(WaitUntil([&] { return p.State().playing == 0; }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return !p.Playback().IsPlaying(); }, kLong));
     EXPECT_FALSE(p.IsClipOpen());
     EXPECT_EQ(p.CaptionText(), QString());
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
@@ -121,9 +122,9 @@ TEST_F(PlaybackTest, AFileThatIsNotAviShowsMessage302AndNextGoesOn)
     EXPECT_FALSE(p.IsClipOpen());
     EXPECT_EQ(p.CaptionText(), QString());
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
-    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
     // Nothing plays, and the window does not pretend otherwise.
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
 
@@ -131,6 +132,33 @@ TEST_F(PlaybackTest, AFileThatIsNotAviShowsMessage302AndNextGoesOn)
     ASSERT_TRUE(p.WaitForTime());
     EXPECT_EQ(p.CaptionText(), folder.Stem(2) + QStringLiteral("(3/3)"));
     EXPECT_EQ(p.MessageIds(), QList<int>{302});
+}
+
+TEST_F(PlaybackTest, AnEndStillQueuedWhenAnotherRowOpensDoesNotSkipIt)
+{
+    CClipFolder folder({0, 1, 2});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().GetLength() > 0; }, kLong));
+
+    // The first clip runs to its end while the window handles nothing: its end report waits in
+    // the queue when the user opens the second row.
+    ASSERT_TRUE(p.Playback().Engine().SeekTo(p.Playback().Engine().GetLength() - 300));
+    const auto ended = [&] {
+        return libvlc_media_player_get_state(p.Playback().Engine().Player()) == libvlc_Ended;
+    };
+    for (int i = 0; i < 600 && !ended(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(ended());
+    // The engine reports the end right after it has set its state.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    p.OpenRecordingAt(1);
+    ASSERT_EQ(p.Catalogue().CurrentIndex(), 1);
+
+    ASSERT_TRUE(p.WaitForTime(1000));
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1) << "the end of the clip before skipped this one";
+    EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/3)"));
 }
 
 TEST_F(PlaybackTest, RowsOpenByDoubleClickEnterAndPageKeys)
@@ -154,7 +182,7 @@ TEST_F(PlaybackTest, RowsOpenByDoubleClickEnterAndPageKeys)
     QTest::keyClick(p.RecordingList(), Qt::Key_Up);
     QTest::keyClick(p.RecordingList(), Qt::Key_Up);
     EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), 1);
-    EXPECT_EQ(p.State().currentIndex, 3);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 3);
     QTest::keyClick(p.RecordingList(), Qt::Key_Return);
     EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/4)"));
     ASSERT_TRUE(p.WaitForTime());
@@ -169,7 +197,7 @@ TEST_F(PlaybackTest, FilterClicksAndResortsKeepTheCurrentRecording)
     CTestPlayer p;
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
     p.Post(9, 3);
-    const QString stem = p.State().currentStem;
+    const QString stem = p.Catalogue().CurrentStem();
     ASSERT_EQ(stem, folder.Stem(3));
 
     // Sorting by name descending: the same recording, now counted from the other end.
@@ -181,12 +209,12 @@ TEST_F(PlaybackTest, FilterClicksAndResortsKeepTheCurrentRecording)
     // A filter click shows one kind and opens its first row.
     p.RecordingList()->ColumnClicked(0);
     QCoreApplication::sendPostedEvents(&p);
-    EXPECT_EQ(p.State().kindFilter, 1);
+    EXPECT_EQ(p.Catalogue().KindFilterValue(), 1);
     EXPECT_EQ(p.RecordingList()->RowCount(), 2);
     EXPECT_EQ(p.RecordingList()->GetCellText(0, 0), QStringLiteral("Event"));
     ASSERT_TRUE(
         WaitUntil([&] { return p.CaptionText().endsWith(QStringLiteral("(1/2)")); }, kLong));
-    EXPECT_EQ(p.State().currentIndex, 0);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
     EXPECT_TRUE(p.IsClipOpen());
 }
 
@@ -241,12 +269,12 @@ TEST_F(PlaybackTest, AGraphClickSeeksTheClip)
     ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
     ASSERT_TRUE(WaitUntil([&] { return p.SensorGraph()->Duration() > 3000; }, kLong));
     p.Press(ids::kPause);
-    ASSERT_TRUE(WaitUntil([&] { return !p.Engine().IsPlaying(); }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return !p.Playback().Engine().IsPlaying(); }, kLong));
     CDataParser *graph = p.SensorGraph();
     QTest::mouseClick(graph, Qt::LeftButton, {},
                       QPoint(graph->width() * 3 / 4, graph->height() / 2));
-    ASSERT_TRUE(WaitUntil([&] { return p.Engine().GetTime() >= 2500; }, kLong))
-        << p.Engine().GetTime();
+    ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().GetTime() >= 2500; }, kLong))
+        << p.Playback().Engine().GetTime();
 }
 
 TEST_F(PlaybackTest, StartingWithoutACardPlaysNothingAndSaysNothing)
@@ -260,14 +288,24 @@ TEST_F(PlaybackTest, StartingWithoutACardPlaysNothingAndSaysNothing)
     EXPECT_TRUE(p.messages.isEmpty());
     EXPECT_EQ(p.RecordingList()->RowCount(), 0);
     EXPECT_FALSE(p.IsClipOpen());
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_EQ(p.CaptionText(), QString());
     EXPECT_TRUE(p.windowState() & Qt::WindowMaximized);
     // The controls need a clip: nothing happens and nothing breaks.
     for (int id : {ids::kPlay, ids::kPrev, ids::kNext, ids::kForward, ids::kRotate})
         p.Press(id);
-    EXPECT_EQ(p.State().playing, 0);
-    EXPECT_EQ(p.State().pendingRotations, 1) << "a press without a clip is counted";
+    EXPECT_FALSE(p.Playback().IsPlaying());
+    EXPECT_EQ(p.Playback().Rotation().PendingPresses(), 1) << "a press without a clip is counted";
+
+    // FOLDER cancelled loads nothing.
+    QString offered = QStringLiteral("none");
+    p.chooseFolder = [&](const QString &initial) {
+        offered = initial;
+        return std::optional<QString>();
+    };
+    p.Press(ids::kFolder);
+    EXPECT_EQ(offered, QString());
+    EXPECT_EQ(p.RecordingList()->RowCount(), 0);
 }
 
 TEST_F(PlaybackTest, AClipTheEngineCannotOpenShowsAsAFailure)
@@ -278,13 +316,11 @@ TEST_F(PlaybackTest, AClipTheEngineCannotOpenShowsAsAFailure)
     qputenv("RX9_ENGINE_ARGS", "--rx9-no-such-option");
     CTestPlayer p;
     qunsetenv("RX9_ENGINE_ARGS");
-    ASSERT_FALSE(p.Engine().IsReady());
-    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
-        return std::optional<QString>(folder.Path());
-    };
+    ASSERT_FALSE(p.Playback().Engine().IsReady());
+    p.chooseFolder = [&](const QString &) { return std::optional<QString>(folder.Path()); };
     p.Press(ids::kFolder);
     EXPECT_EQ(p.MessageIds(), QList<int>{302});
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
     EXPECT_EQ(p.CaptionText(), QString());
@@ -311,20 +347,20 @@ TEST_F(PlaybackTest, AClipThatFailsToOpenStopsTheClipBefore)
     ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/fd/%1").arg(ends[0]), second));
 
     p.Press(ids::kNext);
-    EXPECT_EQ(p.State().currentIndex, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
     EXPECT_EQ(p.MessageIds(), QList<int>{302});
-    EXPECT_EQ(p.State().playing, 0);
+    EXPECT_FALSE(p.Playback().IsPlaying());
     EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
     EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
-    EXPECT_EQ(libvlc_media_player_is_playing(p.Engine().Player()), 0)
+    EXPECT_EQ(libvlc_media_player_is_playing(p.Playback().Engine().Player()), 0)
         << "the clip before goes on playing unseen";
 
     // NEXT goes on from the failed row.
     p.times.clear();
     p.Press(ids::kNext);
     ASSERT_TRUE(p.WaitForTime());
-    EXPECT_EQ(p.State().currentIndex, 2);
-    EXPECT_EQ(p.State().playing, 1);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 2);
+    EXPECT_TRUE(p.Playback().IsPlaying());
     close(ends[0]);
 }
 
@@ -378,33 +414,31 @@ TEST_F(PlaybackTest, AHostileCardIsPlayedThroughWithoutAPlayingLookOnFailures)
     CTestPlayer p;
     bool lied = false;
     const auto playingLookWithoutClip = [&] {
-        lied = lied || (p.State().playing == 1 && !p.IsClipOpen()) ||
+        lied = lied || (p.Playback().IsPlaying() && !p.IsClipOpen()) ||
                (p.Button(ids::kPause)->isVisible() && !p.IsClipOpen());
     };
-    p.Catalogue().GetHooks().chooseFolder = [&](const QString &) {
-        return std::optional<QString>(dir);
-    };
+    p.chooseFolder = [&](const QString &) { return std::optional<QString>(dir); };
     p.times.clear();
     p.Press(ids::kFolder);
     const int last = 5;
     // A failed row waits for NEXT; a clip the engine takes plays on (or ends) by itself.
     for (int guard = 0; guard < 20; ++guard) {
-        if (p.State().currentIndex == last)
+        if (p.Catalogue().CurrentIndex() == last)
             break;
         playingLookWithoutClip();
-        if (!p.State().playing) {
+        if (!p.Playback().IsPlaying()) {
             p.Press(ids::kNext);
             continue;
         }
-        const int row = p.State().currentIndex;
+        const int row = p.Catalogue().CurrentIndex();
         ASSERT_TRUE(WaitUntil(
             [&] {
                 playingLookWithoutClip();
-                return p.State().currentIndex != row || !p.State().playing;
+                return p.Catalogue().CurrentIndex() != row || !p.Playback().IsPlaying();
             },
             kLong));
     }
-    ASSERT_EQ(p.State().currentIndex, last);
+    ASSERT_EQ(p.Catalogue().CurrentIndex(), last);
     p.times.clear();
     ASSERT_TRUE(p.WaitForTime()) << "the good clip after them plays";
     EXPECT_FALSE(lied) << "PAUSE was shown while no clip was open";

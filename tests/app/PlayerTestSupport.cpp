@@ -129,6 +129,8 @@ CTestPlayer::CTestPlayer()
     systemInfoSource = [] { return SystemInfo{4, 8ull << 30}; };
     showMessage = [this](int id, const QString &text) { messages.append({id, text}); };
     SetDesktopPath(desktop.path());
+    QObject::connect(&Playback(), &CPlaybackController::TimeChanged, this,
+                     [this](qint64 timeMs) { times << timeMs; });
     AttachEngine();
     show();
     ResizeClient(QSize(1280, 800));
@@ -150,9 +152,7 @@ void CTestPlayer::Post(int code, qint64 value, std::any record)
 
 bool CTestPlayer::LoadAndPlay(const QString &folder)
 {
-    Catalogue().GetHooks().chooseFolder = [folder](const QString &) {
-        return std::optional<QString>(folder);
-    };
+    chooseFolder = [folder](const QString &) { return std::optional<QString>(folder); };
     times.clear();
     Press(ids::kFolder);
     return WaitForTime();
@@ -175,10 +175,4 @@ QString CTestPlayer::LengthText() const
 {
     const auto &d = State().timeDigits;
     return QStringLiteral("%1%2:%3%4").arg(d[4]).arg(d[5]).arg(d[6]).arg(d[7]);
-}
-
-void CTestPlayer::OnPlayTime(qint64 timeMs)
-{
-    times << timeMs;
-    CRX9VantoraPCPlayerDlg::OnPlayTime(timeMs);
 }

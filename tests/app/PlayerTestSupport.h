@@ -4,6 +4,7 @@
 // program by the demo-card tool, folders of chosen clips, and the player window with its
 // messages recorded, its desktop in a temporary folder and the engine without a sound device.
 
+#include "PlaybackController.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "UserMessage.h"
 
@@ -75,7 +76,4 @@ public:
     bool WaitForTime(qint64 atLeastMs = 0);
     QString PositionText() const;
     QString LengthText() const;
-
-protected:
-    void OnPlayTime(qint64 timeMs) override;
 };

@@ -3,6 +3,7 @@
 
 #include "GpxWriter.h"
 #include "HtmlMap.h"
+#include "NotificationCodes.h"
 #include "PlayerTrip.h"
 #include "VlcPlayer.h"
 #include "XListCtrl.h"
@@ -37,10 +38,15 @@ public:
     }
 
 protected:
-    void SeekTo(qint64 timeMs) override
+    // The seeks arrive as the graph's notifications.
+    bool event(QEvent *e) override
     {
-        seeks << Seek{timeMs, CurrentFile(), Engine().GetLength()};
-        CTestPlayer::SeekTo(timeMs);
+        if (e->type() == CUserMessage::EventType() &&
+            static_cast<CUserMessage *>(e)->Code() == notify::kSeek) {
+            seeks << Seek{static_cast<CUserMessage *>(e)->Value(), CurrentFile(),
+                          Playback().Engine().GetLength()};
+        }
+        return CTestPlayer::event(e);
     }
 };
 
@@ -93,7 +99,7 @@ TEST(PlayerTrip, RouteOfTheTripAndAClickOpensTheRecordingAndSecond)
     const int row = player.Catalogue().CurrentIndex();
     ASSERT_EQ(player.RecordingList()->GetSelectedRows().size(), 1);
     EXPECT_EQ(player.RecordingList()->GetSelectedRows().first().row, row);
-    EXPECT_EQ(player.State().currentStem, RecordingStem(target.fileName));
+    EXPECT_EQ(player.Catalogue().CurrentStem(), RecordingStem(target.fileName));
 
     // The seek comes through the graph's road once the engine has read the clip, and playback
     // goes on from there.

@@ -5,7 +5,6 @@
 #include "FrameConvert.h"
 #include "PlayWnd.h"
 #include "TestSupport.h"
-#include "UserMessage.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
 #include "VlcPlayer.h"
@@ -113,7 +112,7 @@ protected:
         m_window.show();
         m_player = std::make_unique<CVlcPlayer>(QStringList{QStringLiteral("--aout=dummy")});
         ASSERT_TRUE(m_player->IsReady());
-        m_player->AttachWindows(m_window.VideoChild(), &m_receiver);
+        m_player->AttachView(m_window.VideoChild());
     }
     void TearDown() override
     {
@@ -141,7 +140,6 @@ protected:
     static std::unique_ptr<QTemporaryDir> s_dir;
     static QString s_hd, s_wide, s_odd;
     static bool s_ready;
-    QObject m_receiver;
     CPlayWnd m_window;
     std::unique_ptr<CVlcPlayer> m_player;
 };

@@ -2,10 +2,9 @@
 // an open clip, stills, rotation and the pictures that reach the video view.
 
 #include "VlcPlayer.h"
-#include "NotificationCodes.h"
 #include "PlayWnd.h"
+#include "TestClip.h"
 #include "TestSupport.h"
-#include "UserMessage.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
 
@@ -14,7 +13,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,56 +24,30 @@
 
 namespace {
 
-// Collects the notifications the wrapper posts.
+// Collects the wrapper's reports on the test's thread.
 class CReceiver : public QObject
 {
 public:
     QList<qint64> times;
     int ends = 0;
-    QList<qint64> endValues;
-    bool event(QEvent *e) override
+    QList<quint64> generations;
+
+    CVlcPlayer::EventSink Sink()
     {
-        if (e->type() != CUserMessage::EventType())
-            return QObject::event(e);
-        const auto *m = static_cast<CUserMessage *>(e);
-        if (m->Code() == notify::kPlayTime)
-            times << m->Value();
-        else if (m->Code() == notify::kEndOfClip) {
-            ++ends;
-            endValues << m->Value();
-        }
-        return true;
+        return [this](EngineEvent event, qint64 timeMs, quint64 generation) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, event, timeMs, generation] {
+                    generations << generation;
+                    if (event == EngineEvent::TimeChanged)
+                        times << timeMs;
+                    else
+                        ++ends;
+                },
+                Qt::QueuedConnection);
+        };
     }
 };
-
-bool MakeClip(const QString &path, const QString &video, int seconds)
-{
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-hide_banner"),
-                                            QStringLiteral("-loglevel"),
-                                            QStringLiteral("error"),
-                                            QStringLiteral("-y"),
-                                            QStringLiteral("-f"),
-                                            QStringLiteral("lavfi"),
-                                            QStringLiteral("-i"),
-                                            video,
-                                            QStringLiteral("-f"),
-                                            QStringLiteral("lavfi"),
-                                            QStringLiteral("-i"),
-                                            QStringLiteral("sine=frequency=440:sample_rate=22050"),
-                                            QStringLiteral("-t"),
-                                            QString::number(seconds),
-                                            QStringLiteral("-c:v"),
-                                            QStringLiteral("libx264"),
-                                            QStringLiteral("-preset"),
-                                            QStringLiteral("veryfast"),
-                                            QStringLiteral("-pix_fmt"),
-                                            QStringLiteral("yuv420p"),
-                                            QStringLiteral("-c:a"),
-                                            QStringLiteral("pcm_s16le"),
-                                            path});
-    return ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 && QFileInfo(path).size() > 0;
-}
 
 class VlcPlayerTest : public ::testing::Test
 {
@@ -84,7 +56,7 @@ protected:
     {
         s_dir = std::make_unique<QTemporaryDir>();
         s_clip = s_dir->filePath(QStringLiteral("rec_20110523_142233.avi"));
-        s_ready = MakeClip(s_clip, QStringLiteral("testsrc2=size=320x240:rate=25"), 3);
+        s_ready = MakeTestClip(s_clip, QStringLiteral("testsrc2=size=320x240:rate=25"), 3);
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -93,7 +65,7 @@ protected:
         ASSERT_TRUE(s_ready) << "ffmpeg could not make the test clip";
         m_player = std::make_unique<CVlcPlayer>(QStringList{QStringLiteral("--aout=dummy")});
         ASSERT_TRUE(m_player->IsReady());
-        m_player->AttachWindows(nullptr, &m_receiver);
+        m_player->SetEventSink(m_receiver.Sink());
     }
     void TearDown() override
     {
@@ -228,8 +200,10 @@ TEST_F(VlcPlayerTest, PlaysToTheEndWithTimeAndEndNotifications)
     EXPECT_NEAR(length, 3000, 150);
     ASSERT_TRUE(WaitUntil([&] { return m_receiver.ends > 0; }));
     EXPECT_EQ(m_receiver.ends, 1);
-    EXPECT_EQ(m_receiver.endValues.value(0), 0);
     ASSERT_FALSE(m_receiver.times.isEmpty());
+    // Every report names the open clip's generation.
+    EXPECT_EQ(QSet<quint64>(m_receiver.generations.begin(), m_receiver.generations.end()),
+              QSet<quint64>{m_player->Generation()});
     for (int i = 1; i < m_receiver.times.size(); ++i)
         EXPECT_GE(m_receiver.times[i], m_receiver.times[i - 1]);
     EXPECT_GE(m_receiver.times.last(), 1000);
@@ -242,8 +216,10 @@ TEST_F(VlcPlayerTest, PlaysToTheEndWithTimeAndEndNotifications)
 TEST_F(VlcPlayerTest, ClosedClipPostsNoMoreNotifications)
 {
     PlayUntilRunning();
+    const quint64 open = m_player->Generation();
     m_player->Stop();
     m_player->CloseMedia();
+    EXPECT_NE(m_player->Generation(), open);
     WaitUntil([] { return false; }, std::chrono::milliseconds(200)); // drain what was queued
     const qsizetype seen = m_receiver.times.size();
     const int ends = m_receiver.ends;
@@ -378,7 +354,7 @@ TEST_F(VlcPlayerTest, PicturesReachTheVideoView)
     CPlayWnd window;
     window.resize(400, 300);
     window.show();
-    m_player->AttachWindows(window.VideoChild(), &m_receiver);
+    m_player->AttachView(window.VideoChild());
     ASSERT_TRUE(m_player->OpenMedia(s_clip));
     int width = 0, height = 0;
     m_player->ReadVideoSize(width, height);
@@ -395,7 +371,7 @@ TEST_F(VlcPlayerTest, PicturesReachTheVideoView)
             colours.insert(shown.pixel(x, y));
     EXPECT_GT(colours.size(), 10);
     // Detaching the view leaves it black and the engine running.
-    m_player->AttachWindows(nullptr, &m_receiver);
+    m_player->AttachView(nullptr);
     const QImage black = view->grab().toImage();
     EXPECT_EQ(black.pixel(160, 120), qRgb(0, 0, 0));
 }
@@ -441,7 +417,7 @@ TEST_F(VlcPlayerTest, VideoViewMayGoBeforeThePlayer)
         CPlayWnd window;
         window.resize(320, 240);
         window.show();
-        m_player->AttachWindows(window.VideoChild(), &m_receiver);
+        m_player->AttachView(window.VideoChild());
         PlayUntilRunning();
         ASSERT_TRUE(WaitUntil([&] { return window.VideoChild()->PaintedFrames() > 0; }));
     }

@@ -1,4 +1,5 @@
 #include "Catalogue.h"
+#include "DriveUtils.h"
 #include "NotificationCodes.h"
 
 #include "RecordingsTestUtil.h"
@@ -27,15 +28,14 @@ protected:
         list.SetReceiver(&sink);
         list.resize(300, 500);
         catalogue.SetList(&list);
-        CCatalogue::Hooks &hooks = catalogue.GetHooks();
-        hooks.openRecordingAt = [this](int row) {
+        QObject::connect(&catalogue, &CCatalogue::RowToOpen, [this](int row) {
             opened << row;
             catalogue.MakeCurrent(row);
-        };
-        hooks.clearPlayer = [this] { ++cleared; };
-        hooks.setTitle = [this](const QString &title) { titles << title; };
-        hooks.resetReadouts = [this] { ++readoutResets; };
-        hooks.listDrives = [this] { return drives; };
+        });
+        QObject::connect(&catalogue, &CCatalogue::Emptied, [this] { ++cleared; });
+        QObject::connect(&catalogue, &CCatalogue::TitleChanged,
+                         [this](const QString &title) { titles << title; });
+        QObject::connect(&catalogue, &CCatalogue::KindFilterChanged, [this] { ++readoutResets; });
     }
 
     // Creates a folder below the temporary one holding the given (empty) files.
@@ -321,7 +321,7 @@ TEST_F(CatalogueFixture, AutoLoadTakesTheFirstDriveWithRecordings)
     const QString second = Folder("second", {"evt_2.avi"});
     drives = {dir.filePath(QStringLiteral("gone/")), empty + QLatin1Char('/'),
               first + QLatin1Char('/'), second + QLatin1Char('/')};
-    EXPECT_TRUE(catalogue.AutoLoadCard());
+    EXPECT_TRUE(catalogue.AutoLoadCard(drives));
     EXPECT_EQ(catalogue.FolderPath(), first + QLatin1Char('/'));
     EXPECT_EQ(Column(1), QStringList{"1"});
     // It opens nothing itself; the sort is announced.
@@ -333,59 +333,25 @@ TEST_F(CatalogueFixture, AutoLoadTakesTheFirstDriveWithRecordings)
 TEST_F(CatalogueFixture, AutoLoadWithoutRecordingsAnnouncesNothing)
 {
     drives = {Folder("empty", {}) + QLatin1Char('/')};
-    EXPECT_FALSE(catalogue.AutoLoadCard());
+    EXPECT_FALSE(catalogue.AutoLoadCard(drives));
     drives.clear();
-    EXPECT_FALSE(catalogue.AutoLoadCard());
+    EXPECT_FALSE(catalogue.AutoLoadCard(drives));
     EXPECT_EQ(list.RowCount(), 0);
     EXPECT_TRUE(Deliver().isEmpty());
 }
 
 TEST_F(CatalogueFixture, AutoLoadFindsCardsNamedInTheEnvironment)
 {
-    catalogue.GetHooks().listDrives = nullptr;
     const QString card = Folder("card", kCard);
     const QByteArray saved = qgetenv("RX9_EXTRA_DRIVES");
     qputenv("RX9_EXTRA_DRIVES", (Folder("blank", {}) + QLatin1Char(':') + card).toUtf8());
-    EXPECT_TRUE(catalogue.AutoLoadCard());
+    EXPECT_TRUE(catalogue.AutoLoadCard(RemovableDriveRoots()));
     EXPECT_EQ(catalogue.FolderPath(), card + QLatin1Char('/'));
     EXPECT_EQ(list.RowCount(), 3);
     if (saved.isNull())
         qunsetenv("RX9_EXTRA_DRIVES");
     else
         qputenv("RX9_EXTRA_DRIVES", saved);
-}
-
-TEST_F(CatalogueFixture, ChoosersLoadOnlyWhatWasChosen)
-{
-    const QString card = Folder("card", kCard);
-    QString offered;
-    std::optional<QString> answer;
-    catalogue.GetHooks().chooseFolder = [&](const QString &initial) {
-        offered = initial;
-        return answer;
-    };
-    catalogue.OpenFolder();
-    EXPECT_EQ(list.RowCount(), 0);
-    EXPECT_EQ(cleared, 0);
-
-    answer = card;
-    catalogue.OpenFolder();
-    EXPECT_EQ(list.RowCount(), 3);
-
-    // A card chosen in the card dialog loads the same way; cancel changes nothing.
-    const QString other = Folder("other", {"evt_9.avi"});
-    std::optional<QString> card2;
-    catalogue.GetHooks().chooseCard = [&](const QString &initial) {
-        offered = initial;
-        return card2;
-    };
-    catalogue.OpenCard();
-    EXPECT_EQ(offered, card + QLatin1Char('/'));
-    EXPECT_EQ(list.RowCount(), 3);
-    card2 = other + QLatin1Char('/');
-    catalogue.OpenCard();
-    EXPECT_EQ(Column(1), QStringList{"9"});
-    EXPECT_EQ(catalogue.FolderPath(), other + QLatin1Char('/'));
 }
 
 TEST_F(CatalogueFixture, LoadResetsTheKindFilter)

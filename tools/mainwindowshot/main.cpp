@@ -11,6 +11,7 @@
 #include "CameraSettings.h"
 #include "DlgOption.h"
 #include "DropList.h"
+#include "PlayerCommands.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SkinImages.h"
 
@@ -104,7 +105,7 @@ int main(int argc, char **argv)
         clock.start();
         while (clock.elapsed() < 2500)
             QApplication::processEvents(QEventLoop::AllEvents, 50);
-        window.OnCommand(32793); // pause, so the picture and read-outs stand
+        window.OnCommand(menu::kPlayPause); // pause, so the picture and read-outs stand
         QApplication::processEvents();
     }
 

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Makes a clip with ffmpeg: `video` is a lavfi source ("testsrc2=size=320x240:rate=25"), with a
+// sine tone as PCM sound, H.264 in whatever container the name's extension asks for.
+bool MakeTestClip(const QString &path, const QString &video, int seconds);
