@@ -232,10 +232,11 @@ CDlgOption::CDlgOption(QWidget *parent)
     m_timeZone->Create(nullptr, QColor(127, 127, 127), QStringLiteral("GMT SETTINTG"), client,
                        kTimeZoneId, QColor(127, 127, 127), QColor(200, 200, 200),
                        QColor(255, 255, 255), QColor(255, 255, 255), kTimeZoneRect);
-    m_timeZone->List()->SetListColour(QColor(127, 127, 127));
-    m_timeZone->List()->SetSelectionColour();
+    m_timeZone->SetListColour(QColor(127, 127, 127));
+    m_timeZone->SetSelectionColour();
     m_timeZone->setAccessibleName(labelText(286));
     m_timeZone->setToolTip(labelText(286));
+    m_timeZone->List()->setAccessibleName(labelText(286));
     const DropListItemRecord white{false, QColor(255, 255, 255), QColor(255, 255, 255)};
     for (const QString &zone : TimeZoneTexts())
         m_timeZone->AddItem(zone, white);

@@ -143,7 +143,7 @@ TEST_F(OptionDialog, RepairsOutOfRangeCodesAndWritesThemBack)
     Open();
     EXPECT_TRUE(dialog->Rules().IsLoaded());
     EXPECT_EQ(dialog->TimeZoneBox()->text(), QStringLiteral("(GMT+09:00) Seoul"));
-    EXPECT_EQ(dialog->TimeZoneBox()->List()->CurrentPosition(), 76);
+    EXPECT_EQ(dialog->TimeZoneBox()->CurrentPosition(), 76);
     EXPECT_TRUE(Checked(1062));
     EXPECT_FALSE(Checked(1065));
     EXPECT_TRUE(Checked(1064));

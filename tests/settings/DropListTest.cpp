@@ -108,7 +108,7 @@ TEST(DropList, OpensBelowTheBoxWithTheHeightRule)
     EXPECT_EQ(popup.size(), QSize(247, 101));
     EXPECT_EQ(popup.topLeft(), box->mapToGlobal(QPoint(0, 23)));
     EXPECT_TRUE(box->List()->verticalScrollBar()->isVisible());
-    EXPECT_EQ(box->List()->CurrentPosition(), 76);
+    EXPECT_EQ(box->CurrentPosition(), 76);
     EXPECT_EQ(box->List()->currentRow(), 76);
     // The opening is announced to the box's parent.
     QCoreApplication::processEvents();
@@ -125,7 +125,7 @@ TEST(DropList, KeyboardChoosesAndEscapeKeepsTheChoice)
     ZoneBox z;
     CDropButton *box = z.box;
     QTest::mouseClick(box, Qt::LeftButton);
-    CDropList *list = box->List();
+    CPopupList *list = box->List();
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(list->currentRow(), 78);
@@ -146,7 +146,7 @@ TEST(DropList, KeyboardChoosesAndEscapeKeepsTheChoice)
     QCoreApplication::processEvents();
     EXPECT_EQ(z.Choices(), QList<qint64>{4});
     EXPECT_EQ(box->text(), QStringLiteral("(GMT-08:00) Pacific Time (US && Canada)"));
-    EXPECT_EQ(list->CurrentPosition(), 4);
+    EXPECT_EQ(box->CurrentPosition(), 4);
     // Shown with one ampersand in the list (and so to assistive technology).
     EXPECT_EQ(list->item(4)->text(), QStringLiteral("(GMT-08:00) Pacific Time (US & Canada)"));
 
@@ -163,7 +163,7 @@ TEST(DropList, MouseScrollsAndChooses)
     ZoneBox z;
     CDropButton *box = z.box;
     QTest::mouseClick(box, Qt::LeftButton);
-    CDropList *list = box->List();
+    CPopupList *list = box->List();
     QScrollBar *bar = list->verticalScrollBar();
     const int before = bar->value();
     const QPoint inside(50, 50);
