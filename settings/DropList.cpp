@@ -3,6 +3,7 @@
 #include "ControlId.h"
 #include "UserMessage.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -67,10 +68,76 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
+// The box to assistive technology: a combo box whose value is the choice it shows and whose
+// child is its list. The list is a pop-up window of its own, which the application's tree
+// leaves out; as the box's child its rows can be read even while it is closed.
+
+class CDropButtonAccessible : public QAccessibleWidget
+{
+public:
+    explicit CDropButtonAccessible(CDropButton *box)
+        : QAccessibleWidget(box, QAccessible::ComboBox)
+    {}
+
+    int childCount() const override { return box()->List() ? 1 : 0; }
+    QAccessibleInterface *child(int index) const override
+    {
+        CPopupList *list = box()->List();
+        return index == 0 && list ? QAccessible::queryAccessibleInterface(list) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && box()->List() && child->object() == box()->List() ? 0 : -1;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return PrefixProcessed(box()->text());
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = box()->IsOpen();
+        s.collapsed = !box()->IsOpen();
+        return s;
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == showMenuAction() || action == pressAction())
+            box()->IsOpen() ? box()->Close() : box()->Open();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    CDropButton *box() const { return static_cast<CDropButton *>(widget()); }
+};
+
+namespace {
+QAccessibleInterface *dropButtonAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("CDropButton") && object && object->isWidgetType())
+        return new CDropButtonAccessible(static_cast<CDropButton *>(object));
+    return nullptr;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
 
 CDropButton::CDropButton(QWidget *parent)
     : QAbstractButton(parent)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(dropButtonAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -245,6 +312,8 @@ void CDropButton::OnChoice(int position)
     if (m_showsChoice) {
         setText(ItemText(position));
         update();
+        QAccessibleValueChangeEvent changed(this, PrefixProcessed(text()));
+        QAccessible::updateAccessibility(&changed);
     }
     PostUserMessage(parentWidget(), kDropChosenCode, position, ControlId());
 }
