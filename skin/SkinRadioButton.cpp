@@ -16,7 +16,13 @@ CSkinRadioButton::CSkinRadioButton(QWidget *parent, int controlId)
     setCheckable(true);
     setAutoExclusive(true);
     setFocusPolicy(Qt::StrongFocus);
-    connect(this, &QAbstractButton::clicked, this, &CSkinRadioButton::post);
+    // A click checks the mark (an exclusive group keeps a checked mark checked) between
+    // pressed and clicked, and reports once, at clicked.
+    connect(this, &QAbstractButton::pressed, this, [this] { m_clicking = true; });
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        m_clicking = false;
+        post();
+    });
     connect(this, &QAbstractButton::toggled, this, &CSkinRadioButton::onToggled);
 }
 
@@ -97,14 +103,6 @@ void CSkinRadioButton::mousePressEvent(QMouseEvent *event)
     // The press is the click: it checks the mark and reports at once.
     click();
     event->accept();
-}
-
-void CSkinRadioButton::nextCheckState()
-{
-    // A click checks a radio mark; it never clears it.
-    m_clicking = true;
-    setChecked(true);
-    m_clicking = false;
 }
 
 void CSkinRadioButton::post()

@@ -35,7 +35,6 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void nextCheckState() override;
 
 private:
     void post();
@@ -46,5 +45,5 @@ private:
     int m_imageA = 0;
     int m_imageB = 0;
     bool m_ownerSetting = false; // SetChecked is under way
-    bool m_clicking = false;     // a click (mouse, keys, press action) is under way
+    bool m_clicking = false;     // a click (mouse, arrow keys, press action) is under way
 };

@@ -4,6 +4,7 @@
 #include "OptionRules.h"
 #include "UserMessage.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <QTest>
@@ -185,6 +186,36 @@ TEST(DropList, MouseScrollsAndChooses)
     ASSERT_TRUE(box->IsOpen());
     box->Close();
     EXPECT_FALSE(box->IsOpen());
+}
+
+TEST(DropList, AssistiveTechnologySeesAComboBoxWithItsRows)
+{
+    ZoneBox z;
+    CDropButton *box = z.box;
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(box);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::ComboBox);
+    EXPECT_TRUE(iface->state().collapsed);
+    // The list is a pop-up window of its own, yet its rows are the box's to read.
+    ASSERT_EQ(iface->childCount(), 1);
+    QAccessibleInterface *list = iface->child(0);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(iface->indexOfChild(list), 0);
+    ASSERT_EQ(list->childCount(), kTimeZoneCount);
+    EXPECT_EQ(list->child(4)->role(), QAccessible::ListItem);
+    EXPECT_EQ(list->child(4)->text(QAccessible::Name),
+              QStringLiteral("(GMT-08:00) Pacific Time (US & Canada)"));
+
+    iface->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    ASSERT_TRUE(box->IsOpen());
+    EXPECT_TRUE(iface->state().expanded);
+    QTest::keyClick(box->List(), Qt::Key_Home);
+    QTest::keyClick(box->List(), Qt::Key_Down);
+    EXPECT_TRUE(list->child(1)->state().selected);
+    QTest::keyClick(box->List(), Qt::Key_Return);
+    EXPECT_EQ(iface->text(QAccessible::Value), QStringLiteral("(GMT-11:00) Midway Island, Samoa"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(z.Choices(), QList<qint64>{1});
 }
 
 TEST(DropList, ChoiceReachesTheDialogsRecord)
