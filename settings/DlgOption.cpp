@@ -267,7 +267,6 @@ void CDlgOption::createGroups()
                 radio->setAccessibleDescription(labelText(group.caption));
             }
         }
-        m_groups.append(buttons);
     }
 }
 

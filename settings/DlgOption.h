@@ -10,7 +10,6 @@
 
 class CCircleChart;
 class CDropButton;
-class QButtonGroup;
 class QTabBar;
 class CSkinButton;
 class CSkinRadioButton;
@@ -95,7 +94,6 @@ private:
     CSkinButton *m_ok = nullptr;
     CSkinButton *m_cancel = nullptr;
     QTabBar *m_tabs = nullptr;
-    QList<QButtonGroup *> m_groups;
     QFont m_labelFont;
     QFont m_tabFont;
 };
