@@ -1,26 +1,13 @@
 #pragma once
 
 #include "NotificationCodes.h"
+#include "PopupList.h"
 
-#include <QAccessible>
-#include <QList>
-#include <QPointer>
 #include <QRect>
-#include <QString>
-#include <QWidget>
+#include <QSize>
 
-// The record a drop list sends with its notifications: the row that was last under the mouse
-// (counted from 1; 0 when the mouse never moved onto a row) and the list's id.
-struct DropListChoice
-{
-    int item = 0;
-    int listId = 0;
-};
-
-// Notification codes a drop list posts to its owner (value: the row, record: DropListChoice).
-
-// The rows of a drop list: row i (from 0) is a rowSize rectangle at (1, 1 + i x (h + 1)); the
-// one-pixel lines between and around the rows stay black and frame the list.
+// The rows of the play-speed list: row i (from 0) is a rowSize rectangle at (1, 1 + i x (h + 1));
+// the one-pixel lines between and around the rows stay black and frame the list.
 class CDropListLayout
 {
 public:
@@ -33,7 +20,7 @@ public:
     // keeps the previous row.
     int HoverRowAt(int y, int previousRow) const;
 
-    // The row (from 1) whose rectangle holds the point, 0 for none (for accessibility).
+    // The row (from 1) whose rectangle holds the point, 0 for none.
     int RowAtPoint(QPoint p) const;
 
     // Whether a client point is inside a list of the given size.
@@ -50,11 +37,11 @@ private:
 // opens below the button instead; it is kept inside the screen horizontally.
 QPoint DropListPosition(const QRect &anchor, QSize listSize, const QRect &screen);
 
-// The play-speed pop-up list: a column of images on button-like backgrounds (strip 3100), the
-// row under the mouse highlighted, the clicked row reported to the owner. The owner creates it
-// once, adds the items, and shows it where it wants it; the list hides itself after a click.
-// Up, Down and Enter choose a row from the keyboard; Escape closes it like a press outside.
-class CDropListWnd : public QWidget
+// The play-speed list: the player's pop-up list showing a column of images on button-like
+// backgrounds (strip 3100), the row under the mouse highlighted, the clicked row reported to
+// the owner (kDropListChosen with its DropListChoice; a click without a move reports row 0).
+// The owner creates it once, adds the items, and shows it where it wants it.
+class CDropListWnd : public CPopupList
 {
     Q_OBJECT
 public:
@@ -62,7 +49,6 @@ public:
     static constexpr int kDefaultListId = 103;
 
     explicit CDropListWnd(QWidget *parent = nullptr);
-    ~CDropListWnd() override;
 
     // Makes the list a hidden pop-up of `owner`, which receives the notifications.
     bool Create(QWidget *owner, int width, int height, int listId = kDefaultListId);
@@ -76,42 +62,13 @@ public:
     // Opens the list above a button given in screen coordinates (below it near the screen top).
     void ShowAbove(const QRect &anchorGlobal);
 
-    int ItemCount() const { return int(m_items.size()); }
-    int ItemImage(int row) const { return m_items.value(row).imageId; }
-    QString ItemText(int row) const { return m_items.value(row).text; }
-    int HoverRow() const { return m_hoverRow; }
-    int ListId() const { return m_listId; }
+    int ItemCount() const { return count(); }
+    int ItemImage(int row) const;
+    QString ItemText(int row) const;
     QSize ListSize() const { return {m_width, m_height}; }
     CDropListLayout Layout() const;
 
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-
 private:
-    struct Item
-    {
-        int imageId = 0;
-        QString text;
-    };
-
-    void setHoverRow(int row);
-    void post(int code);
-    void dismiss();
-
-    QList<Item> m_items;
-    QPointer<QWidget> m_owner;
-    int m_listId = kDefaultListId;
     int m_width = 0;
     int m_height = 0;
-    bool m_pressed = false;
-    int m_hoverRow = 0;
-    int m_previousHoverRow = 0;
-
-    friend class CDropListAccessible;
-    QList<QAccessible::Id> m_rowAccessibleIds; // per row, created on demand
 };

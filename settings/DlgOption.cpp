@@ -13,9 +13,11 @@
 #include "UserMessage.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTabBar>
 
 namespace {
 
@@ -74,6 +76,22 @@ struct Band
 };
 const Band kBands[] = {{0, 137, 177}, {0, 216, 256}, {1, 107, 147}, {2, 77, 187}, {2, 226, 266}};
 
+// The radio groups: one mark checked in each (the rules may leave the parking sub-modes
+// without one), and the caption of the group's row, which describes its marks.
+struct RadioGroup
+{
+    int caption;
+    int ids[4];
+};
+const RadioGroup kRadioGroups[] = {
+    {250, {1039, 1040, 1041}}, {250, {1042, 1043}},
+    {271, {1044, 1045}},       {257, {1046, 1047, 1048, 1063}},
+    {500, {1066, 1067}},       {262, {1064, 1051}},
+    {262, {1052, 1053}},       {267, {1054, 1055, 1056}},
+    {278, {1057, 1058, 1059}}, {283, {1060, 1061}},
+    {290, {1062, 1065}},
+};
+
 bool liesOnBand(int id)
 {
     for (int banded : {1044, 1045, 1054, 1055, 1056, 1062, 1065, 1066, 1067}) {
@@ -126,7 +144,36 @@ QString labelText(int stringId)
     return LoadResString(stringId);
 }
 
+constexpr int kPageTitles[3] = {298, 299, 300};
+
 } // namespace
+
+// The page tabs as a tab bar of Qt's, so that the keyboard (Tab to it, then the arrows) and
+// assistive technology reach the pages. It lies over the tabs the dialog paints and paints
+// nothing itself.
+class COptionPageTabs : public QTabBar
+{
+public:
+    explicit COptionPageTabs(QWidget *parent)
+        : QTabBar(parent)
+    {
+        setUsesScrollButtons(false);
+        setExpanding(false);
+        setDrawBase(false);
+        setElideMode(Qt::ElideNone);
+        for (int title : kPageTitles)
+            addTab(LoadResString(title));
+        const QRect first = CDlgOption::TabRect(0);
+        const QRect last = CDlgOption::TabRect(2);
+        setGeometry(QRect(first.topLeft(), last.bottomRight()));
+    }
+
+protected:
+    QSize tabSizeHint(int index) const override { return CDlgOption::TabRect(index).size(); }
+    QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
+    void paintEvent(QPaintEvent *) override {}
+    void wheelEvent(QWheelEvent *event) override { event->ignore(); }
+};
 
 QRect CDlgOption::TabRect(int page)
 {
@@ -185,14 +232,20 @@ CDlgOption::CDlgOption(QWidget *parent)
     m_timeZone->Create(nullptr, QColor(127, 127, 127), QStringLiteral("GMT SETTINTG"), client,
                        kTimeZoneId, QColor(127, 127, 127), QColor(200, 200, 200),
                        QColor(255, 255, 255), QColor(255, 255, 255), kTimeZoneRect);
-    m_timeZone->List()->SetListColour(QColor(127, 127, 127));
-    m_timeZone->List()->SetSelectionColour();
+    m_timeZone->SetListColour(QColor(127, 127, 127));
+    m_timeZone->SetSelectionColour();
     m_timeZone->setAccessibleName(labelText(286));
     m_timeZone->setToolTip(labelText(286));
     m_timeZone->List()->setAccessibleName(labelText(286));
     const DropListItemRecord white{false, QColor(255, 255, 255), QColor(255, 255, 255)};
     for (const QString &zone : TimeZoneTexts())
         m_timeZone->AddItem(zone, white);
+
+    m_tabs = new COptionPageTabs(client);
+    m_tabs->setAccessibleName(QStringLiteral("Pages"));
+    connect(m_tabs, &QTabBar::currentChanged, this, &CDlgOption::SetPage);
+    createGroups();
+    orderTabStops();
 
     client->installEventFilter(this);
     // Enter, Space and Escape act wherever the keyboard is in the dialog.
@@ -203,6 +256,36 @@ CDlgOption::CDlgOption(QWidget *parent)
 }
 
 CDlgOption::~CDlgOption() = default;
+
+void CDlgOption::createGroups()
+{
+    for (const RadioGroup &group : kRadioGroups) {
+        auto *buttons = new QButtonGroup(this);
+        for (int id : group.ids) {
+            if (CSkinRadioButton *radio = m_radios.value(id)) {
+                buttons->addButton(radio, id);
+                radio->setAccessibleDescription(labelText(group.caption));
+            }
+        }
+    }
+}
+
+void CDlgOption::orderTabStops()
+{
+    // Pages, then the page's groups in reading order, the slider and the time zone, then OK
+    // and Cancel. Controls of the other pages are hidden and so skipped.
+    QWidget *previous = m_tabs;
+    const auto follow = [&previous](QWidget *next) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (const RadioPlace &place : kRadioPlaces)
+        follow(m_radios.value(place.id));
+    follow(m_slider);
+    follow(m_timeZone);
+    follow(m_ok);
+    follow(m_cancel);
+}
 
 void CDlgOption::SetPath(const QString &path)
 {
@@ -241,13 +324,27 @@ void CDlgOption::showRules()
         m_slider->SetValues(s.a, s.b, s.c != 0);
         m_shownSliderSerial = m_rules.SliderSerial();
     }
+    describeStorage();
     showPageControls();
     Client()->update();
+}
+
+void CDlgOption::describeStorage()
+{
+    // The slider's value is the first share; the painted percentages tell all of them.
+    QStringList shares;
+    for (const PercentLine &line : m_rules.PercentLines())
+        shares.append(fillNumbers(LoadResString(line.stringId), {line.value}));
+    m_slider->setAccessibleDescription(shares.join(QStringLiteral(", ")));
 }
 
 void CDlgOption::SetPage(int page)
 {
     m_page = std::clamp(page, 0, 2);
+    if (m_tabs->currentIndex() != m_page) {
+        const QSignalBlocker quiet(m_tabs);
+        m_tabs->setCurrentIndex(m_page);
+    }
     showPageControls();
     Client()->update();
     update();
@@ -348,7 +445,21 @@ bool CDlgOption::eventFilter(QObject *watched, QEvent *event)
         // of a message box shown over the dialog.
         if (widget->window() != this)
             return false;
-        switch (static_cast<QKeyEvent *>(event)->key()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() & Qt::ControlModifier) {
+            // Ctrl+Tab and Ctrl+Page Down go to the next page, with Shift or Page Up back.
+            int step = 0;
+            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_PageDown)
+                step = (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
+            else if (key->key() == Qt::Key_Backtab || key->key() == Qt::Key_PageUp)
+                step = -1;
+            if (step != 0) {
+                SetPage((m_page + step + 3) % 3);
+                m_tabs->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+        }
+        switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:

@@ -10,6 +10,7 @@
 
 class CCircleChart;
 class CDropButton;
+class QTabBar;
 class CSkinButton;
 class CSkinRadioButton;
 class CSliderOption;
@@ -55,6 +56,8 @@ public:
     CDropButton *TimeZoneBox() const { return m_timeZone; }
     CSkinButton *OkButton() const { return m_ok; }
     CSkinButton *CancelButton() const { return m_cancel; }
+    // The three page tabs, for the keyboard and assistive technology (the dialog paints them).
+    QTabBar *PageTabs() const { return m_tabs; }
 
     // OK, Enter and Space.
     void Save();
@@ -71,6 +74,9 @@ private:
     void load();
     void showRules();
     void showPageControls();
+    void createGroups();
+    void orderTabStops();
+    void describeStorage();
     void message(int stringId);
     void paintTabs(QPainter &painter);
     void paintLabels(QPainter &painter);
@@ -87,6 +93,7 @@ private:
     CDropButton *m_timeZone = nullptr;
     CSkinButton *m_ok = nullptr;
     CSkinButton *m_cancel = nullptr;
+    QTabBar *m_tabs = nullptr;
     QFont m_labelFont;
     QFont m_tabFont;
 };

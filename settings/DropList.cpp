@@ -3,9 +3,9 @@
 #include "ControlId.h"
 #include "UserMessage.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -17,25 +17,31 @@ constexpr int kTextRole = Qt::UserRole + 1; // the row's text as given, ampersan
 class CDropRowDelegate : public QStyledItemDelegate
 {
 public:
-    explicit CDropRowDelegate(CDropList *list)
+    CDropRowDelegate(CDropButton *box, CPopupList *list)
         : QStyledItemDelegate(list)
+        , m_box(box)
         , m_list(list)
     {}
+
+    QColor listColour = Qt::white;
+    QColor selectionColour = QColor(247, 247, 239);
+    int rowHeight = 16;
+    QFont normal;
+    QFont bold;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
     {
-        const int row = index.row();
-        const DropListItemRecord record = m_list->Record(row);
+        const DropListItemRecord record = m_box->Record(index.row());
         const bool selected = (option.state & QStyle::State_Selected) && !record.heading;
         const QRect cell = option.rect;
         painter->save();
-        painter->fillRect(cell, selected ? m_list->m_selectionColour : m_list->m_listColour);
+        painter->fillRect(cell, selected ? selectionColour : listColour);
         painter->setPen(selected ? record.selectedTextColour : record.textColour);
-        const QFont &font = record.heading ? m_list->m_bold : m_list->m_normal;
+        const QFont &font = record.heading ? bold : normal;
         painter->setFont(font);
         const QRect textRect(cell.left() + 4, cell.top(), qMax(0, cell.width() - 9), cell.height());
-        const QString text = PrefixProcessed(m_list->ItemText(row));
+        const QString text = index.data(Qt::DisplayRole).toString();
         const QFontMetrics metrics(font);
         if (!record.heading) {
             painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
@@ -53,174 +59,93 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
     {
-        return QSize(m_list->viewport()->width(), m_list->m_rowHeight);
+        return QSize(m_list->viewport()->width(), rowHeight);
     }
 
 private:
-    CDropList *m_list;
+    CDropButton *m_box;
+    CPopupList *m_list;
 };
 
 // ---------------------------------------------------------------------------------------------
+// The box to assistive technology: a combo box whose value is the choice it shows and whose
+// child is its list. The list is a pop-up window of its own, which the application's tree
+// leaves out; as the box's child its rows can be read even while it is closed.
 
-CDropList::CDropList(CDropButton *box, QWidget *parent)
-    : QListWidget(parent)
-    , m_box(box)
+class CDropButtonAccessible : public QAccessibleWidget
 {
-    ::SetControlId(this, kDropListControlId);
-    setItemDelegate(new CDropRowDelegate(this));
-    setUniformItemSizes(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    setFrameShape(QFrame::Box);
-    setLineWidth(1);
-    setMouseTracking(true);
-    // The row under the mouse is the one a click or Enter chooses.
-    connect(this, &QListWidget::entered, this, [this](const QModelIndex &index) {
-        if (index.isValid())
-            setCurrentRow(index.row());
-    });
-    connect(this, &QListWidget::clicked, this, [this](const QModelIndex &index) {
-        if (index.isValid()) {
-            setCurrentRow(index.row());
-            ChooseCurrent();
-        }
-    });
-}
+public:
+    explicit CDropButtonAccessible(CDropButton *box)
+        : QAccessibleWidget(box, QAccessible::ComboBox)
+    {}
 
-void CDropList::AddItem(const QString &text, const DropListItemRecord &record)
-{
-    auto *item = new QListWidgetItem(PrefixProcessed(text), this);
-    item->setData(kTextRole, text);
-    m_records.append(record);
-}
-
-QString CDropList::ItemText(int row) const
-{
-    const QListWidgetItem *it = item(row);
-    return it ? it->data(kTextRole).toString() : QString();
-}
-
-DropListItemRecord CDropList::Record(int row) const
-{
-    return m_records.value(row);
-}
-
-void CDropList::SetListColour(const QColor &colour)
-{
-    m_listColour = colour;
-    QPalette p = palette();
-    p.setColor(QPalette::Base, colour);
-    p.setColor(QPalette::Window, colour);
-    setPalette(p);
-    viewport()->update();
-}
-
-void CDropList::SetSelectionColour()
-{
-    m_selectionColour = QColor(200, 200, 200);
-    viewport()->update();
-}
-
-void CDropList::SetRowHeight(int height)
-{
-    m_rowHeight = qMax(1, height);
-    doItemsLayout();
-}
-
-void CDropList::SetFonts(const QFont &normal)
-{
-    m_normal = normal;
-    m_bold = normal;
-    m_bold.setWeight(QFont::Bold);
-    setFont(normal);
-}
-
-void CDropList::ChooseCurrent()
-{
-    const int row = currentRow();
-    if (row < 0 || Record(row).heading)
-        return;
-    m_box->OnChoice(row);
-}
-
-void CDropList::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        ChooseCurrent();
-        return;
-    case Qt::Key_Escape:
-    case Qt::Key_F4:
-        m_box->Close();
-        return;
-    default:
-        QListWidget::keyPressEvent(event);
+    int childCount() const override { return box()->List() ? 1 : 0; }
+    QAccessibleInterface *child(int index) const override
+    {
+        CPopupList *list = box()->List();
+        return index == 0 && list ? QAccessible::queryAccessibleInterface(list) : nullptr;
     }
-}
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && box()->List() && child->object() == box()->List() ? 0 : -1;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return PrefixProcessed(box()->text());
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = box()->IsOpen();
+        s.collapsed = !box()->IsOpen();
+        return s;
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{showMenuAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == showMenuAction() || action == pressAction())
+            box()->IsOpen() ? box()->Close() : box()->Open();
+        else
+            QAccessibleWidget::doAction(action);
+    }
 
-void CDropList::focusOutEvent(QFocusEvent *event)
+private:
+    CDropButton *box() const { return static_cast<CDropButton *>(widget()); }
+};
+
+namespace {
+QAccessibleInterface *dropButtonAccessible(const QString &className, QObject *object)
 {
-    QListWidget::focusOutEvent(event);
-    // A pop-up keeps the keyboard while it is open; losing it means another window took over.
-    if (event->reason() == Qt::ActiveWindowFocusReason)
-        m_box->Close();
+    if (className == QLatin1String("CDropButton") && object && object->isWidgetType())
+        return new CDropButtonAccessible(static_cast<CDropButton *>(object));
+    return nullptr;
 }
-
-// ---------------------------------------------------------------------------------------------
-
-CListWnd::CListWnd(CDropButton *box)
-    : QWidget(box, Qt::Popup | Qt::FramelessWindowHint)
-    , m_box(box)
-{
-    // A press on the box while the list is open only closes it (it is not replayed on the box,
-    // which would open it again).
-    setAttribute(Qt::WA_NoMouseReplay);
-    setMouseTracking(true);
-    m_list = new CDropList(box, this);
-    resize(200, 200);
-}
-
-void CListWnd::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    m_list->setGeometry(rect());
-}
-
-void CListWnd::mouseMoveEvent(QMouseEvent *event)
-{
-    // The open list keeps the mouse; once it leaves both the list and its box, the list closes.
-    const QPoint global = event->globalPosition().toPoint();
-    const QRect boxRect(m_box->mapToGlobal(QPoint(0, 0)), m_box->size());
-    if (!rect().contains(event->position().toPoint()) && !boxRect.contains(global))
-        m_box->Close();
-    QWidget::mouseMoveEvent(event);
-}
-
-void CListWnd::hideEvent(QHideEvent *event)
-{
-    QWidget::hideEvent(event);
-    // Closed without a choice: the list goes back to the last one.
-    m_box->SelectItem(m_list->CurrentPosition());
-    m_box->setHot(m_box->underMouse());
-    m_box->update();
-}
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 
 CDropButton::CDropButton(QWidget *parent)
     : QAbstractButton(parent)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(dropButtonAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setFocusPolicy(Qt::StrongFocus);
 }
 
 CDropButton::~CDropButton()
 {
-    // The pop-up hides while it is destroyed; it must find the box whole and without a list.
-    CListWnd *list = m_listWnd;
-    m_listWnd = nullptr;
+    // The list hides while it is destroyed; it must find the box whole and without a list.
+    CPopupList *list = m_list;
+    m_list = nullptr;
     delete list;
 }
 
@@ -256,11 +181,28 @@ bool CDropButton::Create(const QFont *font, const QColor &boxColour, const QStri
     setGeometry(rect);
     setVisible(true);
 
-    m_listWnd = new CListWnd(this);
-    CDropList *list = m_listWnd->List();
-    list->SetFonts(m_font);
-    list->SetRowHeight(rowHeight);
-    list->SetListColour(listColour.isValid() ? listColour : QColor(Qt::white));
+    m_list = new CPopupList(this);
+    ::SetControlId(m_list, kDropListControlId);
+    m_rows = new CDropRowDelegate(this, m_list);
+    m_rows->normal = m_font;
+    m_rows->bold = m_font;
+    m_rows->bold.setWeight(QFont::Bold);
+    m_rows->rowHeight = qMax(1, rowHeight);
+    m_list->setItemDelegate(m_rows);
+    m_list->setFont(m_font);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    m_list->setFrameShape(QFrame::Box);
+    m_list->setLineWidth(1);
+    m_list->SetCompanion(this);
+    m_list->SetPressPicksRow(true);
+    m_list->resize(200, 200);
+    connect(m_list, &CPopupList::chosen, this, [this](int row) {
+        if (row > 0)
+            OnChoice(row - 1);
+    });
+    connect(m_list, &CPopupList::closed, this, &CDropButton::listClosed);
+    SetListColour(listColour.isValid() ? listColour : QColor(Qt::white));
     return true;
 }
 
@@ -269,68 +211,121 @@ int CDropButton::ControlId() const
     return ControlIdOf(this);
 }
 
-CDropList *CDropButton::List() const
-{
-    return m_listWnd ? m_listWnd->List() : nullptr;
-}
-
 void CDropButton::AddItem(const QString &text, const DropListItemRecord &record)
 {
-    if (CDropList *list = List())
-        list->AddItem(text, record);
+    if (!m_list)
+        return;
+    m_records.append(record);
+    QListWidgetItem *row = m_list->AddRow(PrefixProcessed(text));
+    row->setData(kTextRole, text);
+    if (record.heading)
+        row->setFlags(row->flags() & ~Qt::ItemIsSelectable);
+}
+
+QString CDropButton::ItemText(int row) const
+{
+    const QListWidgetItem *item = m_list ? m_list->item(row) : nullptr;
+    return item ? item->data(kTextRole).toString() : QString();
+}
+
+DropListItemRecord CDropButton::Record(int row) const
+{
+    return m_records.value(row);
+}
+
+void CDropButton::SetListColour(const QColor &colour)
+{
+    if (!m_list)
+        return;
+    m_rows->listColour = colour;
+    QPalette p = m_list->palette();
+    p.setColor(QPalette::Base, colour);
+    p.setColor(QPalette::Window, colour);
+    m_list->setPalette(p);
+    m_list->viewport()->update();
+}
+
+void CDropButton::SetSelectionColour()
+{
+    if (!m_list)
+        return;
+    m_rows->selectionColour = QColor(200, 200, 200);
+    m_list->viewport()->update();
+}
+
+QColor CDropButton::ListColour() const
+{
+    return m_rows ? m_rows->listColour : QColor();
+}
+
+QColor CDropButton::SelectionColour() const
+{
+    return m_rows ? m_rows->selectionColour : QColor();
+}
+
+int CDropButton::RowHeight() const
+{
+    return m_rows ? m_rows->rowHeight : 0;
 }
 
 void CDropButton::SelectItem(int position)
 {
-    CDropList *list = List();
-    if (!list || position < 0 || position >= list->count())
+    if (!m_list || position < 0 || position >= m_list->count())
         return;
-    list->SetCurrentPosition(position);
-    list->setCurrentRow(position);
-    list->scrollToItem(list->item(position), QAbstractItemView::PositionAtTop);
+    m_position = position;
+    m_list->setCurrentRow(position);
+    m_list->scrollToItem(m_list->item(position), QAbstractItemView::PositionAtTop);
 }
 
 bool CDropButton::IsOpen() const
 {
-    return m_listWnd && m_listWnd->isVisible();
+    return m_list && m_list->isVisible();
 }
 
 void CDropButton::Open()
 {
-    if (!m_listWnd || IsOpen())
+    if (!m_list || IsOpen())
         return;
     PostUserMessage(parentWidget(), kDropOpenedCode, 50000, ControlId());
-    CDropList *list = List();
-    const int height = DropListHeight(list->count(), list->RowHeight(), m_listHeightLimit);
+    const int height = DropListHeight(m_list->count(), RowHeight(), m_listHeightLimit);
     // Below the box, overlapping its bottom line, as wide as the box; one pixel more for the
     // list's border.
     const QPoint topLeft = mapToGlobal(QPoint(0, this->height() - 1));
-    m_listWnd->setGeometry(QRect(topLeft, QSize(width(), height + 1)));
-    SelectItem(list->CurrentPosition());
-    m_listWnd->show();
-    m_listWnd->activateWindow();
-    list->setFocus(Qt::PopupFocusReason);
+    SelectItem(m_position);
+    m_list->Popup(QRect(topLeft, QSize(width(), height + 1)));
+    SelectItem(m_position);
     update();
 }
 
 void CDropButton::Close()
 {
     if (IsOpen())
-        m_listWnd->hide();
+        m_list->hide();
 }
 
 void CDropButton::OnChoice(int position)
 {
-    CDropList *list = List();
-    if (!list)
+    if (!m_list || position < 0 || position >= m_list->count())
         return;
-    list->SetCurrentPosition(position);
+    m_position = position;
     Close();
     if (m_showsChoice) {
-        setText(list->ItemText(position));
+        setText(ItemText(position));
         update();
+        QAccessibleValueChangeEvent changed(this, PrefixProcessed(text()));
+        QAccessible::updateAccessibility(&changed);
     }
     PostUserMessage(parentWidget(), kDropChosenCode, position, ControlId());
+}
+
+void CDropButton::listClosed()
+{
+    if (!m_list)
+        return;
+    // Closed without a choice: the list goes back to the last one.
+    SelectItem(m_position);
+    setHot(underMouse());
+    update();
 }
 
 void CDropButton::setHot(bool hot)
@@ -359,7 +354,7 @@ void CDropButton::focusInEvent(QFocusEvent *event)
 {
     QAbstractButton::focusInEvent(event);
     if (IsOpen())
-        List()->setFocus(Qt::PopupFocusReason);
+        m_list->setFocus(Qt::PopupFocusReason);
 }
 
 void CDropButton::mousePressEvent(QMouseEvent *event)
@@ -381,8 +376,7 @@ void CDropButton::mouseReleaseEvent(QMouseEvent *event)
 
 void CDropButton::keyPressEvent(QKeyEvent *event)
 {
-    const bool altDown = event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier);
-    if (event->key() == Qt::Key_F4 || altDown || event->key() == Qt::Key_Down) {
+    if (event->key() == Qt::Key_F4 || event->key() == Qt::Key_Down) {
         Open();
         return;
     }

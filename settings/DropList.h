@@ -2,19 +2,19 @@
 
 #include "DropListMath.h"
 #include "NotificationCodes.h"
+#include "PopupList.h"
 
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
-#include <QListWidget>
-#include <QPointer>
+#include <QList>
 
-class CDropButton;
+class CDropRowDelegate;
 
 // Notifications the drop-down posts to the box's parent.
-constexpr int kDropChosenCode = notify::kDropDownChosen; // value: the position; record: box id
+constexpr int kDropChosenCode = notify::kDropDownChosen;  // value: the position; record: box id
 constexpr int kDropOpenedCode = notify::kDropDownOpening; // value: 50000
-constexpr int kDropListControlId = 1125; // the list inside the pop-up
+constexpr int kDropListControlId = 1125;                  // the list of the pop-up
 
 // One row's record: a heading row is drawn bold with a line after it and cannot be chosen.
 struct DropListItemRecord
@@ -24,76 +24,12 @@ struct DropListItemRecord
     QColor selectedTextColour = Qt::black;
 };
 
-// The list of the drop-down: rows of one fixed height drawn in plain colours, the row under
-// the mouse or moved to with the keys highlighted. A click or Enter chooses the highlighted
-// row; Escape closes the pop-up and keeps the last choice.
-class CDropList : public QListWidget
-{
-    Q_OBJECT
-public:
-    explicit CDropList(CDropButton *box, QWidget *parent);
-
-    void AddItem(const QString &text, const DropListItemRecord &record);
-    QString ItemText(int row) const;
-    DropListItemRecord Record(int row) const;
-
-    void SetListColour(const QColor &colour);
-    QColor ListColour() const { return m_listColour; }
-    // The selection brush becomes RGB(200,200,200).
-    void SetSelectionColour();
-    QColor SelectionColour() const { return m_selectionColour; }
-
-    void SetRowHeight(int height);
-    int RowHeight() const { return m_rowHeight; }
-    void SetFonts(const QFont &normal);
-    const QFont &NormalFont() const { return m_normal; }
-    const QFont &BoldFont() const { return m_bold; }
-
-    // The last committed choice.
-    int CurrentPosition() const { return m_position; }
-    void SetCurrentPosition(int position) { m_position = position; }
-
-    // Chooses the highlighted row (as a click on it would).
-    void ChooseCurrent();
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-
-private:
-    friend class CDropRowDelegate;
-    CDropButton *m_box;
-    QList<DropListItemRecord> m_records;
-    QColor m_listColour = Qt::white;
-    QColor m_selectionColour = QColor(247, 247, 239);
-    int m_rowHeight = 16;
-    int m_position = 0;
-    QFont m_normal;
-    QFont m_bold;
-};
-
-// The pop-up window that holds the list, below the box; it closes on a choice, a press outside
-// it, the mouse leaving both it and the box, or when it loses the keyboard.
-class CListWnd : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit CListWnd(CDropButton *box);
-
-    CDropList *List() const { return m_list; }
-
-protected:
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-
-private:
-    CDropButton *m_box;
-    CDropList *m_list;
-};
-
 // The drop-down's box: a flat button that shows the current choice and a small down arrow, and
-// opens the list below itself when pressed.
+// opens its list below itself when pressed (or with Down, Alt+Down or F4). The list is the
+// player's pop-up list with rows of one fixed height drawn in plain colours; the row under the
+// mouse or moved to with the keys is highlighted, and a click or Enter chooses it. It closes
+// on a choice, Escape, a press outside it, the mouse leaving both it and the box, or when it
+// loses the keyboard; closed without a choice it goes back to the last one.
 class CDropButton : public QAbstractButton
 {
     Q_OBJECT
@@ -112,15 +48,29 @@ public:
     // Scrolls the list to the position and selects it; it becomes the current choice.
     void SelectItem(int position);
 
+    // The list's background (and its rows'); the selection colour becomes RGB(200,200,200).
+    void SetListColour(const QColor &colour);
+    void SetSelectionColour();
+    QColor ListColour() const;
+    QColor SelectionColour() const;
+
     int ControlId() const;
     bool IsHot() const { return m_hot; }
     bool IsOpen() const;
     void Open();
     void Close();
-    CListWnd *ListWindow() const { return m_listWnd; }
-    CDropList *List() const;
+    // The pop-up list (a window of its own).
+    CPopupList *List() const { return m_list; }
+    CPopupList *ListWindow() const { return m_list; }
     int ListHeightLimit() const { return m_listHeightLimit; }
+    int RowHeight() const;
     void SetShowsChoice(bool shows) { m_showsChoice = shows; }
+
+    // The row's text as given (ampersands doubled) and its record.
+    QString ItemText(int row) const;
+    DropListItemRecord Record(int row) const;
+    // The last committed choice.
+    int CurrentPosition() const { return m_position; }
 
     // A row of the list was chosen: the box shows it and tells its parent.
     void OnChoice(int position);
@@ -135,16 +85,19 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
 
 private:
-    friend class CListWnd;
     void setHot(bool hot);
+    void listClosed();
 
     bool m_showsChoice = true;
     bool m_hot = false;
     int m_listHeightLimit = kDropListHeightLimit;
+    int m_position = 0;
     QFont m_font;
     QColor m_boxColour;
     QColor m_hotBoxColour;
     QColor m_textColour = Qt::black;
     QColor m_hotTextColour = Qt::black;
-    CListWnd *m_listWnd = nullptr;
+    CPopupList *m_list = nullptr;
+    CDropRowDelegate *m_rows = nullptr;
+    QList<DropListItemRecord> m_records;
 };

@@ -5,13 +5,25 @@
 #include "SkinImages.h"
 #include "UserMessage.h"
 
+#include <QButtonGroup>
 #include <QMouseEvent>
 #include <QPainter>
 
 CSkinRadioButton::CSkinRadioButton(QWidget *parent, int controlId)
-    : QWidget(parent)
+    : QAbstractButton(parent)
 {
     ::SetControlId(this, controlId);
+    setCheckable(true);
+    setAutoExclusive(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // A click checks the mark (an exclusive group keeps a checked mark checked) between
+    // pressed and clicked, and reports once, at clicked.
+    connect(this, &QAbstractButton::pressed, this, [this] { m_clicking = true; });
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        m_clicking = false;
+        post();
+    });
+    connect(this, &QAbstractButton::toggled, this, &CSkinRadioButton::onToggled);
 }
 
 int CSkinRadioButton::ControlId() const
@@ -32,7 +44,24 @@ void CSkinRadioButton::SetImages(int imageA, int imageB)
 
 void CSkinRadioButton::SetChecked(bool checked)
 {
-    m_checked = checked;
+    m_ownerSetting = true;
+    if (!checked && isChecked()) {
+        // An exclusive group refuses to clear its checked button; the owner may.
+        if (QButtonGroup *buttons = group()) {
+            const bool exclusive = buttons->exclusive();
+            buttons->setExclusive(false);
+            setChecked(false);
+            buttons->setExclusive(exclusive);
+        } else {
+            const bool exclusive = autoExclusive();
+            setAutoExclusive(false);
+            setChecked(false);
+            setAutoExclusive(exclusive);
+        }
+    } else {
+        setChecked(checked);
+    }
+    m_ownerSetting = false;
     update();
 }
 
@@ -53,11 +82,12 @@ void CSkinRadioButton::paintEvent(QPaintEvent *)
 {
     if (m_mode != 1 && m_mode != 2)
         return;
+    const bool checked = isChecked();
     const SkinImage &a = CSkinImages::Get(m_imageA);
     const SkinImage &b = CSkinImages::Get(m_imageB);
-    const SkinImage &source = (m_mode == 2 && !m_checked) ? b : a;
+    const SkinImage &source = (m_mode == 2 && !checked) ? b : a;
     const QRect from =
-        SourceRect(m_mode, m_checked, QSize(a.width, a.height), QSize(b.width, b.height));
+        SourceRect(m_mode, checked, QSize(a.width, a.height), QSize(b.width, b.height));
     if (source.isNull() || from.isEmpty())
         return;
     QPainter painter(this);
@@ -70,8 +100,41 @@ void CSkinRadioButton::mousePressEvent(QMouseEvent *event)
         event->ignore();
         return;
     }
-    m_checked = true;
-    PostUserMessage(parentWidget(), notify::kRadio, ControlId());
-    update();
+    // The press is the click: it checks the mark and reports at once.
+    click();
     event->accept();
+}
+
+void CSkinRadioButton::post()
+{
+    PostUserMessage(parentWidget(), notify::kRadio, ControlId());
+}
+
+void CSkinRadioButton::onToggled(bool checked)
+{
+    if (!checked)
+        return;
+    updateTabStops();
+    // Checked by other means than a click or the owner (the toggle action of assistive
+    // technology): the owner hears of it as of a press.
+    if (!m_clicking && !m_ownerSetting)
+        post();
+}
+
+void CSkinRadioButton::updateTabStops()
+{
+    // Tab reaches a group at its checked mark; the arrow keys move within the group.
+    QList<QAbstractButton *> peers;
+    if (QButtonGroup *buttons = group()) {
+        peers = buttons->buttons();
+    } else if (autoExclusive() && parentWidget()) {
+        const auto siblings =
+            parentWidget()->findChildren<CSkinRadioButton *>(QString(), Qt::FindDirectChildrenOnly);
+        for (CSkinRadioButton *sibling : siblings) {
+            if (sibling->autoExclusive() && !sibling->group())
+                peers.append(sibling);
+        }
+    }
+    for (QAbstractButton *peer : std::as_const(peers))
+        peer->setFocusPolicy(peer == this ? Qt::StrongFocus : Qt::ClickFocus);
 }

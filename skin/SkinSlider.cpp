@@ -5,14 +5,21 @@
 #include "SkinImages.h"
 #include "UserMessage.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 
 CSkinSlider::CSkinSlider(QWidget *parent, int controlId)
-    : QWidget(parent)
+    : QAbstractSlider(parent)
 {
     ::SetControlId(this, controlId);
+    setOrientation(Qt::Horizontal);
+    setFocusPolicy(Qt::StrongFocus);
+    // Disabled, it keeps presses to itself rather than passing them to the window below.
+    setAttribute(Qt::WA_NoMousePropagation);
+    showPosition();
+    connect(this, &QAbstractSlider::valueChanged, this, &CSkinSlider::onValueChanged);
 }
 
 int CSkinSlider::ControlId() const
@@ -31,9 +38,16 @@ void CSkinSlider::SetKnobImage(int imageId)
     m_model.SetKnobWidth(CSkinImages::Width(imageId));
 }
 
+void CSkinSlider::SetRange(int minimum, int maximum)
+{
+    m_model.SetRange(minimum, maximum);
+    showPosition();
+}
+
 void CSkinSlider::SetSliderEnabled(bool enabled)
 {
     m_model.SetEnabled(enabled);
+    setEnabled(enabled);
     update();
 }
 
@@ -41,8 +55,30 @@ bool CSkinSlider::SetPos(int value)
 {
     if (!m_model.SetPos(value))
         return false;
+    showPosition();
     update();
     return true;
+}
+
+void CSkinSlider::showPosition()
+{
+    m_showing = true;
+    setRange(m_model.Minimum(), m_model.Maximum());
+    setValue(m_model.Position());
+    m_showing = false;
+}
+
+void CSkinSlider::onValueChanged(int value)
+{
+    if (m_showing)
+        return;
+    // The keys or assistive technology moved the slider.
+    if (!m_model.SetPos(value)) {
+        showPosition();
+        return;
+    }
+    post(value);
+    update();
 }
 
 void CSkinSlider::post(int position)
@@ -57,14 +93,15 @@ void CSkinSlider::post(int position)
 void CSkinSlider::resizeEvent(QResizeEvent *event)
 {
     m_model.SetWidth(width());
-    QWidget::resizeEvent(event);
+    QAbstractSlider::resizeEvent(event);
 }
 
 void CSkinSlider::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
-        return QWidget::mousePressEvent(event);
+        return QAbstractSlider::mousePressEvent(event);
     if (const auto position = m_model.Press(event->position().toPoint().x())) {
+        showPosition();
         post(*position);
         update();
     }
@@ -73,6 +110,7 @@ void CSkinSlider::mousePressEvent(QMouseEvent *event)
 void CSkinSlider::mouseMoveEvent(QMouseEvent *event)
 {
     if (const auto position = m_model.Move(event->position().toPoint().x())) {
+        showPosition();
         post(*position);
         update();
     }
@@ -87,7 +125,22 @@ void CSkinSlider::mouseReleaseEvent(QMouseEvent *event)
 void CSkinSlider::moveEvent(QMoveEvent *event)
 {
     update();
-    QWidget::moveEvent(event);
+    QAbstractSlider::moveEvent(event);
+}
+
+void CSkinSlider::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_model.IsEnabled()) {
+        event->ignore();
+        return;
+    }
+    QAbstractSlider::keyPressEvent(event);
+}
+
+void CSkinSlider::wheelEvent(QWheelEvent *event)
+{
+    // The wheel belongs to the window (the slider reacts to the mouse's buttons only).
+    event->ignore();
 }
 
 void CSkinSlider::paintEvent(QPaintEvent *)

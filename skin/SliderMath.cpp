@@ -253,6 +253,28 @@ std::optional<SliderOptionRecord> SliderOptionModel::Move(int x, int controlId)
     return std::nullopt;
 }
 
+std::optional<SliderOptionRecord> SliderOptionModel::StepKnob(Target knob, int step, int controlId)
+{
+    const int lastStep = m_max - 1;
+    if (knob == First || (knob == Second && !m_dual)) {
+        const int highest = m_dual ? m_secondStep - 1 : lastStep;
+        step = std::clamp(step, 1, std::max(1, highest));
+        if (step == m_firstStep)
+            return std::nullopt;
+        m_firstStep = step;
+        m_firstX = knobXForStep(m_firstStep);
+    } else if (knob == Second) {
+        step = std::clamp(step, std::min(m_firstStep + 1, lastStep), lastStep);
+        if (step == m_secondStep)
+            return std::nullopt;
+        m_secondStep = step;
+        m_secondX = knobXForStep(m_secondStep);
+    } else {
+        return std::nullopt;
+    }
+    return SliderOptionRecord{m_firstStep, m_secondStep, m_dual ? 0 : 1, controlId};
+}
+
 void SliderOptionModel::Release()
 {
     m_dragging = false;

@@ -112,6 +112,10 @@ public:
     std::optional<SliderOptionRecord> Move(int x, int controlId);
     void Release();
 
+    // Keys: puts a knob on a step, kept where dragging would keep it (within steps 1 to 9,
+    // and the two knobs at least one step apart). The record to post when the knob moved.
+    std::optional<SliderOptionRecord> StepKnob(Target knob, int step, int controlId);
+
     bool IsDual() const { return m_dual; }
     int FirstStep() const { return m_firstStep; }
     int SecondStep() const { return m_secondStep; }

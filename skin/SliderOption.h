@@ -2,12 +2,17 @@
 
 #include "SliderMath.h"
 
-#include <QWidget>
+#include <QAbstractSlider>
 
 // The ratio slider: a track of ten steps with one knob, or two knobs that split 100 % into
 // three shares. Dragging keeps the knobs within steps 1 to 9 and posts code 6 with the record
 // {first step, second step, single, control id}.
-class CSliderOption : public QWidget
+//
+// Its value (QAbstractSlider, 0-100 in tens) is the first knob's share. The arrow and
+// Home / End keys move the first knob, with Shift the second one; assistive technology sets
+// the first knob's share. Each knob stays where dragging would keep it, and every move
+// reports like a drag.
+class CSliderOption : public QAbstractSlider
 {
     Q_OBJECT
 public:
@@ -27,9 +32,15 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void post(const SliderOptionRecord &record);
+    void stepKnob(SliderOptionModel::Target knob, int step);
+    void showFirstStep();
+    void onValueChanged(int value);
 
     SliderOptionModel m_model;
+    bool m_showing = false; // the value follows the model; not a change of the user's
 };

@@ -1,13 +1,16 @@
 #include "DlgOption.h"
+#include "AccessibleControls.h"
 #include "CircleChart.h"
 #include "DropList.h"
 #include "SkinButton.h"
 #include "SkinRadioButton.h"
 #include "SliderOption.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -143,7 +146,7 @@ TEST_F(OptionDialog, RepairsOutOfRangeCodesAndWritesThemBack)
     Open();
     EXPECT_TRUE(dialog->Rules().IsLoaded());
     EXPECT_EQ(dialog->TimeZoneBox()->text(), QStringLiteral("(GMT+09:00) Seoul"));
-    EXPECT_EQ(dialog->TimeZoneBox()->List()->CurrentPosition(), 76);
+    EXPECT_EQ(dialog->TimeZoneBox()->CurrentPosition(), 76);
     EXPECT_TRUE(Checked(1062));
     EXPECT_FALSE(Checked(1065));
     EXPECT_TRUE(Checked(1064));
@@ -488,10 +491,74 @@ TEST_F(OptionDialog, TabsShowTheirPagesControls)
     EXPECT_TRUE(dialog->TimeZoneBox()->isVisible());
     EXPECT_TRUE(dialog->Chart()->isVisible());
     EXPECT_TRUE(dialog->OkButton()->isVisible());
-    // Every control can be named by assistive technology.
-    for (QWidget *child : dialog->Client()->findChildren<QWidget *>()) {
-        if (child->parentWidget() == dialog->Client()) {
-            EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className();
-        }
+    // Every control, on every page, with its role, name, value and checked state.
+    // The page's radios, OK, Cancel and the page tabs; the slider, time zone and chart.
+    const int shown[3] = {13 + 3, 10 + 3, 4 + 3 + 3};
+    for (int page = 0; page < 3; ++page) {
+        dialog->SetPage(page);
+        EXPECT_EQ(ExpectAccessibleControls(dialog.get()), shown[page]) << page;
     }
+    QAccessibleInterface *slider = QAccessible::queryAccessibleInterface(dialog->Slider());
+    EXPECT_EQ(slider->text(QAccessible::Description),
+              QStringLiteral("Normal : 40%, Event : 30%, Parking : 30%"));
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(dialog->Radio(1040))->text(QAccessible::Description),
+        QStringLiteral("Recording Quality"));
+}
+
+TEST_F(OptionDialog, KeyboardWalksThePagesAndGroupsAndOkWritesTheChange)
+{
+    WriteRecord(FileTypeRecord());
+    Open();
+    dialog->activateWindow();
+    const auto focused = [] { return QApplication::focusWidget(); };
+    const auto key = [&focused](int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(focused(), Qt::Key(k), modifiers);
+        QCoreApplication::processEvents();
+    };
+    const QImage untouched = dialog->grab().toImage();
+
+    // The page tabs: the arrows and Ctrl+Tab turn the pages; nothing else changes looks.
+    dialog->PageTabs()->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Right);
+    EXPECT_EQ(dialog->CurrentPage(), 1);
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(dialog->CurrentPage(), 2);
+    key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_Left);
+    EXPECT_EQ(dialog->CurrentPage(), 0);
+    EXPECT_EQ(dialog->grab().toImage(), untouched);
+
+    // Tab stops at each group's checked mark: quality, frame rate, brightness, shock sensing.
+    const int stops[] = {1039, 1042, 1044, 1048, 1066};
+    for (int id : stops) {
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focused(), dialog->Radio(id)) << id;
+    }
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    key(Qt::Key_Left); // shock sensing: Normal -> Insensitive, as a click would
+    EXPECT_TRUE(Checked(1047));
+    EXPECT_FALSE(Checked(1048));
+    EXPECT_EQ(Record().driveShockSensitivity, 1);
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    key(Qt::Key_Right); // brightness: Bright
+    EXPECT_EQ(Record().brightness, 1);
+
+    // On the last page the slider moves with the keys like a drag.
+    key(Qt::Key_PageDown, Qt::ControlModifier);
+    key(Qt::Key_PageDown, Qt::ControlModifier);
+    ASSERT_EQ(dialog->CurrentPage(), 2);
+    dialog->Slider()->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Left);
+    EXPECT_EQ(Ratios(), (QList<int>{30, 40, 30}));
+
+    key(Qt::Key_Return); // the dialog's own key: OK
+    EXPECT_EQ(Finish(), CDlgOption::kSavedResult);
+    EXPECT_EQ(messages, QList<int>{503});
+    CameraSettings expected = FileTypeRecord();
+    expected.driveShockSensitivity = 1;
+    expected.brightness = 1;
+    expected.ratioNormal = 30;
+    expected.ratioEvent = 40;
+    EXPECT_EQ(FileBytes(), CameraSettingsToBytes(expected));
 }

@@ -4,6 +4,7 @@
 #include "OptionRules.h"
 #include "UserMessage.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <QTest>
@@ -108,7 +109,7 @@ TEST(DropList, OpensBelowTheBoxWithTheHeightRule)
     EXPECT_EQ(popup.size(), QSize(247, 101));
     EXPECT_EQ(popup.topLeft(), box->mapToGlobal(QPoint(0, 23)));
     EXPECT_TRUE(box->List()->verticalScrollBar()->isVisible());
-    EXPECT_EQ(box->List()->CurrentPosition(), 76);
+    EXPECT_EQ(box->CurrentPosition(), 76);
     EXPECT_EQ(box->List()->currentRow(), 76);
     // The opening is announced to the box's parent.
     QCoreApplication::processEvents();
@@ -125,7 +126,7 @@ TEST(DropList, KeyboardChoosesAndEscapeKeepsTheChoice)
     ZoneBox z;
     CDropButton *box = z.box;
     QTest::mouseClick(box, Qt::LeftButton);
-    CDropList *list = box->List();
+    CPopupList *list = box->List();
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(list->currentRow(), 78);
@@ -146,7 +147,7 @@ TEST(DropList, KeyboardChoosesAndEscapeKeepsTheChoice)
     QCoreApplication::processEvents();
     EXPECT_EQ(z.Choices(), QList<qint64>{4});
     EXPECT_EQ(box->text(), QStringLiteral("(GMT-08:00) Pacific Time (US && Canada)"));
-    EXPECT_EQ(list->CurrentPosition(), 4);
+    EXPECT_EQ(box->CurrentPosition(), 4);
     // Shown with one ampersand in the list (and so to assistive technology).
     EXPECT_EQ(list->item(4)->text(), QStringLiteral("(GMT-08:00) Pacific Time (US & Canada)"));
 
@@ -163,7 +164,7 @@ TEST(DropList, MouseScrollsAndChooses)
     ZoneBox z;
     CDropButton *box = z.box;
     QTest::mouseClick(box, Qt::LeftButton);
-    CDropList *list = box->List();
+    CPopupList *list = box->List();
     QScrollBar *bar = list->verticalScrollBar();
     const int before = bar->value();
     const QPoint inside(50, 50);
@@ -185,6 +186,36 @@ TEST(DropList, MouseScrollsAndChooses)
     ASSERT_TRUE(box->IsOpen());
     box->Close();
     EXPECT_FALSE(box->IsOpen());
+}
+
+TEST(DropList, AssistiveTechnologySeesAComboBoxWithItsRows)
+{
+    ZoneBox z;
+    CDropButton *box = z.box;
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(box);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::ComboBox);
+    EXPECT_TRUE(iface->state().collapsed);
+    // The list is a pop-up window of its own, yet its rows are the box's to read.
+    ASSERT_EQ(iface->childCount(), 1);
+    QAccessibleInterface *list = iface->child(0);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(iface->indexOfChild(list), 0);
+    ASSERT_EQ(list->childCount(), kTimeZoneCount);
+    EXPECT_EQ(list->child(4)->role(), QAccessible::ListItem);
+    EXPECT_EQ(list->child(4)->text(QAccessible::Name),
+              QStringLiteral("(GMT-08:00) Pacific Time (US & Canada)"));
+
+    iface->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    ASSERT_TRUE(box->IsOpen());
+    EXPECT_TRUE(iface->state().expanded);
+    QTest::keyClick(box->List(), Qt::Key_Home);
+    QTest::keyClick(box->List(), Qt::Key_Down);
+    EXPECT_TRUE(list->child(1)->state().selected);
+    QTest::keyClick(box->List(), Qt::Key_Return);
+    EXPECT_EQ(iface->text(QAccessible::Value), QStringLiteral("(GMT-11:00) Midway Island, Samoa"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(z.Choices(), QList<qint64>{1});
 }
 
 TEST(DropList, ChoiceReachesTheDialogsRecord)

@@ -7,6 +7,8 @@
 #include "SliderOption.h"
 #include "UserMessage.h"
 
+#include <QAccessible>
+#include <QButtonGroup>
 #include <QCoreApplication>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -159,6 +161,52 @@ TEST(SkinRadioButton, EveryPressPostsEvenWhenAlreadyChecked)
     }
 }
 
+TEST(SkinRadioButton, GroupKeysAndAssistiveTechnologyReportLikeAPress)
+{
+    Recorder parent;
+    QButtonGroup group;
+    CSkinRadioButton *radios[3];
+    for (int i = 0; i < 3; ++i) {
+        radios[i] = new CSkinRadioButton(&parent, 1039 + i);
+        radios[i]->SetImages(3138);
+        radios[i]->setGeometry(5, 5 + 30 * i, 15, 15);
+        group.addButton(radios[i]);
+    }
+    parent.show();
+    parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    radios[0]->SetChecked(true);
+    EXPECT_TRUE(parent.Drain().empty()) << "the owner's word reports nothing";
+
+    // Down moves the check along the group and reports the newly checked mark.
+    radios[0]->setFocus();
+    QTest::keyClick(radios[0], Qt::Key_Down);
+    EXPECT_TRUE(radios[1]->IsChecked());
+    EXPECT_FALSE(radios[0]->IsChecked());
+    EXPECT_TRUE(radios[1]->hasFocus());
+    // Tab reaches the group at its checked mark only.
+    EXPECT_TRUE(radios[1]->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(radios[0]->focusPolicy() & Qt::TabFocus);
+
+    QAccessibleInterface *third = QAccessible::queryAccessibleInterface(radios[2]);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->role(), QAccessible::RadioButton);
+    EXPECT_FALSE(third->state().checked);
+    third->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(third->state().checked);
+
+    auto &posted = parent.Drain();
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted[0].value, 1040);
+    EXPECT_EQ(posted[1].value, 1041);
+
+    // The owner may clear even the checked mark of an exclusive group (a refused click).
+    radios[2]->SetChecked(false);
+    EXPECT_FALSE(radios[2]->IsChecked());
+    EXPECT_EQ(group.checkedButton(), nullptr);
+    EXPECT_TRUE(parent.Drain().size() == 2u);
+}
+
 TEST(SkinRadioButton, ModesPickTheirSourcePictures)
 {
     EXPECT_EQ(CSkinRadioButton::SourceRect(1, true, QSize(30, 15), {}), QRect(0, 0, 15, 15));
@@ -212,6 +260,45 @@ TEST(SkinSlider, KnobModePostsARecordWithTheControlId)
     EXPECT_EQ(slider.Pos(), 3);
 }
 
+TEST(SkinSlider, KeysAndAssistiveTechnologyMoveItLikeTheMouse)
+{
+    Recorder parent;
+    CSkinSlider slider(&parent, 1030);
+    slider.SetBackgroundImage(3202);
+    slider.SetKnobImage(3203);
+    slider.SetKnobMode(true);
+    slider.SetRange(0, 6);
+    slider.SetMargin(9);
+    slider.setGeometry(0, 0, 200, 30);
+    parent.show();
+    ASSERT_TRUE(slider.SetPos(3));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&slider);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->valueInterface()->maximumValue().toInt(), 6);
+    const QImage placed = slider.grab().toImage();
+
+    QTest::keyClick(&slider, Qt::Key_Right);
+    EXPECT_EQ(slider.Pos(), 4);
+    QTest::keyClick(&slider, Qt::Key_End);
+    EXPECT_EQ(slider.Pos(), 6);
+    iface->valueInterface()->setCurrentValue(3);
+    EXPECT_EQ(slider.Pos(), 3);
+    // The knob is drawn where SetPos puts it.
+    EXPECT_EQ(slider.grab().toImage(), placed);
+
+    auto &posted = parent.Drain();
+    ASSERT_EQ(posted.size(), 3u) << "SetPos posts nothing; each key and the set value do";
+    EXPECT_EQ(*std::any_cast<SliderRecord>(&posted[0].record), (SliderRecord{4, 1030}));
+    EXPECT_EQ(posted[1].value, 6);
+    EXPECT_EQ(posted[2].value, 3);
+
+    // Disabled, it ignores the keys.
+    slider.SetSliderEnabled(false);
+    QTest::keyClick(&slider, Qt::Key_Left);
+    EXPECT_EQ(slider.Pos(), 3);
+    EXPECT_EQ(parent.Drain().size(), 3u);
+}
+
 TEST(SliderOption, DragPostsRecordsAndKeepsTheKnobInside)
 {
     Recorder parent;
@@ -229,6 +316,31 @@ TEST(SliderOption, DragPostsRecordsAndKeepsTheKnobInside)
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(posted.back().code, 6);
     EXPECT_EQ(*last, (SliderOptionRecord{1, 0, 1, 1050}));
+}
+
+TEST(SliderOption, KeysMoveEitherKnobAndReportLikeADrag)
+{
+    Recorder parent;
+    CSliderOption slider(&parent, 1073);
+    slider.setGeometry(0, 0, 260, 25);
+    slider.SetValues(40, 30, true);
+    parent.show();
+    EXPECT_EQ(slider.value(), 40) << "the value is the first share";
+
+    QTest::keyClick(&slider, Qt::Key_Right);
+    QTest::keyClick(&slider, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&slider, Qt::Key_End); // up to one step before the second knob
+    QAccessible::queryAccessibleInterface(&slider)->valueInterface()->setCurrentValue(20);
+    auto &posted = parent.Drain();
+    ASSERT_EQ(posted.size(), 4u);
+    const auto record = [&posted](int i) {
+        return *std::any_cast<SliderOptionRecord>(&posted[i].record);
+    };
+    EXPECT_EQ(record(0), (SliderOptionRecord{5, 7, 0, 1073}));
+    EXPECT_EQ(record(1), (SliderOptionRecord{5, 8, 0, 1073}));
+    EXPECT_EQ(record(2), (SliderOptionRecord{7, 8, 0, 1073}));
+    EXPECT_EQ(record(3), (SliderOptionRecord{2, 8, 0, 1073}));
+    EXPECT_EQ(slider.value(), 20);
 }
 
 TEST(Progress, TextAndFillFollowThePosition)

@@ -213,3 +213,28 @@ TEST(SliderOptionModel, PressAwayFromBothKnobsDragsNothing)
     EXPECT_EQ(model.DragTarget(), SliderOptionModel::None);
     EXPECT_FALSE(model.Move(100, 7).has_value());
 }
+
+TEST(SliderOptionModel, KeyStepsKeepTheKnobsWhereDraggingWould)
+{
+    SliderOptionModel one;
+    one.SetWidth(260);
+    one.SetValues(0, 0, false); // time order: the knob at the start
+    EXPECT_EQ(one.StepKnob(SliderOptionModel::First, -1, 5), (SliderOptionRecord{1, 0, 1, 5}));
+    EXPECT_EQ(one.StepKnob(SliderOptionModel::First, 1, 5), std::nullopt) << "no move, no report";
+    EXPECT_EQ(one.StepKnob(SliderOptionModel::Second, 12, 5)->firstStep, 9)
+        << "one knob: the second is the first";
+
+    SliderOptionModel two;
+    two.SetWidth(260);
+    two.SetValues(40, 30, true);
+    // The knobs stay a step apart and within steps 1 to 9.
+    EXPECT_EQ(two.StepKnob(SliderOptionModel::First, 9, 5), (SliderOptionRecord{6, 7, 0, 5}));
+    EXPECT_EQ(two.StepKnob(SliderOptionModel::Second, 2, 5), std::nullopt);
+    EXPECT_EQ(two.StepKnob(SliderOptionModel::Second, 12, 5), (SliderOptionRecord{6, 9, 0, 5}));
+    // The knobs are drawn where SetValues puts knobs on the same steps.
+    SliderOptionModel same;
+    same.SetWidth(260);
+    same.SetValues(60, 30, true);
+    EXPECT_EQ(two.FirstKnobX(), same.FirstKnobX());
+    EXPECT_EQ(two.SecondKnobX(), same.SecondKnobX());
+}
