@@ -368,7 +368,6 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
     }
 }
 
-<<<<<<< HEAD
 TEST(FormatCardFlow, TheQuestionShowsTheCardAndOnlyThatCardIsFormatted)
 {
     {
@@ -434,7 +433,6 @@ TEST(RecoveryProgress, ThePercentageMovesWhileTheZerosGoToTheCard)
     EXPECT_TRUE(allZero(image));
 }
 
-=======
 TEST(FormatCardFlow, LinksOnTheCardNeverCarryItsSettingsInOrOut)
 {
     {
@@ -447,7 +445,7 @@ TEST(FormatCardFlow, LinksOnTheCardNeverCarryItsSettingsInOrOut)
         ASSERT_TRUE(WriteCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin"), kSettings));
         ASSERT_TRUE(QFile::link(outside, fake.card + QStringLiteral("/Setup/.setup.bin.part")));
         FormatEnvironment env = fake.Environment();
-        const FormatOutcome outcome = FormatCard(fake.card, env);
+        const FormatOutcome outcome = fake.Format(env);
         EXPECT_TRUE(outcome.settingsRestored);
         EXPECT_EQ(ReadCardTestFile(outside), QByteArray("# the user's own"));
         EXPECT_EQ(ReadCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin")), kSettings);
@@ -463,7 +461,7 @@ TEST(FormatCardFlow, LinksOnTheCardNeverCarryItsSettingsInOrOut)
         QDir().mkpath(fake.card + QStringLiteral("/Setup"));
         ASSERT_TRUE(QFile::link(outside, fake.card + QStringLiteral("/Setup/setup.bin")));
         FormatEnvironment env = fake.Environment();
-        const FormatOutcome outcome = FormatCard(fake.card, env);
+        const FormatOutcome outcome = fake.Format(env);
         EXPECT_FALSE(outcome.settingsRestored);
         EXPECT_FALSE(FileExists(SettingsBackupPath(fake.desktop)));
         EXPECT_EQ(ReadCardTestFile(outside), QByteArray("private bytes"));
@@ -471,7 +469,6 @@ TEST(FormatCardFlow, LinksOnTheCardNeverCarryItsSettingsInOrOut)
     }
 }
 
->>>>>>> h-files
 TEST(CardDialog, ListsPreselectsAndAccepts)
 {
     EXPECT_EQ(PreselectedCardRow({QStringLiteral("/m/a/"), QStringLiteral("/m/b/")},
