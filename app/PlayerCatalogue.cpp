@@ -4,6 +4,7 @@
 #include "RX9VantoraPCPlayerDlg.h"
 
 #include "CameraSettings.h"
+#include "CopyJob.h"
 #include "DriveUtils.h"
 #include "PlayWnd.h"
 #include "PlaybackController.h"
@@ -113,10 +114,10 @@ void CRX9VantoraPCPlayerDlg::CaptureStill()
     // The picture is written under a hidden name first and then put under its own name without
     // replacing an earlier picture of other bytes there (it gets " (2)" ... instead). The
     // message says the picture is saved only when it really was.
-    const QString name = CaptureFileName(stem, timeMs);
-    const QString partial = folder + QLatin1Char('.') + name + QStringLiteral(".part");
+    const QString destination = folder + CaptureFileName(stem, timeMs);
+    const QString partial = PartialCopyPath(destination);
     if (m_playback->TakeStill(partial) &&
-        !PlaceFileWithoutReplacing(partial, folder + name).isEmpty())
+        !PlaceFileWithoutReplacing(partial, destination).isEmpty())
         message(kCaptureSavedMessage);
     else
         DeleteFileAt(partial);
