@@ -46,19 +46,20 @@ int ShockTimeMs(int reading, int readingCount, int durationMs)
 
 std::optional<int> AdjacentShockTarget(const QList<int> &shockTimesMs, int nowMs, bool forward)
 {
+    // In 64 bits: a play time near either end of the int range has no margin room in 32.
     QList<int> targets;
     for (const int t : shockTimesMs)
-        targets << std::max(0, t - kShockLeadMs);
+        targets << int(std::max<qint64>(0, qint64(t) - kShockLeadMs));
     std::sort(targets.begin(), targets.end());
     if (forward) {
         for (const int t : targets) {
-            if (t > nowMs + kNextMarginMs)
+            if (t > qint64(nowMs) + kNextMarginMs)
                 return t;
         }
         return std::nullopt;
     }
     for (auto it = targets.crbegin(); it != targets.crend(); ++it) {
-        if (*it < nowMs - kPreviousMarginMs)
+        if (*it < qint64(nowMs) - kPreviousMarginMs)
             return *it;
     }
     return std::nullopt;

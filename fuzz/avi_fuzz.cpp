@@ -9,8 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QByteArrayView head(reinterpret_cast<const char *>(data),
-                              static_cast<qsizetype>(size));
+    const QByteArrayView head(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const bool isAvi = IsAviHeader(head);
 
     int width = -1;

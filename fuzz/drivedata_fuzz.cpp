@@ -1,14 +1,18 @@
 // Fuzz target: drive-data files of any shape must parse without reading outside the buffer, give
-// self-consistent results, and every look-up and graph computation over them must stay in range.
+// self-consistent results, and every look-up, shock search and graph computation over them must
+// stay in range.
 
 #include "DataParserCore.h"
-#include "SensorGraph.h"
+#include "SensorGraphMath.h"
+#include "Shocks.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -83,5 +87,47 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const int cursor = GraphCursorX(width, time, duration);
     (void)cursor;
     (void)GraphCursorRect(x, height);
+
+    // Shocks as the graph finds them after a load: readings per second from the two blocks.
+    const int perSecond = parsed.gps.empty() ? 0 : int(parsed.sensors.size() / parsed.gps.size());
+    const std::vector<int> shocks = FindShocks(parsed.sensors, perSecond);
+    const int ring = perSecond > 0 ? perSecond : 10;
+    const int readings = int(parsed.sensors.size());
+    Check(readings >= 2 || shocks.empty());
+    for (size_t i = 0; i < shocks.size(); ++i) {
+        Check(shocks[i] >= 1 && shocks[i] < readings);
+        // A shock rings for a second: the next one starts after that.
+        Check(i == 0 || qint64(shocks[i]) - shocks[i - 1] > ring);
+        // Its mark stands on the first column that shows it.
+        if (width > 0) {
+            const int mark = GraphXForReading(shocks[i], readings, width);
+            Check(mark >= 0 && mark <= width);
+            Check(qint64(mark) * readings / width >= shocks[i]);
+            Check(mark == 0 || qint64(mark - 1) * readings / width < shocks[i]);
+        }
+    }
+
+    // Shock times over a clip length taken from the input, and the jumps between them from a play
+    // time (never negative: the player clamps it).
+    const int clipMs = size >= 8 ? int(ReadLe32(data + size - 8) & 0x7fffffff) : 60000;
+    QList<int> times;
+    for (const int reading : shocks) {
+        const int t = ShockTimeMs(reading, readings, clipMs);
+        Check(t >= 0 && t <= clipMs);
+        Check(times.isEmpty() || t >= times.back());
+        times << t;
+    }
+    const int now = size >= 12 ? int(ReadLe32(data + size - 12) & 0x7fffffff) : 0;
+    for (const bool forward : {true, false}) {
+        const std::optional<int> target = AdjacentShockTarget(times, now, forward);
+        if (!target)
+            continue;
+        Check(*target >= 0);
+        Check(forward ? qint64(*target) > now : qint64(*target) < now);
+        bool isShock = false;
+        for (const int t : times)
+            isShock = isShock || *target == std::max(0, t - kShockLeadMs);
+        Check(isShock);
+    }
     return 0;
 }

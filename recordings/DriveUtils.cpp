@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QtEndian>
@@ -23,7 +24,9 @@ std::filesystem::path toFsPath(const QString &path)
     return FileSystemPath(path);
 }
 
-// Decodes the octal escapes (\040 for a space ...) of a mount-table field.
+// Decodes the octal escapes (\040 for a space ...) of a mount-table field. The field's bytes are
+// a path's bytes (a card's label becomes its mount point): every one of them is kept, as in a
+// file name read from the card.
 QString decodeMountField(const QByteArray &field)
 {
     QByteArray out;
@@ -41,7 +44,7 @@ QString decodeMountField(const QByteArray &field)
         }
         out.append(field[i]);
     }
-    return QFile::decodeName(out);
+    return DecodeFileName(out);
 }
 
 QString readSmallFile(const QString &path)
@@ -113,7 +116,11 @@ QList<MountEntry> ParseMountInfo(const QByteArray &text)
     QList<MountEntry> entries;
     const QList<QByteArray> lines = text.split('\n');
     for (const QByteArray &line : lines) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
+        // Fields are separated by spaces alone: the kernel escapes a space, tab, line feed or
+        // backslash inside a field, but writes other bytes as they are (a carriage return, a
+        // vertical tab or a form feed in a folder name included).
+        QList<QByteArray> fields = line.split(' ');
+        fields.removeAll(QByteArray());
         const qsizetype separator = fields.indexOf(QByteArray("-"));
         if (fields.size() < 5 || separator < 6 || separator + 2 >= fields.size())
             continue;
@@ -131,13 +138,17 @@ QList<MountEntry> ParseMountInfo(const QByteArray &text)
 std::optional<BlockDisk> FindBlockDisk(const QString &sysfsRoot, const QString &deviceName,
                                        const QString &majorMinor)
 {
+    // Only a device's own entry: a name or number that is a path ("..", "../..") would lead out of
+    // the block-device folders.
+    static const QRegularExpression kDeviceNumbers(QStringLiteral("^[0-9]+:[0-9]+$"));
     QString node;
-    if (!deviceName.isEmpty() && !deviceName.contains(QLatin1Char('/'))) {
+    if (!deviceName.isEmpty() && !deviceName.contains(QLatin1Char('/')) &&
+        deviceName != QLatin1String(".") && deviceName != QLatin1String("..")) {
         const QString byName = sysfsRoot + QStringLiteral("/class/block/") + deviceName;
         if (QFileInfo::exists(byName))
             node = byName;
     }
-    if (node.isEmpty() && !majorMinor.isEmpty()) {
+    if (node.isEmpty() && kDeviceNumbers.match(majorMinor).hasMatch()) {
         const QString byNumber = sysfsRoot + QStringLiteral("/dev/block/") + majorMinor;
         if (QFileInfo::exists(byNumber))
             node = byNumber;

@@ -279,7 +279,8 @@ int COptionRules::Click(int id)
         r.shockAlarm = 0;
     } else if (id == 1061) {
         if (r.driveShockSensitivity == 0) {
-            check(1061, false);
+            // Undone: the mark shows the record again (a card's record may have the alarm on).
+            check(1061, r.shockAlarm != 0);
             return kAlarmRefused;
         }
         checkOnly(1061, kAlarm);
@@ -330,7 +331,8 @@ int COptionRules::Click(int id)
         setSlider(0, 0, 0);
     } else if (id == 1065) {
         if (r.parkingMode == 0 && r.driveShockSensitivity == 0) {
-            check(1065, false);
+            // Undone: the mark shows the record again (a card's record may already say so).
+            check(1065, r.deletionMethod == 0);
             return kFileTypeRefused;
         }
         checkOnly(1065, kDeletion);

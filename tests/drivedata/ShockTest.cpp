@@ -11,6 +11,7 @@
 #include "DemoCard.h"
 #endif
 
+#include <climits>
 #include <cmath>
 
 TEST(Shocks, QuietOrSmoothReadingsHaveNone)
@@ -57,6 +58,21 @@ TEST(Shocks, JumpsGoForwardAndBackBetweenShocks)
     EXPECT_EQ(AdjacentShockTarget({400}, 3000, false), 0);
     EXPECT_EQ(ShockTimeMs(250, 600, 60000), 25000);
     EXPECT_EQ(ShockTimeMs(250, 600, 0), 0);
+}
+
+TEST(Shocks, JumpsFromPlayTimesAtTheEndsOfTheIntRange)
+{
+    // The margins around the play time must not wrap: nothing lies ahead of the largest time or
+    // behind the smallest.
+    const QList<int> shocks = {5300, 12000};
+    EXPECT_EQ(AdjacentShockTarget(shocks, INT_MAX, true), std::nullopt);
+    EXPECT_EQ(AdjacentShockTarget(shocks, INT_MAX - 100, true), std::nullopt);
+    EXPECT_EQ(AdjacentShockTarget(shocks, INT_MAX, false), 11000);
+    EXPECT_EQ(AdjacentShockTarget(shocks, INT_MIN, false), std::nullopt);
+    EXPECT_EQ(AdjacentShockTarget(shocks, INT_MIN + 100, false), std::nullopt);
+    EXPECT_EQ(AdjacentShockTarget(shocks, INT_MIN, true), 4300);
+    EXPECT_EQ(AdjacentShockTarget({INT_MIN, INT_MAX}, 0, true), INT_MAX - 1000);
+    EXPECT_EQ(AdjacentShockTarget({INT_MIN, INT_MAX}, INT_MAX, false), 0);
 }
 
 #ifdef RX9_WITH_DEMOCARD

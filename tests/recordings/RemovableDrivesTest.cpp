@@ -1,4 +1,5 @@
 #include "DriveUtils.h"
+#include "FileNameBytes.h"
 
 #include "RecordingsTestUtil.h"
 
@@ -6,6 +7,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -362,4 +366,51 @@ TEST(RemovableDrives, SystemAndStackedDisksAreNeverOffered)
                              QStringLiteral("ext4"), QStringLiteral("/dev/sda3")));
     fake.SetSwaps(QByteArray());
     EXPECT_EQ(RemovableDriveRoots(fake.probe), QStringList{home + QLatin1Char('/')});
+}
+
+TEST(RemovableDrives, MountPointsKeepEveryByteOfTheirNames)
+{
+    // A card whose label is not UTF-8 (Latin-1 "été") gives a mount folder of those bytes; the
+    // kernel writes them as they are and escapes only space, tab, line feed and backslash.
+    // Other control characters are written as they are too, and belong to the field.
+    const QList<MountEntry> entries =
+        ParseMountInfo("40 35 8:17 / /media/u/\xe9t\xe9 rw - vfat /dev/sdb1 rw\n"
+                       "41 35 8:18 / /media/u/\\351t\\351\\040b rw - vfat /dev/sdb2 rw\n"
+                       "42 35 8:19 / /media/u/a\rb\vc\fd rw - vfat /dev/sdb3 rw\n");
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(EncodeFileName(entries[0].mountPoint), QByteArray("/media/u/\xe9t\xe9"));
+    EXPECT_EQ(EncodeFileName(entries[1].mountPoint), QByteArray("/media/u/\xe9t\xe9 b"));
+    EXPECT_EQ(entries[2].mountPoint, QStringLiteral("/media/u/a\rb\vc\fd"));
+    EXPECT_EQ(entries[2].source, QStringLiteral("/dev/sdb3"));
+
+    // Such a card is offered under a root that leads to its files.
+    FakeSystem fake;
+    fake.AddDisk(QStringLiteral("pci0000:00/usb1/1-1/host6"), QStringLiteral("sdb"),
+                 QStringLiteral("1"), {QStringLiteral("sdb1")}, 9);
+    const QByteArray folder = QFile::encodeName(fake.dir.path()) + "/caf\xe9";
+    ASSERT_TRUE(std::filesystem::create_directory(folder.toStdString()));
+    ASSERT_TRUE(std::ofstream(folder.toStdString() + "/rec_20110523_142233.avi").good());
+    fake.SetMounts("41 35 9:1 / " + QByteArray(folder).replace(' ', "\\040") +
+                   " rw - vfat /dev/sdb1 rw\n");
+    const QStringList roots = RemovableDriveRoots(fake.probe);
+    ASSERT_EQ(roots.size(), 1);
+    EXPECT_EQ(EncodeFileName(roots[0]), folder + '/');
+    EXPECT_TRUE(FileExists(roots[0] + QStringLiteral("rec_20110523_142233.avi")));
+}
+
+TEST(RemovableDrives, DeviceNamesAndNumbersThatArePathsFindNoDisk)
+{
+    FakeSystem fake;
+    fake.AddDisk(QStringLiteral("pci0000:00/usb1/1-1/host6"), QStringLiteral("sdb"),
+                 QStringLiteral("1"), {QStringLiteral("sdb1")}, 9);
+    const QString root = fake.probe.sysfsRoot;
+    // "class/block/.." and "dev/block/../.." are folders of the tree, but no block devices.
+    EXPECT_FALSE(FindBlockDisk(root, QStringLiteral(".."), QString()));
+    EXPECT_FALSE(FindBlockDisk(root, QStringLiteral("."), QString()));
+    EXPECT_FALSE(FindBlockDisk(root, QString(), QStringLiteral("../..")));
+    EXPECT_FALSE(FindBlockDisk(root, QString(), QStringLiteral("9:1/../../..")));
+    EXPECT_FALSE(IsRemovableBlockDevice(root, QStringLiteral(".."), QStringLiteral("../..")));
+    // The device's own name and numbers still find it.
+    EXPECT_TRUE(FindBlockDisk(root, QStringLiteral("sdb1"), QString()));
+    EXPECT_TRUE(FindBlockDisk(root, QString(), QStringLiteral("9:1")));
 }
