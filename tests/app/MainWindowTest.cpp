@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -612,6 +613,52 @@ TEST(MainWindow, ReadoutsShowTheirStatePictures)
     EXPECT_TRUE(ShowsImage(p, l.timeCells[1], 3310));
 }
 
+TEST(MainWindow, TheRightClickMenuIsDrawnDarkAndShowsTheKeys)
+{
+    Player p;
+    QMenu popup;
+    p.FillPopupMenu(&popup);
+    QList<QMenu *> menus{&popup};
+    QMap<QString, QString> keys;
+    for (int m = 0; m < menus.size(); ++m) {
+        for (QAction *action : menus[m]->actions()) {
+            if (action->menu())
+                menus << action->menu();
+            else if (!action->isSeparator())
+                keys[action->text()] = action->shortcut().toString();
+        }
+    }
+    ASSERT_EQ(menus.size(), 3);
+    const QMap<QString, QString> shown{{"Play / Pause", "Space"},
+                                       {"Backward", "Left"},
+                                       {"Forward", "Right"},
+                                       {"Previous", "PgUp"},
+                                       {"Next", "PgDown"},
+                                       {"Previous shock", "["},
+                                       {"Next shock", "]"},
+                                       {"Setting", ""},
+                                       {"Select the folder", ""},
+                                       {"Exit", ""},
+                                       {"Mute", ""},
+                                       {"Save all Eventfiles", ""}};
+    for (auto it = shown.begin(); it != shown.end(); ++it)
+        EXPECT_EQ(keys.value(it.key(), QStringLiteral("?")), it.value()) << it.key().toStdString();
+
+    // The menu and its submenus in the window's colours: its dark fill and light text.
+    for (QMenu *menu : menus) {
+        menu->adjustSize();
+        const QImage image = menu->grab().toImage();
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.pixelColor(5, image.height() / 2), CDlgFrame::BackgroundColour())
+            << menu->title().toStdString();
+        int light = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                light += qGray(image.pixel(x, y)) > 160;
+        EXPECT_GT(light, 50) << menu->title().toStdString();
+    }
+}
+
 TEST(MainWindow, RightPressOpensTheMenuOnlyOverTheVideo)
 {
     ShownPlayer shown;
@@ -626,16 +673,21 @@ TEST(MainWindow, RightPressOpensTheMenuOnlyOverTheVideo)
         QCursor::setPos(child->mapToGlobal(at));
         if (QCursor::pos() != child->mapToGlobal(at))
             return std::optional<bool>();
+        // The menu runs a loop of its own inside the handler of the press's notification,
+        // where this timer sees it; once that handler has returned no menu can come.
         bool opened = false;
-        QTimer::singleShot(200, [&] {
+        QTimer watch;
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
             if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
                 opened = !menu->actions().isEmpty();
                 menu->close();
             }
         });
+        watch.start();
         QTest::mouseClick(child, Qt::RightButton, {}, at);
         QCoreApplication::sendPostedEvents(&p);
-        QTest::qWait(400);
+        watch.stop();
         return std::optional<bool>(opened);
     };
     const std::optional<bool> overVideo = opensMenu(p.PlayWnd(), QPoint(50, 50));
