@@ -1,8 +1,10 @@
 #include "DataParser.h"
+#include "DlgMessage.h"
 #include "DropListWnd.h"
 #include "HtmlMap.h"
 #include "NotificationCodes.h"
 #include "PlayWnd.h"
+#include "PlayerTestSupport.h"
 #include "PlayerCommands.h"
 #include "PlayerTrip.h"
 #include "RX9VantoraPCPlayerDlg.h"
@@ -18,13 +20,16 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -288,6 +293,40 @@ TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
     EXPECT_TRUE(
         WaitUntil([&] { return p.size() == p.MinimumTrackSize(); }, std::chrono::seconds(20)))
         << p.width() << " x " << p.height();
+}
+
+TEST(MainWindowUnderWindowManager, TheCardNoticeAtStartOpensInTheMiddleOfTheScreen)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs X11 with a window manager (the test MainWindowUnderWindowManager)";
+    ASSERT_TRUE(SharedDemoCard().ok()) << SharedDemoCard().error.toStdString();
+    CClipFolder card({0}, true);
+    ASSERT_TRUE(card.ok());
+    CRX9VantoraPCPlayerDlg player(nullptr, {QStringLiteral("--aout=dummy")});
+    player.systemInfoSource = [] { return SystemInfo{4, 8ull << 30}; };
+    player.SetStartFolder(QDir::cleanPath(card.Path()));
+    // The notice as the window manager shows it, before the main window is shown.
+    QRect shown;
+    bool playerShown = true;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<CDlgMessage *>(QApplication::activeModalWidget());
+        if (!box || !box->windowHandle() || !box->windowHandle()->isExposed())
+            return;
+        shown = box->frameGeometry();
+        playerShown = player.isVisible();
+        box->done(1);
+    });
+    watch.start();
+    player.RunStartSequence();
+    watch.stop();
+    ASSERT_FALSE(shown.isNull()) << "no card notice";
+    EXPECT_FALSE(playerShown);
+    const QRect area = player.screen()->availableGeometry();
+    EXPECT_LE((shown.center() - area.center()).manhattanLength(), 4)
+        << shown.x() << "," << shown.y() << " " << shown.width() << " x " << shown.height()
+        << " on " << area.width() << " x " << area.height();
 }
 
 TEST(MainWindow, SizeKeysDoNothingWithoutRows)
