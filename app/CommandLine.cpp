@@ -43,7 +43,8 @@ QString PlayerHelpText()
         "\n"
         "Without FOLDER the player opens the first removable card that holds recordings.\n"
         "FOLDER is opened as the recordings root instead (a copy of a card, for instance);\n"
-        "given a file, the player opens the folder it lies in.\n"
+        "given a file, the player opens the folder it lies in and plays that recording\n"
+        "first.\n"
         "\n"
         "Options:\n"
         "  -h, --help       show this help and exit\n"
@@ -114,5 +115,7 @@ PlayerCommandLine ParsePlayerCommandLine(const QStringList &arguments, const QSt
     }
     const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
     result.folder = QDir::cleanPath(folder);
+    if (!info.isDir())
+        result.clip = QDir::cleanPath(info.absoluteFilePath());
     return result;
 }

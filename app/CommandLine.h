@@ -6,8 +6,8 @@
 // The player's command line:
 //   rx9player [--help] [--version] [FOLDER]
 // FOLDER (a folder, or a file in it, as a file manager's "Open with" passes it) is opened as the
-// recordings root instead of the first card. Qt's own window options (-platform, -style ...) are
-// let through for QApplication.
+// recordings root instead of the first card; a recording named by the argument plays first. Qt's
+// own window options (-platform, -style ...) are let through for QApplication.
 struct PlayerCommandLine
 {
     enum class Action { Run, Help, Version, Error };
@@ -15,6 +15,8 @@ struct PlayerCommandLine
     Action action = Action::Run;
     // Run: the recordings root asked for (absolute, no trailing '/'); empty: the first card.
     QString folder;
+    // Run: the file the argument named (absolute, clean), empty when it named a folder.
+    QString clip;
     // Help and Version: what to print on standard output; Error: the message for standard error.
     QString text;
 

@@ -131,3 +131,17 @@ std::optional<PlayerCommand> CommandForKey(int key)
         return std::nullopt;
     }
 }
+
+std::optional<int> KeyForMenu(int commandId)
+{
+    const std::optional<PlayerCommand> command = CommandForMenu(commandId);
+    if (!command)
+        return std::nullopt;
+    for (const int key :
+         {Qt::Key_Return, Qt::Key_Space, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Left, Qt::Key_Up,
+          Qt::Key_Right, Qt::Key_Down, Qt::Key_Delete, Qt::Key_1, Qt::Key_2, Qt::Key_3}) {
+        if (CommandForKey(key) == command)
+            return key;
+    }
+    return std::nullopt;
+}

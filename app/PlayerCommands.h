@@ -57,3 +57,6 @@ std::optional<PlayerCommand> CommandForMenu(int commandId);
 // The command of a key pressed without Ctrl, Alt or Meta (the size keys arrive as 1, 2 and 3
 // whatever the keyboard's layout); nothing for a key the window leaves alone.
 std::optional<PlayerCommand> CommandForKey(int key);
+// The key of the main window that runs what a menu item runs (Space for "Play / Pause" ...),
+// shown beside the item; nothing when no key does.
+std::optional<int> KeyForMenu(int commandId);

@@ -211,30 +211,42 @@ void CPlayerTrip::ExportGpx()
         m_player->DesktopPath() + QLatin1Char('/') + QLatin1String(kExportRootName);
     QDir().mkpath(folder);
     const QByteArray gpx = RouteToGpx(route, QTimeZone::systemTimeZone());
-    // The name offered is never that of another file: "stem (2).gpx" ... when "stem.gpx" holds
-    // something else.
+    // The name offered is never that of another file: "stem_route (2).gpx" ... when
+    // "stem_route.gpx" holds something else.
     const QString suggested =
         folder + QLatin1Char('/') + FirstFreeName(folder, GpxFileName(route), gpx);
-    const QString path = chooseSaveFile
-                             ? chooseSaveFile(suggested)
-                             : QFileDialog::getSaveFileName(m_player, tr("Export route as GPX"),
-                                                            suggested, tr("GPX files (*.gpx)"));
-    if (path.isEmpty())
+    QString typed;
+    if (chooseSaveFile) {
+        typed = chooseSaveFile(suggested);
+    } else {
+        QFileDialog dialog(m_player, tr("Export route as GPX"), suggested, tr("GPX files (*.gpx)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("gpx"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            typed = dialog.selectedFiles().constFirst();
+    }
+    if (typed.isEmpty())
         return;
-    bool written = false;
-    if (path == suggested) {
-        // Taken meanwhile by another file: the next free name, as for copies.
-        QSaveFile file(PartialCopyPath(path));
-        written = file.open(QIODevice::WriteOnly) && file.write(gpx) == gpx.size() &&
-                  file.commit() &&
-                  !PlaceFileWithoutReplacing(PartialCopyPath(path), path).isEmpty();
-        if (!written)
-            DeleteFileAt(PartialCopyPath(path));
+    const QString path = WithGpxExtension(typed);
+    QString written;
+    if (path == suggested || path != typed) {
+        // The name offered, which may have been taken meanwhile, or one whose ".gpx" was added
+        // here (no one has asked before replacing a file of that name): a file there stays, and
+        // the route gets the next free name, as copies do.
+        const QString partial = PartialCopyPath(path);
+        QSaveFile file(partial);
+        if (file.open(QIODevice::WriteOnly) && file.write(gpx) == gpx.size() && file.commit())
+            written = PlaceFileWithoutReplacing(partial, path);
+        if (written.isEmpty())
+            DeleteFileAt(partial);
     } else {
         // A name the user chose: the file dialog has asked before replacing a file.
         QSaveFile file(path);
-        written = file.open(QIODevice::WriteOnly) && file.write(gpx) == gpx.size() && file.commit();
+        if (file.open(QIODevice::WriteOnly) && file.write(gpx) == gpx.size() && file.commit())
+            written = path;
     }
-    if (!written)
+    if (written.isEmpty())
         m_player->message(0, tr("The GPX file could not be written:\n%1").arg(path));
+    else
+        m_player->message(0, tr("The trip's route is saved as\n%1").arg(written));
 }

@@ -19,7 +19,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcStart, "rx9.start", QtWarningMsg)
 } // namespace
 
-int CRX9VantoraPCPlayerApp::InitInstance(const QString &startFolder)
+int CRX9VantoraPCPlayerApp::InitInstance(const QString &startFolder, const QString &startClip)
 {
     // The engine's decoder loads while the window is being built.
     CVlcPlayer::WarmUp();
@@ -38,6 +38,7 @@ int CRX9VantoraPCPlayerApp::InitInstance(const QString &startFolder)
 
     auto dialog = std::make_unique<CRX9VantoraPCPlayerDlg>();
     dialog->SetStartFolder(startFolder);
+    dialog->SetStartClip(startClip);
     dialog->RunStartSequence();
     qCInfo(lcStart, "recordings root: %s", qUtf8Printable(dialog->Catalogue().FolderPath()));
 

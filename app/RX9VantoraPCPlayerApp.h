@@ -8,6 +8,7 @@ class CRX9VantoraPCPlayerApp
 {
 public:
     // Runs the whole program; returns the process's exit code. startFolder, when not empty, is
-    // opened as the recordings root in place of the first card.
-    int InitInstance(const QString &startFolder = QString());
+    // opened as the recordings root in place of the first card; startClip, when it is one of its
+    // recordings, is the one that plays first.
+    int InitInstance(const QString &startFolder = QString(), const QString &startClip = QString());
 };

@@ -22,6 +22,8 @@
 #include <QMenu>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kAboutString = 101;
@@ -81,7 +83,9 @@ void CRX9VantoraPCPlayerDlg::RunStartSequence()
     else
         setWindowState(windowState() | Qt::WindowMaximized); // shown so when the run starts
     SetMaximisedFlag(true);
-    OpenRecordingAt(0);
+    // A recording asked for on the command line plays first; otherwise the first row.
+    const int asked = m_startClip.isEmpty() ? -1 : m_catalogue.RowOfFile(m_startClip);
+    OpenRecordingAt(std::max(asked, 0));
 }
 
 void CRX9VantoraPCPlayerDlg::CheckSystem()
@@ -249,15 +253,28 @@ void CRX9VantoraPCPlayerDlg::ShowPopupMenu()
         return;
 
     QMenu popup(this);
+    FillPopupMenu(&popup);
+    popup.exec(QCursor::pos());
+}
+
+void CRX9VantoraPCPlayerDlg::FillPopupMenu(QMenu *popup)
+{
+    // The submenus are the menu's children and take its look.
+    popup->setStyleSheet(MenuStyleSheet());
     const auto item = [this](QMenu *into, const QString &text, int id) {
         QAction *action = into->addAction(text);
         action->setData(id);
+        if (const std::optional<int> key = KeyForMenu(id)) {
+            // Shown in the menu only; the window's key handling does the work.
+            action->setShortcut(QKeySequence(*key));
+            action->setShortcutContext(Qt::WidgetShortcut);
+        }
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     };
-    item(&popup, QStringLiteral("Select the folder"), menu::kSelectFolder);
-    item(&popup, QStringLiteral("Select the Drive"), menu::kSelectDrive);
-    popup.addSeparator();
-    QMenu *play = popup.addMenu(QStringLiteral("Play Control"));
+    item(popup, QStringLiteral("Select the folder"), menu::kSelectFolder);
+    item(popup, QStringLiteral("Select the Drive"), menu::kSelectDrive);
+    popup->addSeparator();
+    QMenu *play = popup->addMenu(QStringLiteral("Play Control"));
     item(play, QStringLiteral("Play / Pause"), menu::kPlayPause);
     play->addSeparator();
     item(play, QStringLiteral("Backward"), menu::kBackward);
@@ -265,17 +282,16 @@ void CRX9VantoraPCPlayerDlg::ShowPopupMenu()
     play->addSeparator();
     item(play, QStringLiteral("Previous"), menu::kPrevious);
     item(play, QStringLiteral("Next"), menu::kNext);
-    QMenu *sound = popup.addMenu(QStringLiteral("Sound"));
+    QMenu *sound = popup->addMenu(QStringLiteral("Sound"));
     item(sound, QStringLiteral("Vol up"), menu::kVolUp);
     item(sound, QStringLiteral("Vol down"), menu::kVolDown);
     item(sound, QStringLiteral("Mute"), menu::kMute);
-    popup.addSeparator();
-    m_trip->AddMenuItems(&popup);
-    popup.addSeparator();
-    item(&popup, QStringLiteral("Save all Eventfiles"), menu::kSaveEvents);
-    item(&popup, QStringLiteral("Setting"), menu::kSetting);
-    item(&popup, QStringLiteral("Exit"), menu::kExit);
-    popup.exec(QCursor::pos());
+    popup->addSeparator();
+    m_trip->AddMenuItems(popup);
+    popup->addSeparator();
+    item(popup, QStringLiteral("Save all Eventfiles"), menu::kSaveEvents);
+    item(popup, QStringLiteral("Setting"), menu::kSetting);
+    item(popup, QStringLiteral("Exit"), menu::kExit);
 }
 
 bool CRX9VantoraPCPlayerDlg::event(QEvent *event)

@@ -34,6 +34,9 @@ public:
     void RunStartSequence();
     // A folder the start sequence opens in place of the first card (the command line's).
     void SetStartFolder(const QString &folder) { m_startFolder = folder; }
+    // A recording of that folder (its clip or drive-data file) that opens first in place of
+    // the first row.
+    void SetStartClip(const QString &path) { m_startClip = path; }
 
     // Shows the performance advice when this computer is too small for Full HD clips.
     void CheckSystem();
@@ -69,6 +72,10 @@ public:
     CPlayerTrip &Trip() const { return *m_trip; }
     CCatalogue &Catalogue() { return m_catalogue; }
     bool IsClipOpen() const override;
+
+    // The right-click menu's items, each with the key that does the same, in the player's
+    // colours.
+    void FillPopupMenu(QMenu *popup);
 
     // The engine draws into the video window.
     virtual void AttachEngine();
@@ -138,4 +145,5 @@ private:
     QString m_sentLatitude;
     CPlayerTrip *m_trip = nullptr; // a child object
     QString m_startFolder;
+    QString m_startClip;
 };

@@ -27,5 +27,5 @@ int main(int argc, char **argv)
     CHtmlCtrl::PrepareApplication();
     QApplication app(argc, argv);
     CRX9VantoraPCPlayerApp player;
-    return player.InitInstance(command.folder);
+    return player.InitInstance(command.folder, command.clip);
 }

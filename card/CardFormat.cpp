@@ -129,8 +129,14 @@ FormatOutcome FormatCard(const QString &root, const std::optional<CardPin> &chos
     FormatOutcome outcome;
     const QString cardSettings = CardSettingsPath(root);
     const QString backup = SettingsBackupPath(env.desktopPath);
-    const bool backedUp = CopyFileFromCard(root, cardSettings, backup);
+    const bool settingsOnCard = CardFileExists(root, cardSettings);
+    const bool backedUp = settingsOnCard && CopyFileFromCard(root, cardSettings, backup);
     outcome.root = DriveRoot(root);
+    if (settingsOnCard && !backedUp) {
+        // The format would take the camera's only copy with it.
+        env.message(kMessageOk, SettingsNotKeptText(backup));
+        return outcome;
+    }
 
     // The question shows what it will erase: the card listed, when it is still there.
     QString why;

@@ -72,10 +72,11 @@ struct FormatOutcome
 };
 
 // Formats the card mounted at `root`, which must still be the device `chosen` when the card list
-// was made: keeps its settings file on the desktop, asks normal, recovery or cancel (showing
-// what will be erased), checks the card again, unmounts it, (fills it with zeros,) runs the
-// format tool, mounts it again and puts the settings file back. Every step that touches the
-// device checks the pin first and runs off the interface thread, the window staying alive.
+// was made: keeps its settings file on the desktop (a card whose file cannot be kept there is not
+// formatted), asks normal, recovery or cancel (showing what will be erased), checks the card
+// again, unmounts it, (fills it with zeros,) runs the format tool, mounts it again and puts the
+// settings file back. Every step that touches the device checks the pin first and runs off the
+// interface thread, the window staying alive.
 FormatOutcome FormatCard(const QString &root, const std::optional<CardPin> &chosen,
                          FormatEnvironment &environment);
 

@@ -173,3 +173,10 @@ QString SettingsBackupPath(const QString &desktopPath)
 {
     return desktopPath + QStringLiteral("/HD-VANTORA/Setup/setup.bin");
 }
+
+QString SettingsNotKeptText(const QString &backup)
+{
+    return QStringLiteral("The camera's settings file could not be kept in\n%1.\n"
+                          "The card is not formatted, so that the file is not lost.")
+        .arg(backup);
+}

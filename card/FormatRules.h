@@ -86,3 +86,5 @@ private:
 // The camera's settings file on the card and its safe-keeping place on the desktop.
 QString CardSettingsPath(const QString &cardRoot);
 QString SettingsBackupPath(const QString &desktopPath);
+// Why a card with a settings file is not formatted when the file could not be kept at `backup`.
+QString SettingsNotKeptText(const QString &backup);

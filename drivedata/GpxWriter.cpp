@@ -26,7 +26,16 @@ QString FirstStem(const TripRoute &route)
 QString GpxFileName(const TripRoute &route)
 {
     const QString stem = FirstStem(route);
-    return (stem.isEmpty() ? QStringLiteral("route") : stem) + QStringLiteral(".gpx");
+    return stem.isEmpty() ? QStringLiteral("route.gpx") : stem + QStringLiteral("_route.gpx");
+}
+
+QString WithGpxExtension(const QString &path)
+{
+    if (path.endsWith(QLatin1String(".gpx"), Qt::CaseInsensitive))
+        return path;
+    // "trip." becomes "trip.gpx", not "trip..gpx".
+    return path +
+           (path.endsWith(QLatin1Char('.')) ? QStringLiteral("gpx") : QStringLiteral(".gpx"));
 }
 
 QByteArray RouteToGpx(const TripRoute &route, const QTimeZone &cameraZone)

@@ -12,5 +12,9 @@
 // which common GPX tools read).
 QByteArray RouteToGpx(const TripRoute &route, const QTimeZone &cameraZone);
 
-// The file name offered for a route: the first recording's stem + ".gpx".
+// The file name offered for a route: the first recording's stem + "_route.gpx" ("route.gpx"
+// without a recording).
 QString GpxFileName(const TripRoute &route);
+
+// A path the user chose for a GPX file, with ".gpx" added when its name has no such ending.
+QString WithGpxExtension(const QString &path);

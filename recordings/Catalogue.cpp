@@ -308,6 +308,17 @@ void CCatalogue::showTitle()
         emit TitleChanged(TitleText());
 }
 
+int CCatalogue::RowOfFile(const QString &path) const
+{
+    const QString wanted = QDir::cleanPath(path);
+    for (int row = 0; m_list && row < m_list->RowCount(); ++row) {
+        const QString clip = ClipPathAt(row);
+        if (clip == wanted || DriveDataPath(clip) == wanted)
+            return row;
+    }
+    return -1;
+}
+
 QString CCatalogue::ClipPathAt(int row) const
 {
     if (!m_list || row < 0 || row >= m_list->RowCount())

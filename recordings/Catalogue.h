@@ -59,6 +59,8 @@ public:
 
     // The full path of the clip a row shows (empty outside the list).
     QString ClipPathAt(int row) const;
+    // The row whose clip or drive-data file is at `path`; -1 when no row's is.
+    int RowOfFile(const QString &path) const;
 
     const QString &FolderPath() const { return m_folderPath; }
     void SetFolderPath(const QString &path) { m_folderPath = path; }

@@ -460,6 +460,12 @@ bool CopyFileFromCard(const QString &root, const QString &cardFile, const QStrin
     return folder.IsValid() && CopyIntoFolderReplacing(in.Get(), folder.Get(), name);
 }
 
+bool CardFileExists(const QString &root, const QString &cardFile)
+{
+    const QString relative = belowRoot(root, cardFile);
+    return !relative.isEmpty() && OpenFileBelow(root, relative, O_RDONLY).IsValid();
+}
+
 bool CopyFileOntoCard(const QString &source, const QString &root, const QString &cardFile)
 {
     const QString relative = belowRoot(root, cardFile);

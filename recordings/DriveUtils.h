@@ -150,6 +150,10 @@ bool CopyFileInto(const QString &source, const QString &destination);
 // card's file system.
 bool CopyFileFromCard(const QString &root, const QString &cardFile, const QString &destination);
 
+// Whether `cardFile` below the card's `root` is a file CopyFileFromCard reads: a regular file
+// reached without a link, on the card's file system.
+bool CardFileExists(const QString &root, const QString &cardFile);
+
 // The same onto a card: `source` goes to `cardFile` below the card's `root`, whose missing
 // folders are made; no link on the card is followed and nothing is written off the card's file
 // system.

@@ -420,11 +420,25 @@ void CDlgFrame::changeEvent(QEvent *event)
     QDialog::changeEvent(event);
 }
 
+QString CDlgFrame::MenuStyleSheet()
+{
+    const QColor back = BackgroundColour();
+    return QStringLiteral(
+               "QMenu { background-color: %1; color: rgb(210, 210, 210);"
+               " border: 1px solid rgb(80, 80, 80); padding: 3px 0px; }"
+               "QMenu::item { background-color: transparent; padding: 4px 28px 4px 20px; }"
+               "QMenu::item:selected { background-color: rgb(70, 70, 70); color: white; }"
+               "QMenu::item:disabled { color: rgb(110, 110, 110); }"
+               "QMenu::separator { height: 1px; background: rgb(70, 70, 70); margin: 3px 8px; }")
+        .arg(back.name());
+}
+
 void CDlgFrame::contextMenuEvent(QContextMenuEvent *event)
 {
     if (!inTopBar(event->pos()))
         return QDialog::contextMenuEvent(event);
     QMenu menu(this);
+    menu.setStyleSheet(MenuStyleSheet());
     FillSystemMenu(&menu);
     if (!menu.isEmpty())
         menu.exec(event->globalPos());

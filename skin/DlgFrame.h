@@ -59,6 +59,10 @@ public:
     QRect CaptionButtonRect(CaptionButton button) const;
 
     static QColor BackgroundColour() { return QColor(27, 27, 27); }
+    // The look of the player's menus (the system menu, the right-click menu and its submenus,
+    // which take it from their parent): the frame's dark background, light text, a grey bar
+    // under the item the mouse is on.
+    static QString MenuStyleSheet();
 
 protected:
     // Paints the client area; the frame's own fills it with the background colour.

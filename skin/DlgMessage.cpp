@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -110,6 +111,13 @@ QSize MessageFittingClient(QSize client, int longestLineWidth, int lineSpacing, 
     const int height = qMax(client.height(), lineSpacing * lineCount + 64);
     return QSize(qMax(client.width(), qMin(width, maximum.width())),
                  qMax(client.height(), qMin(height, maximum.height())));
+}
+
+QPoint MessageBoxPosition(QSize box, const QRect &area)
+{
+    const int left = area.left() + (area.width() - box.width()) / 2;
+    const int top = area.top() + (area.height() - box.height()) / 2;
+    return QPoint(std::max(left, area.left()), std::max(top, area.top()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -253,6 +261,12 @@ int ShowMessage(int type, const QString &text, const QString &secondText, QWidge
     box.SetType(type);
     box.SetText(text);
     box.SetSecondText(secondText);
+    // Centred over a shown parent by the dialog itself; a parent still hidden (the main window
+    // during start) has no place yet, so the box takes the middle of the parent's screen.
+    if (parent && !parent->window()->isVisible()) {
+        if (const QScreen *screen = parent->window()->screen())
+            box.move(MessageBoxPosition(box.size(), screen->availableGeometry()));
+    }
     return box.exec();
 }
 

@@ -77,6 +77,10 @@ QList<QRect> MessageLineBands(const QRect &textRect, int lineCount);
 QSize MessageFittingClient(QSize client, int longestLineWidth, int lineSpacing, int lineCount,
                            QSize maximum);
 
+// Where a box of size `box` goes on a screen whose usable area is `area` when its owner is not
+// on the screen yet (the notice at start): centred, and kept inside the area's top and left.
+QPoint MessageBoxPosition(QSize box, const QRect &area);
+
 // ---------------------------------------------------------------------------------------------
 
 // The player's own message box: a symbol, the text in one band per line and up to three
@@ -129,7 +133,8 @@ private:
     QString m_secondText;
 };
 
-// Runs a message box of `type` with `text` modally over `parent`; returns its result code.
+// Runs a message box of `type` with `text` modally over `parent`; returns its result code. Over
+// a parent that is not shown yet, the box is centred on the screen the parent will use.
 int ShowMessage(int type, const QString &text, const QString &secondText = QString(),
                 QWidget *parent = nullptr);
 

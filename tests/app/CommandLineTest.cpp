@@ -2,8 +2,10 @@
 #include "AboutDlg.h"
 #include "PlayerInfo.h"
 #include "PlayerTestSupport.h"
+#include "RecordingNames.h"
 #include "TestSupport.h"
 #include "VlcPlayer.h"
+#include "XListCtrl.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,8 +69,12 @@ TEST(CommandLine, FolderArgumentBecomesTheRecordingsRoot)
     EXPECT_EQ(parse({card + QLatin1Char('/')}).folder, card);
     // Relative to the current folder.
     EXPECT_EQ(parse({QStringLiteral("card copy")}, dir.path()).folder, card);
-    // A file, as a file manager passes it: the folder it lies in.
+    // A file, as a file manager passes it: the folder it lies in, and the file itself.
     EXPECT_EQ(parse({clip.fileName()}).folder, card);
+    EXPECT_EQ(parse({clip.fileName()}).clip, clip.fileName());
+    EXPECT_EQ(parse({QStringLiteral("card copy/./rec_20110523_142233.avi")}, dir.path()).clip,
+              clip.fileName());
+    EXPECT_TRUE(parse({card}).clip.isEmpty());
     EXPECT_EQ(parse({QUrl::fromLocalFile(card).toString()}).folder, card);
 
     const PlayerCommandLine missing = parse({card + QStringLiteral("/nothing")});
@@ -105,6 +111,40 @@ TEST(StartFolder, OpensInPlaceOfTheFirstCard)
     EXPECT_EQ(p.Playback().Engine().Path(), chosen.Path() + chosen.FileName(0));
     EXPECT_TRUE(p.WaitForTime());
     EXPECT_TRUE(p.messages.isEmpty());
+}
+
+TEST(StartFolder, TheClipNamedOnTheCommandLinePlaysFirst)
+{
+    ASSERT_TRUE(SharedDemoCard().ok()) << SharedDemoCard().error.toStdString();
+    CClipFolder chosen({0, 1, 2, 3});
+    ASSERT_TRUE(chosen.ok());
+    // As the desktop entry starts the player for a clip (its drive-data file names it too).
+    for (const auto &[row, file] :
+         {std::pair{2, chosen.FileName(2)}, std::pair{3, DriveDataPath(chosen.FileName(3))}}) {
+        const PlayerCommandLine command = ParsePlayerCommandLine(
+            {QStringLiteral("rx9player"), chosen.Path() + file}, QDir::rootPath());
+        CTestPlayer p;
+        p.SetStartFolder(command.folder);
+        p.SetStartClip(command.clip);
+        p.RunStartSequence();
+        EXPECT_EQ(p.Catalogue().CurrentIndex(), row);
+        EXPECT_EQ(p.RecordingList()->FirstSelectedRow(), row);
+        ASSERT_TRUE(p.IsClipOpen());
+        EXPECT_EQ(p.Playback().Engine().Path(), chosen.Path() + chosen.FileName(row));
+        EXPECT_TRUE(p.WaitForTime());
+        EXPECT_EQ(p.CaptionText(), chosen.Stem(row) + QStringLiteral("(%1/4)").arg(row + 1));
+    }
+    // A file of the folder that is no recording: the first row, as for the folder.
+    const QString other = chosen.Path() + QStringLiteral("notes.txt");
+    QFile notes(other);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
+    CTestPlayer p;
+    p.SetStartFolder(QDir::cleanPath(chosen.Path()));
+    p.SetStartClip(other);
+    p.RunStartSequence();
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 0);
+    EXPECT_EQ(p.Playback().Engine().Path(), chosen.Path() + chosen.FileName(0));
 }
 
 TEST(StartFolder, AFolderWithoutRecordingsLeavesTheListEmpty)

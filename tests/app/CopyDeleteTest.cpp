@@ -295,6 +295,61 @@ TEST_F(CopyDeleteTest, DeletingRowsAboveTheCurrentOneKeepsItPlaying)
     EXPECT_EQ(names, 4);
 }
 
+TEST_F(CopyDeleteTest, AfterADescendingSortAndUnderTheEventFilterExactlyTheRowsFilesGo)
+{
+    CClipFolder folder({0, 1, 2, 3, 4, 5});
+    ASSERT_TRUE(folder.ok());
+    CTestPlayer p;
+    QStringList asked;
+    Answer(p, asked, kYes);
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    QStringList left;
+    for (int i = 0; i < 6; ++i)
+        left << folder.FileName(i);
+    // Deletes the rows and checks that the recordings whose stems they showed went, clip and
+    // drive data, and nothing else.
+    const auto deleteRows = [&](const QList<int> &rows) {
+        QStringList gone;
+        for (int row : rows) {
+            const QString stem = p.RecordingList()->GetCellText(row, 1);
+            for (const QString &name : std::as_const(left))
+                if (RecordingStem(name) == stem)
+                    gone << name;
+        }
+        ASSERT_EQ(gone.size(), rows.size());
+        Select(p, rows);
+        p.Press(ids::kDelete);
+        for (const QString &name : gone) {
+            left.removeAll(name);
+            EXPECT_FALSE(QFileInfo::exists(folder.Path() + name)) << name.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(folder.Path() + DataName(name))) << name.toStdString();
+        }
+        for (const QString &name : std::as_const(left)) {
+            EXPECT_TRUE(QFileInfo::exists(folder.Path() + name)) << name.toStdString();
+            EXPECT_TRUE(QFileInfo::exists(folder.Path() + DataName(name))) << name.toStdString();
+        }
+    };
+
+    // Newest first: the second row is the fifth recording, the fifth row the second.
+    p.RecordingList()->ColumnClicked(1);
+    QCoreApplication::sendPostedEvents(&p);
+    ASSERT_EQ(p.RecordingList()->GetCellText(0, 1), folder.Stem(5));
+    ASSERT_EQ(p.RecordingList()->GetCellText(1, 1), folder.Stem(4));
+    deleteRows({1, 4});
+    EXPECT_EQ(p.RecordingList()->RowCount(), 4);
+
+    // Event recordings only, still newest first: the row shown last.
+    p.RecordingList()->ColumnClicked(0);
+    QCoreApplication::sendPostedEvents(&p);
+    ASSERT_EQ(p.Catalogue().KindFilterValue(), 1);
+    const int events = p.RecordingList()->RowCount();
+    ASSERT_GE(events, 1);
+    deleteRows({events - 1});
+    EXPECT_EQ(p.RecordingList()->RowCount(), events - 1);
+    EXPECT_EQ(left.size(), 3);
+    EXPECT_TRUE(p.messages.isEmpty());
+}
+
 TEST_F(CopyDeleteTest, DeletingThePlayingRowPlaysTheNextAndTheLastRowStops)
 {
     CClipFolder folder({0, 1, 2, 3});

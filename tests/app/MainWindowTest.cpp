@@ -1,9 +1,11 @@
 #include "DataParser.h"
+#include "DlgMessage.h"
 #include "DropListWnd.h"
 #include "HtmlMap.h"
 #include "NotificationCodes.h"
 #include "PlayWnd.h"
 #include "PlayerCommands.h"
+#include "PlayerTestSupport.h"
 #include "PlayerTrip.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SizeKeys.h"
@@ -18,12 +20,16 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QKeyEvent>
+#include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -287,6 +293,40 @@ TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
     EXPECT_TRUE(
         WaitUntil([&] { return p.size() == p.MinimumTrackSize(); }, std::chrono::seconds(20)))
         << p.width() << " x " << p.height();
+}
+
+TEST(MainWindowUnderWindowManager, TheCardNoticeAtStartOpensInTheMiddleOfTheScreen)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs X11 with a window manager (the test MainWindowUnderWindowManager)";
+    ASSERT_TRUE(SharedDemoCard().ok()) << SharedDemoCard().error.toStdString();
+    CClipFolder card({0}, true);
+    ASSERT_TRUE(card.ok());
+    CRX9VantoraPCPlayerDlg player(nullptr, {QStringLiteral("--aout=dummy")});
+    player.systemInfoSource = [] { return SystemInfo{4, 8ull << 30}; };
+    player.SetStartFolder(QDir::cleanPath(card.Path()));
+    // The notice as the window manager shows it, before the main window is shown.
+    QRect shown;
+    bool playerShown = true;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<CDlgMessage *>(QApplication::activeModalWidget());
+        if (!box || !box->windowHandle() || !box->windowHandle()->isExposed())
+            return;
+        shown = box->frameGeometry();
+        playerShown = player.isVisible();
+        box->done(1);
+    });
+    watch.start();
+    player.RunStartSequence();
+    watch.stop();
+    ASSERT_FALSE(shown.isNull()) << "no card notice";
+    EXPECT_FALSE(playerShown);
+    const QRect area = player.screen()->availableGeometry();
+    EXPECT_LE((shown.center() - area.center()).manhattanLength(), 4)
+        << shown.x() << "," << shown.y() << " " << shown.width() << " x " << shown.height()
+        << " on " << area.width() << " x " << area.height();
 }
 
 TEST(MainWindow, SizeKeysDoNothingWithoutRows)
@@ -612,6 +652,52 @@ TEST(MainWindow, ReadoutsShowTheirStatePictures)
     EXPECT_TRUE(ShowsImage(p, l.timeCells[1], 3310));
 }
 
+TEST(MainWindow, TheRightClickMenuIsDrawnDarkAndShowsTheKeys)
+{
+    Player p;
+    QMenu popup;
+    p.FillPopupMenu(&popup);
+    QList<QMenu *> menus{&popup};
+    QMap<QString, QString> keys;
+    for (int m = 0; m < menus.size(); ++m) {
+        for (QAction *action : menus[m]->actions()) {
+            if (action->menu())
+                menus << action->menu();
+            else if (!action->isSeparator())
+                keys[action->text()] = action->shortcut().toString();
+        }
+    }
+    ASSERT_EQ(menus.size(), 3);
+    const QMap<QString, QString> shown{{"Play / Pause", "Space"},
+                                       {"Backward", "Left"},
+                                       {"Forward", "Right"},
+                                       {"Previous", "PgUp"},
+                                       {"Next", "PgDown"},
+                                       {"Previous shock", "["},
+                                       {"Next shock", "]"},
+                                       {"Setting", ""},
+                                       {"Select the folder", ""},
+                                       {"Exit", ""},
+                                       {"Mute", ""},
+                                       {"Save all Eventfiles", ""}};
+    for (auto it = shown.begin(); it != shown.end(); ++it)
+        EXPECT_EQ(keys.value(it.key(), QStringLiteral("?")), it.value()) << it.key().toStdString();
+
+    // The menu and its submenus in the window's colours: its dark fill and light text.
+    for (QMenu *menu : menus) {
+        menu->adjustSize();
+        const QImage image = menu->grab().toImage();
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.pixelColor(5, image.height() / 2), CDlgFrame::BackgroundColour())
+            << menu->title().toStdString();
+        int light = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                light += qGray(image.pixel(x, y)) > 160;
+        EXPECT_GT(light, 50) << menu->title().toStdString();
+    }
+}
+
 TEST(MainWindow, RightPressOpensTheMenuOnlyOverTheVideo)
 {
     ShownPlayer shown;
@@ -626,16 +712,21 @@ TEST(MainWindow, RightPressOpensTheMenuOnlyOverTheVideo)
         QCursor::setPos(child->mapToGlobal(at));
         if (QCursor::pos() != child->mapToGlobal(at))
             return std::optional<bool>();
+        // The menu runs a loop of its own inside the handler of the press's notification,
+        // where this timer sees it; once that handler has returned no menu can come.
         bool opened = false;
-        QTimer::singleShot(200, [&] {
+        QTimer watch;
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
             if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
                 opened = !menu->actions().isEmpty();
                 menu->close();
             }
         });
+        watch.start();
         QTest::mouseClick(child, Qt::RightButton, {}, at);
         QCoreApplication::sendPostedEvents(&p);
-        QTest::qWait(400);
+        watch.stop();
         return std::optional<bool>(opened);
     };
     const std::optional<bool> overVideo = opensMenu(p.PlayWnd(), QPoint(50, 50));

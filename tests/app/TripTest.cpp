@@ -9,6 +9,7 @@
 #include "XListCtrl.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -179,14 +180,22 @@ TEST(PlayerTrip, ExportsTheTripAsGpxIntoTheExportFolder)
     };
     // Straight after opening: the route may not have arrived yet; the export reads it itself.
     player.OnCommand(CPlayerTrip::kExportGpxCommand);
-    EXPECT_EQ(suggested, player.DesktopPath() + QStringLiteral("/HD-VANTORA/") +
-                             RecordingStem(card.clips.first()) + QStringLiteral(".gpx"));
+    const QString offered = player.DesktopPath() + QStringLiteral("/HD-VANTORA/") +
+                            RecordingStem(card.clips.first()) + QStringLiteral("_route");
+    EXPECT_EQ(suggested, offered + QStringLiteral(".gpx"));
     QFile file(chosen);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray gpx = file.readAll();
     ASSERT_TRUE(WaitUntil([&] { return !player.Trip().Route().IsEmpty(); }));
     EXPECT_EQ(gpx.count("<trkpt "), player.Trip().Route().PointCount());
-    EXPECT_TRUE(player.messages.isEmpty());
+    // The user is told where the file went.
+    const auto toldSavedAs = [&](const QString &path) {
+        const bool told = player.messages.size() == 1 &&
+                          player.messages.first().text.endsWith(QLatin1Char('\n') + path);
+        player.messages.clear();
+        return told;
+    };
+    EXPECT_TRUE(toldSavedAs(chosen));
 
     // The name offered is never that of a file of other bytes; taking it writes beside.
     QFile mine(suggested);
@@ -196,14 +205,32 @@ TEST(PlayerTrip, ExportsTheTripAsGpxIntoTheExportFolder)
     chosen = QString();
     player.Trip().chooseSaveFile = [&](const QString &s) { return chosen = suggested = s; };
     player.OnCommand(CPlayerTrip::kExportGpxCommand);
-    EXPECT_EQ(suggested, player.DesktopPath() + QStringLiteral("/HD-VANTORA/") +
-                             RecordingStem(card.clips.first()) + QStringLiteral(" (2).gpx"));
+    EXPECT_EQ(suggested, offered + QStringLiteral(" (2).gpx"));
     EXPECT_EQ(ReadFile(mine.fileName()), QByteArray("my own notes"));
     EXPECT_EQ(ReadFile(suggested).count("<trkpt "), player.Trip().Route().PointCount());
+    EXPECT_TRUE(toldSavedAs(suggested));
     player.Trip().chooseSaveFile = [&](const QString &s) {
         suggested = s;
         return chosen;
     };
+
+    // A name typed without the extension gets it; a file of that name is not replaced, as
+    // nobody asked about it.
+    chosen = player.desktop.filePath(QStringLiteral("my trip"));
+    player.OnCommand(CPlayerTrip::kExportGpxCommand);
+    EXPECT_FALSE(QFileInfo::exists(chosen));
+    EXPECT_EQ(ReadFile(chosen + QStringLiteral(".gpx")).count("<trkpt "),
+              player.Trip().Route().PointCount());
+    EXPECT_TRUE(toldSavedAs(chosen + QStringLiteral(".gpx")));
+    QFile other(chosen + QStringLiteral(".gpx"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("another trip");
+    other.close();
+    player.OnCommand(CPlayerTrip::kExportGpxCommand);
+    EXPECT_EQ(ReadFile(other.fileName()), QByteArray("another trip"));
+    EXPECT_EQ(ReadFile(chosen + QStringLiteral(" (2).gpx")).count("<trkpt "),
+              player.Trip().Route().PointCount());
+    EXPECT_TRUE(toldSavedAs(chosen + QStringLiteral(" (2).gpx")));
 
     // Cancelled: nothing written. A folder that cannot be written: the user is told.
     chosen.clear();

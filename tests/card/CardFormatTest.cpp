@@ -17,8 +17,10 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -100,6 +102,8 @@ struct FakeCard
             toolCalls.append(arguments);
             if (toolCalls.size() == 1)
                 zeroBeforeTool = allZero(image);
+            if (toolCalls.size() == failingToolCall)
+                return QByteArray("mkfs.fat: unable to write the file allocation table");
             return RunProgram(toolPath(), ImageToolArguments(arguments, image));
         };
         env.message = [this](int type, const QString &text) {
@@ -133,6 +137,7 @@ struct FakeCard
     QList<QStringList> toolCalls;
     QStringList messages;
     int answer = 7;
+    int failingToolCall = 0; // the tool's run (1, 2 ...) that reports a failure
     int cleared = 0;
     int recoveryResult = 0;
     int recoveryPercent = -1;
@@ -365,6 +370,76 @@ TEST(FormatCardFlow, CancelAndNormalFormatAndFailures)
         EXPECT_EQ(fake.cleared, 0);
         EXPECT_TRUE(fake.messages.value(1).startsWith(LoadResString(134) + QLatin1Char('\n')));
         EXPECT_GT(fake.messages.value(1).size(), LoadResString(134).size() + 5);
+    }
+}
+
+TEST(FormatCardFlow, ASettingsFileThatCannotBeKeptStopsTheFormat)
+{
+    FakeCard fake;
+    fake.answer = 1;
+    ASSERT_TRUE(WriteCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin"), kSettings));
+    // "HD-VANTORA" on the desktop is a file: no folder for the copy can be made below it.
+    ASSERT_TRUE(WriteCardTestFile(fake.desktop + QStringLiteral("/HD-VANTORA"), "a file"));
+    FormatEnvironment env = fake.Environment();
+    const FormatOutcome outcome = fake.Format(env);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(fake.messages, QStringList{SettingsNotKeptText(SettingsBackupPath(fake.desktop))});
+    EXPECT_EQ(fake.cleared, 0);
+    EXPECT_TRUE(fake.unmounted.isEmpty());
+    EXPECT_TRUE(fake.toolCalls.isEmpty());
+    EXPECT_EQ(ReadCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin")), kSettings);
+}
+
+TEST(FormatCardFlow, AFailedToolRunOrZeroFillSaysFailedAndPutsTheSettingsBack)
+{
+    for (const int failing : {1, 2}) {
+        // The recovery format's first or second run of the tool reports a failure.
+        FakeCard fake;
+        fake.failingToolCall = failing;
+        ASSERT_TRUE(makeImage(fake.image, 48 << 20));
+        ASSERT_TRUE(WriteCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin"), kSettings));
+        FormatEnvironment env = fake.Environment();
+        const FormatOutcome outcome = fake.Format(env);
+        EXPECT_EQ(fake.recoveryResult, 1) << failing;
+        EXPECT_EQ(fake.toolCalls.size(), 2) << failing;
+        EXPECT_FALSE(outcome.succeeded) << failing;
+        EXPECT_EQ(fake.messages.value(1),
+                  LoadResString(134) +
+                      QStringLiteral("\nmkfs.fat: unable to write the file allocation table"))
+            << failing;
+        EXPECT_TRUE(outcome.settingsRestored) << failing;
+        EXPECT_EQ(ReadCardTestFile(fake.remounted + QStringLiteral("/Setup/setup.bin")), kSettings);
+        EXPECT_FALSE(FileExists(SettingsBackupPath(fake.desktop)));
+    }
+    {
+        // The card stops taking writes halfway through the zeros (the process may write no file
+        // past 8 MiB): the fill ends there, the tool never runs.
+        FakeCard fake;
+        ASSERT_TRUE(makeImage(fake.image, 16 << 20));
+        ASSERT_TRUE(WriteCardTestFile(fake.card + QStringLiteral("/Setup/setup.bin"), kSettings));
+        FormatEnvironment env = fake.Environment();
+        struct rlimit before
+        {
+        };
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+        struct rlimit limited = before;
+        limited.rlim_cur = 8 << 20;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const FormatOutcome outcome = fake.Format(env);
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_EQ(fake.recoveryResult, 2);
+        EXPECT_GE(fake.recoveryPercent, 40);
+        EXPECT_LE(fake.recoveryPercent, 60);
+        EXPECT_TRUE(fake.toolCalls.isEmpty());
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_TRUE(fake.messages.value(1).startsWith(LoadResString(134)));
+        EXPECT_TRUE(outcome.settingsRestored);
+        EXPECT_EQ(ReadCardTestFile(fake.remounted + QStringLiteral("/Setup/setup.bin")), kSettings);
+        const QByteArray image = ReadCardTestFile(fake.image);
+        EXPECT_EQ(image.left(8 << 20).count('\0'), 8 << 20);
+        EXPECT_EQ(image.mid(8 << 20).count('x'), 8 << 20);
     }
 }
 

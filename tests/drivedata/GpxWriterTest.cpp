@@ -84,7 +84,7 @@ TEST(GpxWriter, OneTrackPointPerFixWithUtcTimeAndSpeed)
             << i;
     }
     EXPECT_EQ(segments.at(0).childNodes().size(), 3);
-    EXPECT_EQ(GpxFileName(SampleRoute()), QStringLiteral("20250523_081258.gpx"));
+    EXPECT_EQ(GpxFileName(SampleRoute()), QStringLiteral("20250523_081258_route.gpx"));
 }
 
 TEST(GpxWriter, ValidatesAgainstTheSchema)
@@ -124,4 +124,15 @@ TEST(GpxWriter, AnEmptyRouteIsStillAValidFile)
     ASSERT_TRUE(doc.setContent(RouteToGpx(TripRoute{}, QTimeZone::utc()), true));
     EXPECT_EQ(doc.documentElement().elementsByTagName(QStringLiteral("trkpt")).size(), 0);
     EXPECT_EQ(GpxFileName(TripRoute{}), QStringLiteral("route.gpx"));
+}
+
+TEST(GpxWriter, ANameTypedWithoutTheExtensionGetsIt)
+{
+    EXPECT_EQ(WithGpxExtension(QStringLiteral("/home/u/trip")), QStringLiteral("/home/u/trip.gpx"));
+    EXPECT_EQ(WithGpxExtension(QStringLiteral("/home/u/trip.")),
+              QStringLiteral("/home/u/trip.gpx"));
+    EXPECT_EQ(WithGpxExtension(QStringLiteral("/home/u/a.b")), QStringLiteral("/home/u/a.b.gpx"));
+    EXPECT_EQ(WithGpxExtension(QStringLiteral("/home/u/T.GPX")), QStringLiteral("/home/u/T.GPX"));
+    EXPECT_EQ(WithGpxExtension(QStringLiteral("/home/u/trip.gpx")),
+              QStringLiteral("/home/u/trip.gpx"));
 }

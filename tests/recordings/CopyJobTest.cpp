@@ -1,5 +1,6 @@
 #include "CopyJob.h"
 #include "DlgCopy.h"
+#include "DriveUtils.h"
 #include "FileNameBytes.h"
 #include "RecordingNames.h"
 #include "RecordingsTestUtil.h"
@@ -20,6 +21,7 @@
 #include <semaphore>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -119,6 +121,65 @@ TEST_F(CopyFiles, FailuresLeaveNoTemporaryFileAndKeepTheOldDestination)
     EXPECT_FALSE(copied);
     EXPECT_EQ(ReadTestFile(target() + QStringLiteral("rec_2.avi")), old);
     EXPECT_TRUE(PartialFiles(target()).isEmpty());
+}
+
+TEST_F(CopyFiles, CopiesFromAnotherFileSystemByEachWayTheKernelOffers)
+{
+    // A card is a file system of its own (vfat) beside the desktop's, where the kernel's
+    // in-place copy refuses and the data goes by sendfile; here a tmpfs folder is the card.
+    QTemporaryDir other(QStringLiteral("/dev/shm/rx9-copy-XXXXXX"));
+    ASSERT_TRUE(other.isValid());
+    struct stat there
+    {
+    }, here{};
+    ASSERT_EQ(::stat(QFile::encodeName(other.path()).constData(), &there), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(dir.path()).constData(), &here), 0);
+    ASSERT_NE(there.st_dev, here.st_dev) << "/dev/shm is on the test folder's file system";
+
+    const QByteArray data = Pattern(40 * 1024 * 1024 + 7, 3); // more than two chunks
+    const QString source = other.filePath(QStringLiteral("rec_1.avi"));
+    ASSERT_TRUE(WriteTestFile(source, data));
+    QList<qint64> heard;
+    ASSERT_TRUE(CopyFileDurably(source, target() + QStringLiteral("rec_1.avi"),
+                                [&](qint64 copied) { heard << copied; }));
+    EXPECT_EQ(ReadTestFile(target() + QStringLiteral("rec_1.avi")), data);
+    ASSERT_GE(heard.size(), 2);
+    EXPECT_EQ(heard.last(), data.size());
+    EXPECT_TRUE(PartialFiles(target()).isEmpty());
+
+    // The camera's settings file off such a card and back onto it, as a format does.
+    const QByteArray settings = Pattern(18, 4);
+    ASSERT_TRUE(WriteTestFile(other.filePath(QStringLiteral("Setup/setup.bin")), settings));
+    const QString kept = dir.filePath(QStringLiteral("desk/HD-VANTORA/Setup/setup.bin"));
+    ASSERT_TRUE(
+        CopyFileFromCard(other.path(), other.filePath(QStringLiteral("Setup/setup.bin")), kept));
+    EXPECT_EQ(ReadTestFile(kept), settings);
+    ASSERT_TRUE(
+        CopyFileOntoCard(kept, other.path(), other.filePath(QStringLiteral("New/setup.bin"))));
+    EXPECT_EQ(ReadTestFile(other.filePath(QStringLiteral("New/setup.bin"))), settings);
+
+    // From a pipe neither the in-place copy nor sendfile works: the data is read and written.
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    const QByteArray piped = Pattern(3 * 1024 * 1024 + 11, 5);
+    std::thread writer([&] {
+        for (qsizetype at = 0; at < piped.size();) {
+            const ssize_t n = ::write(ends[1], piped.constData() + at, size_t(piped.size() - at));
+            if (n <= 0)
+                break;
+            at += n;
+        }
+        ::close(ends[1]);
+    });
+    const QString out = dir.filePath(QStringLiteral("piped"));
+    const int fd = ::open(QFile::encodeName(out).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    const bool copied = CopyFileData(ends[0], fd);
+    writer.join();
+    ::close(fd);
+    ::close(ends[0]);
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(ReadTestFile(out), piped);
 }
 
 TEST_F(CopyFiles, NameThatIsNotUtf8IsCopiedByItsBytes)

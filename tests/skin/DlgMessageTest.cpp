@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -151,6 +152,15 @@ TEST(MessageLayout, TheBoxGrowsUntilEveryLineFits)
     EXPECT_EQ(MessageFittingClient(usual, 5000, 20, 100, screen), screen) << "within the screen";
     EXPECT_EQ(MessageFittingClient(usual, 5000, 20, 2, QSize(300, 100)), usual)
         << "never smaller than usual";
+}
+
+TEST(MessageLayout, ABoxWithoutAShownOwnerTakesTheMiddleOfTheScreen)
+{
+    // A desktop of 1920 x 1080 with a 40-pixel panel at the top, and a second screen beside it.
+    EXPECT_EQ(MessageBoxPosition(QSize(450, 200), QRect(0, 40, 1920, 1040)), QPoint(735, 460));
+    EXPECT_EQ(MessageBoxPosition(QSize(451, 201), QRect(1920, 0, 1280, 1024)), QPoint(2334, 411));
+    // Larger than the area: its top left stays on the screen, where the caption is.
+    EXPECT_EQ(MessageBoxPosition(QSize(900, 700), QRect(0, 40, 800, 560)), QPoint(0, 40));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -302,4 +312,21 @@ TEST(DlgMessage, OpensCentredOverItsParent)
     const QPoint parentCentre = parent.frameGeometry().center();
     EXPECT_LE((centre - parentCentre).manhattanLength(), 4)
         << centre.x() << "," << centre.y() << " vs " << parentCentre.x() << "," << parentCentre.y();
+}
+
+TEST(DlgMessage, OverAParentNotShownYetOpensInTheMiddleOfItsScreen)
+{
+    // The main window at start: built and placed, not shown before the card notice is closed.
+    QWidget parent;
+    parent.setGeometry(0, 0, 443, 278);
+    QRect shown;
+    RunBox([&] { return ShowMessage(0, QStringLiteral("FW Version :1.12"), QString(), &parent); },
+           [&](CDlgMessage &box) {
+               shown = box.frameGeometry();
+               box.done(1);
+           });
+    const QRect area = parent.screen()->availableGeometry();
+    EXPECT_FALSE(parent.isVisible());
+    EXPECT_EQ(shown.topLeft(), MessageBoxPosition(shown.size(), area))
+        << shown.x() << "," << shown.y() << " on " << area.width() << " x " << area.height();
 }
