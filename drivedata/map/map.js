@@ -22,6 +22,7 @@
   var current = null; // {lat, lon}
   var trail = [];     // [{lat, lon}], oldest first
   var lastText = '';
+  var freshTrail = false; // the next position is not joined to the one before
 
   var map = null, marker = null, trailLine = null, tiles = null;
   var tileSeen = false;
@@ -81,10 +82,12 @@
   }
 
   function moveTo(position) {
-    if (current && position.lat === current.lat && position.lon === current.lon)
+    var same = current && position.lat === current.lat && position.lon === current.lon;
+    if (same && !freshTrail)
       return;
-    if (current && metresBetween(current, position) > TRAIL_BREAK_METRES)
+    if (freshTrail || (current && metresBetween(current, position) > TRAIL_BREAK_METRES))
       trail = [];
+    freshTrail = false;
     current = position;
     trail.push(position);
     if (trail.length > TRAIL_POINTS)
@@ -314,6 +317,22 @@
     routeKey = key;
     drawGrid();
     return routePoints.length;
+  };
+
+  // The player moved elsewhere than the next second (another clip, a seek, a gap in the fixes):
+  // the next position starts a trail of its own, even when it is the place shown now.
+  window.startTrail = function () {
+    freshTrail = true;
+    lastText = '';
+  };
+
+  // Nothing plays: no trail (the marker stays where it was).
+  window.clearTrail = function () {
+    trail = [];
+    freshTrail = true;
+    if (trailLine)
+      trailLine.setLatLngs([]);
+    drawGrid();
   };
 
   // Where a route point is on the screen (for checks from the player's side).

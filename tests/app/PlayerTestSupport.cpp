@@ -123,6 +123,19 @@ bool CClipFolder::WriteDriveData(int row, const QList<bool> &fixes, int speedKmh
     return WriteDriveDataFile(m_dir.filePath(DataNameOf(FileName(row))), sensors, gps);
 }
 
+bool CClipFolder::WriteDriveDataBySecond(int row, int seconds)
+{
+    std::vector<GpsSample> gps(size_t(std::max(seconds, 0)));
+    for (int s = 0; s < seconds; ++s) {
+        gps[size_t(s)].fix = 1;
+        gps[size_t(s)].latitude = EncodeCoordinate(37.5);
+        gps[size_t(s)].longitude = EncodeCoordinate(127.0 + s / 1000.0);
+        gps[size_t(s)].speed = EncodeSpeedKmh(10 * (s + 1));
+    }
+    return WriteDriveDataFile(m_dir.filePath(DataNameOf(FileName(row))),
+                              std::vector<SensorSample>(40), gps);
+}
+
 CTestPlayer::CTestPlayer()
     : CRX9VantoraPCPlayerDlg(nullptr, {QStringLiteral("--aout=dummy")})
 {
