@@ -6,6 +6,7 @@
 #include "HtmlMap.h"
 #include "NotificationCodes.h"
 #include "PlayerTestSupport.h"
+#include "PlayerTrip.h"
 #include "SkinButton.h"
 #include "SkinRadioButton.h"
 #include "TestSupport.h"
@@ -319,24 +320,26 @@ TEST_F(PlaybackTest, PausedSeeksAndUnitSwitchesKeepEveryReadoutOnThePicture)
         EXPECT_EQ(p.State().speedText, QString::number(kmh(s)));
     };
     CDataParser *graph = p.SensorGraph();
-    const int x = int(graph->width() * 2500.0 / graph->Duration());
+    const int x = int(graph->width() * 1500.0 / graph->Duration());
     QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint(x, graph->height() / 2));
-    showsSecond(2);
-
-    // The road of a shock jump and of a route click; a seek past the end changes nothing.
-    p.Post(notify::kSeek, 1500);
     showsSecond(1);
+
+    // The next shock (at 3 s) is shown from a second before it; a seek past the end (a route
+    // click takes the same road) changes nothing.
+    ASSERT_EQ(graph->ShockTimesMs().size(), 1);
+    p.Trip().JumpToShock(true);
+    showsSecond(2);
     p.Post(notify::kSeek, graph->Duration() + 1000);
-    EXPECT_EQ(p.PositionText(), QStringLiteral("00:01"));
+    EXPECT_EQ(p.PositionText(), QStringLiteral("00:02"));
 
     // Km/Mile converts the second shown, at once; the map's legend follows.
     QTest::mouseClick(p.Radio(ids::kUnitMile), Qt::LeftButton, {}, QPoint(3, 3));
     ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 0; }, kLong));
-    EXPECT_EQ(p.State().speedText, QString::number(KmhToMph(kmh(1))));
+    EXPECT_EQ(p.State().speedText, QString::number(KmhToMph(kmh(2))));
     EXPECT_TRUE(p.MapView()->Route().contains("\"unit\":\"mph\""));
     QTest::mouseClick(p.Radio(ids::kUnitKm), Qt::LeftButton, {}, QPoint(3, 3));
     ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 1; }, kLong));
-    EXPECT_EQ(p.State().speedText, QString::number(kmh(1)));
+    EXPECT_EQ(p.State().speedText, QString::number(kmh(2)));
     EXPECT_TRUE(p.MapView()->Route().contains("\"unit\":\"km/h\""));
     EXPECT_FALSE(p.Playback().IsPlaying());
 }

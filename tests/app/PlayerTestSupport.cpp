@@ -132,8 +132,10 @@ bool CClipFolder::WriteDriveDataBySecond(int row, int seconds)
         gps[size_t(s)].longitude = EncodeCoordinate(127.0 + s / 1000.0);
         gps[size_t(s)].speed = EncodeSpeedKmh(10 * (s + 1));
     }
-    return WriteDriveDataFile(m_dir.filePath(DataNameOf(FileName(row))),
-                              std::vector<SensorSample>(40), gps);
+    // One knock, three quarters into the readings.
+    std::vector<SensorSample> sensors(40);
+    sensors[30].channel1 = 500;
+    return WriteDriveDataFile(m_dir.filePath(DataNameOf(FileName(row))), sensors, gps);
 }
 
 CTestPlayer::CTestPlayer()
