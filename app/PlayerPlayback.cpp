@@ -182,6 +182,7 @@ void CRX9VantoraPCPlayerDlg::failClip()
     setPositionReadout(0);
     setLengthReadout(0);
     clearGraph();
+    clearTrail();
     UpdateMinimumSize();
     message(kWrongFileTypeMessage);
 }
