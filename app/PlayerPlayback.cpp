@@ -108,6 +108,7 @@ void CRX9VantoraPCPlayerDlg::resetReadouts()
 {
     setPositionReadout(0);
     setLengthReadout(0);
+    m_speedKmh = 0;
     State().speedText = SpeedText(0);
     State().speedValue = 0;
     State().gpsFix = 0;
@@ -140,11 +141,14 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
     m_catalogue.MakeCurrent(index); // index, stem and the title "stem(i/n)"
 
     if (index < 0 || index >= rows) {
-        // Past the last row: the player stops; the buttons and the list stay as they are.
+        // Past the last row: the player stops and offers PLAY, which opens the last row again;
+        // the list stays as it is.
         m_playback->Close();
+        showPlaying(false);
         SetCaptionText(QString());
         clearGraph();
         resetReadouts();
+        clearTrail();
         UpdateMinimumSize();
         return;
     }
@@ -162,6 +166,10 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
     }
     list->SelectOnly(index);
     SensorGraph()->SetClipOpen(true);
+    // The read-outs show the new clip's start at once, not the clip before until the engine's
+    // first report (which a pause at once may hold back).
+    setLengthReadout(0);
+    showTime(0);
     UpdateMinimumSize();
     m_trip->ClipOpened();
 }
@@ -174,6 +182,7 @@ void CRX9VantoraPCPlayerDlg::failClip()
     setPositionReadout(0);
     setLengthReadout(0);
     clearGraph();
+    clearTrail();
     UpdateMinimumSize();
     message(kWrongFileTypeMessage);
 }
@@ -184,6 +193,7 @@ void CRX9VantoraPCPlayerDlg::ClearPlayer()
     SetCaptionText(QString());
     clearGraph();
     resetReadouts();
+    clearTrail();
     RecordingList()->DeleteAllRows();
     RecordingList()->AdjustLastColumn();
     UpdateMinimumSize();
@@ -204,11 +214,18 @@ void CRX9VantoraPCPlayerDlg::showTime(qint64 timeMs)
     setPositionReadout(timeMs);
     SensorGraph()->SetPlayPosition(static_cast<int>(std::clamp<qint64>(timeMs, INT_MIN, INT_MAX)));
 
-    const GpsReading gps = SensorGraph()->GetGpsAt(static_cast<int>(timeMs / 1000));
+    const int second = static_cast<int>(timeMs / 1000);
+    const GpsReading gps = SensorGraph()->GetGpsAt(second);
     m_lastFix.Update(gps.fix, gps.longitude, gps.latitude);
     const QString longitude = m_lastFix.LongitudeText();
     const QString latitude = m_lastFix.LatitudeText();
-    if (longitude != m_sentLongitude || latitude != m_sentLatitude) {
+    const auto step = m_trail.Report(m_playback->Generation(), second, gps.fix,
+                                     [this](int s) { return SensorGraph()->GetGpsAt(s).fix; });
+    if (step == CMapTrail::Step::NewTrail) {
+        MapView()->StartTrailAt(longitude, latitude);
+        m_sentLongitude = longitude;
+        m_sentLatitude = latitude;
+    } else if (longitude != m_sentLongitude || latitude != m_sentLatitude) {
         MapView()->SetMapPosition(longitude, latitude);
         m_sentLongitude = longitude;
         m_sentLatitude = latitude;
@@ -219,12 +236,29 @@ void CRX9VantoraPCPlayerDlg::showTime(qint64 timeMs)
         State().gpsFix = fix;
         Client()->update(CurrentLayout().gpsIndicator);
     }
-    const int speed = SpeedForUnit(gps.speedKmh, State().unitKm == 1);
+    m_speedKmh = gps.speedKmh;
+    showSpeed();
+}
+
+void CRX9VantoraPCPlayerDlg::showSpeed()
+{
+    const int speed = SpeedForUnit(m_speedKmh, State().unitKm == 1);
     State().speedText = SpeedText(speed);
     if (speed != State().speedValue) {
         State().speedValue = speed;
         Client()->update(CurrentLayout().speedPanel);
     }
+}
+
+void CRX9VantoraPCPlayerDlg::clearTrail()
+{
+    m_trail.Jump();
+    MapView()->ClearTrail();
+}
+
+std::optional<int> CRX9VantoraPCPlayerDlg::replayRow() const
+{
+    return ReplayIndex(RecordingList()->RowCount(), m_catalogue.CurrentIndex(), IsClipOpen());
 }
 
 // ---- previous and next, speed list, picture

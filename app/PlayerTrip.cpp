@@ -81,12 +81,23 @@ void CPlayerTrip::showRoute(const TripRoute &route, const QString &forFile)
     if (forFile != currentFileName())
         return; // the player has moved on to another recording
     m_route = route;
-    const QByteArray json = route.IsEmpty() ? QByteArray() : RouteJson(route);
+    sendRoute();
+    emit RouteShown(route.PointCount());
+}
+
+void CPlayerTrip::UnitChanged()
+{
+    sendRoute();
+}
+
+void CPlayerTrip::sendRoute()
+{
+    const bool milesPerHour = m_player->State().unitKm == 0;
+    const QByteArray json = m_route.IsEmpty() ? QByteArray() : RouteJson(m_route, milesPerHour);
     if (json != m_routeJson) {
         m_routeJson = json;
         m_player->MapView()->SetRoute(json);
     }
-    emit RouteShown(route.PointCount());
 }
 
 void CPlayerTrip::AddMenuItems(QMenu *menu)

@@ -29,6 +29,8 @@ public:
 
     // A recording was opened (or failed to): asks for its trip's route.
     void ClipOpened();
+    // The speed unit changed: the route's colours and legend follow it.
+    void UnitChanged();
     // The route shown now (empty while none is).
     const TripRoute &Route() const { return m_route; }
     CTripRouteBuilder &Builder() { return m_builder; }
@@ -58,6 +60,7 @@ private:
     QStringList cardFileNames() const;
     int rowOf(const QString &fileName) const;
     void showRoute(const TripRoute &route, const QString &forFile);
+    void sendRoute();
     void seekWhenReady();
 
     CRX9VantoraPCPlayerDlg *m_player;

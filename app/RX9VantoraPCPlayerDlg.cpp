@@ -129,6 +129,12 @@ void CRX9VantoraPCPlayerDlg::Run(PlayerCommand command)
 {
     using C = PlayerCommand;
     CPlaybackController &playback = *m_playback;
+    if (command == C::Play || command == C::TogglePlay) {
+        if (const auto row = replayRow()) {
+            OpenRecordingAt(*row);
+            return;
+        }
+    }
     switch (command) {
     case C::Previous:
         PreviousRecording();
@@ -329,6 +335,7 @@ void CRX9VantoraPCPlayerDlg::OnUserMessage(const CUserMessage &message)
         m_catalogue.RelocateCurrent();
         break;
     case notify::kSeek:
+        m_trail.Jump();
         m_playback->SeekTo(message.Value());
         break;
     case notify::kRightPress:
@@ -365,6 +372,8 @@ void CRX9VantoraPCPlayerDlg::SelectSpeedUnit(int controlId)
     } else {
         return;
     }
+    showSpeed(); // the second shown now, in the new unit
+    m_trip->UnitChanged();
     Client()->update();
     update();
 }
@@ -377,7 +386,7 @@ bool CRX9VantoraPCPlayerDlg::HandleKey(int key, Qt::KeyboardModifiers modifiers)
     if (key == Qt::Key_Escape)
         return true; // never closes the player
     if (const auto command = CommandForKey(key)) {
-        if (*command != PlayerCommand::TogglePlay || IsClipOpen())
+        if (*command != PlayerCommand::TogglePlay || IsClipOpen() || replayRow())
             Run(*command);
         return true;
     }

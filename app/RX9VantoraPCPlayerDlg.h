@@ -4,6 +4,7 @@
 
 #include "Catalogue.h"
 #include "DlgMain.h"
+#include "MapTrail.h"
 #include "PlaybackRules.h"
 #include "SystemCheck.h"
 
@@ -135,11 +136,17 @@ private:
     void showPlaying(bool playing);
     void showTime(qint64 timeMs);
     void showLength(qint64 lengthMs);
+    void showSpeed();
+    void clearTrail();
+    // The last row to open again when PLAY is pressed after it ended.
+    std::optional<int> replayRow() const;
     void failClip();
 
     std::unique_ptr<CPlaybackController> m_playback;
     CCatalogue m_catalogue;
     CLastFix m_lastFix;
+    CMapTrail m_trail;
+    int m_speedKmh = 0; // the speed of the second shown, before the unit
     QString m_desktopPath;
     QString m_sentLongitude;
     QString m_sentLatitude;

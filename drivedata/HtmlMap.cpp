@@ -126,9 +126,26 @@ QString CHtmlMap::MapPositionScript(const QString &longitude, const QString &lat
 
 void CHtmlMap::SetMapPosition(const QString &longitude, const QString &latitude)
 {
+    writePosition(longitude, latitude, QString());
+}
+
+void CHtmlMap::StartTrailAt(const QString &longitude, const QString &latitude)
+{
+    // One script: the page's polling cannot come between the break and the position.
+    writePosition(longitude, latitude, QStringLiteral("if(window.startTrail)startTrail();"));
+}
+
+void CHtmlMap::ClearTrail()
+{
+    RunScript(QStringLiteral("if(window.clearTrail)clearTrail();"));
+}
+
+void CHtmlMap::writePosition(const QString &longitude, const QString &latitude,
+                             const QString &before)
+{
     m_longitude = longitude;
     m_latitude = latitude;
-    RunScript(MapPositionScript(longitude, latitude));
+    RunScript(before + MapPositionScript(longitude, latitude));
 #ifndef RX9_WITH_WEBENGINE
     SetPlaceholderText(tr("Map not available") + QLatin1Char('\n') + latitude +
                        QLatin1String(", ") + longitude);

@@ -21,6 +21,12 @@ public:
     // them (127.025000, 37.502057). A page without such inputs is left as it is.
     void SetMapPosition(const QString &longitude, const QString &latitude);
 
+    // As SetMapPosition, but the page's trail starts anew at this position instead of joining
+    // it to the one before (another clip, a seek, a gap in the fixes).
+    void StartTrailAt(const QString &longitude, const QString &latitude);
+    // Takes the trail off the page (nothing plays); the marker stays.
+    void ClearTrail();
+
     // Shows a trip's route (RouteJson's text) under the marker, or none when empty. Kept and
     // shown again when the page (re)loads.
     void SetRoute(const QByteArray &routeJson);
@@ -48,6 +54,8 @@ signals:
     void RoutePointClicked(int index);
 
 private:
+    void writePosition(const QString &longitude, const QString &latitude, const QString &before);
+
     QByteArray m_route;
     bool m_pageRequested = false;
     QString m_longitude;

@@ -236,22 +236,27 @@ QString SpeedBandLabel(int band)
     return QStringLiteral("%1-%2").arg(low).arg(low + kSpeedBandKmh - 1);
 }
 
-QByteArray RouteJson(const TripRoute &route)
+QByteArray RouteJson(const TripRoute &route, bool milesPerHour)
 {
+    // The speed read-out's conversion: truncated.
+    const auto speed = [milesPerHour](int kmh) {
+        return milesPerHour ? static_cast<int>(kmh * 0.6213) : kmh;
+    };
     QJsonArray segments;
     for (const auto &segment : route.segments) {
         QJsonArray points;
         for (const RoutePoint &p : segment)
-            points.append(QJsonArray{p.latitude, p.longitude, SpeedBand(p.speedKmh)});
+            points.append(QJsonArray{p.latitude, p.longitude, SpeedBand(speed(p.speedKmh))});
         segments.append(points);
     }
     QJsonArray legend;
     for (int band = 0; band < kSpeedBandCount; ++band)
         legend.append(QJsonObject{{QStringLiteral("label"), SpeedBandLabel(band)},
                                   {QStringLiteral("color"), SpeedBandColor(band).name()}});
-    const QJsonObject root{{QStringLiteral("segments"), segments},
-                           {QStringLiteral("legend"), legend},
-                           {QStringLiteral("unit"), QStringLiteral("km/h")}};
+    const QJsonObject root{
+        {QStringLiteral("segments"), segments},
+        {QStringLiteral("legend"), legend},
+        {QStringLiteral("unit"), milesPerHour ? QStringLiteral("mph") : QStringLiteral("km/h")}};
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 

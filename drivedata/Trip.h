@@ -104,8 +104,9 @@ QString SpeedBandLabel(int band);
 
 // The route as the map page takes it: {"segments": [[[lat, lon, band], ...], ...], "legend":
 // [{"label", "color"}, ...], "unit": "km/h"}. Points are numbered by their order over all
-// segments.
-QByteArray RouteJson(const TripRoute &route);
+// segments. In miles per hour the bands and the legend are of the speed in mph (converted as the
+// speed read-out does), with the unit "mph".
+QByteArray RouteJson(const TripRoute &route, bool milesPerHour = false);
 
 // The moment of a route point on the camera's clock, read in `zone`.
 QDateTime RoutePointTime(const TripRoute &route, const RoutePoint &point, const QTimeZone &zone);

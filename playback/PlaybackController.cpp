@@ -3,6 +3,8 @@
 #include "DriveUtils.h"
 #include "VlcPlayer.h"
 
+#include <algorithm>
+
 CPlaybackController::CPauseHold::CPauseHold(CPlaybackController *controller)
     : m_controller(controller)
 {}
@@ -237,7 +239,10 @@ void CPlaybackController::StepForward()
 
 void CPlaybackController::SeekTo(qint64 timeMs)
 {
-    m_engine->SeekTo(timeMs);
+    // The engine reports no time while paused: the read-outs follow the picture at once. (While
+    // playing its next report comes soon and says the same.)
+    if (m_engine->SeekTo(timeMs))
+        emit TimeChanged(std::max<qint64>(timeMs, 0));
 }
 
 // ---- play speed and sound
@@ -364,7 +369,7 @@ void CPlaybackController::NightVisionOff()
 
 void CPlaybackController::Rotate()
 {
-    runRotation(m_rotation.Press(m_playing));
+    runRotation(m_rotation.Press(m_engine->HasMedia()));
 }
 
 void CPlaybackController::runRotation(const CRotationControl::Actions &actions)

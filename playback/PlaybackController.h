@@ -102,7 +102,8 @@ public slots:
     // Ten seconds back or on, only while playing.
     void StepBack();
     void StepForward();
-    // Times past the clip's length are refused.
+    // Times past the clip's length are refused. An accepted seek reports its time at once
+    // (TimeChanged), as the engine sends none while paused.
     void SeekTo(qint64 timeMs);
     // A row of a drop-down list was chosen; only the play-speed list's rows count.
     void ChooseSpeed(int listId, int item);

@@ -192,6 +192,13 @@ std::optional<int> NextIndex(int rowCount, int currentIndex)
     return std::min(currentIndex + 1, rowCount);
 }
 
+std::optional<int> ReplayIndex(int rowCount, int currentIndex, bool clipOpen)
+{
+    if (clipOpen || rowCount <= 0 || currentIndex < rowCount)
+        return std::nullopt;
+    return rowCount - 1;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Picture adjustment
 
@@ -229,9 +236,10 @@ CRotationControl::Action CRotationControl::turn()
     return {m_rotated ? Action::RotateOn : Action::RotateOff};
 }
 
-CRotationControl::Actions CRotationControl::Press(bool playing)
+CRotationControl::Actions CRotationControl::Press(bool clipOpen)
 {
-    if (!playing) {
+    // The player draws the pictures itself, so a paused picture turns as well as a playing one.
+    if (!clipOpen) {
         ++m_pending;
         return {};
     }

@@ -188,6 +188,11 @@ std::optional<int> PreviousIndex(int rowCount, int currentIndex, bool playing);
 // which stops the player. Nothing with an empty list.
 std::optional<int> NextIndex(int rowCount, int currentIndex);
 
+// The row PLAY (or Space) opens when nothing is open because the last row has ended (or NEXT
+// went past it): that last row again, from its start. Nothing in any other case: PLAY then acts
+// on the open clip, if any.
+std::optional<int> ReplayIndex(int rowCount, int currentIndex, bool clipOpen);
+
 // ---------------------------------------------------------------------------------------------
 // Picture adjustment (the step arithmetic itself is in PictureSteps.h)
 
@@ -208,8 +213,9 @@ QString CaptureFileName(const QString &stem, qint64 playTimeMs);
 // ---------------------------------------------------------------------------------------------
 // Rotation
 
-// The rotation button and its two timers. Presses while paused are only counted; resuming with
-// an odd count rotates once 300 ms later (timer 1). Each rotation closes the button for a while
+// The rotation button and its two timers. With a clip open, playing or paused, a press turns
+// the picture shown at once. Presses without a clip are only counted; resuming with an odd count
+// rotates once 300 ms later (timer 1). Each rotation closes the button for a while
 // (timer 2: 1000 ms after a press, 1500 ms after a deferred rotation), and when it opens again
 // brightness and contrast are re-applied. The playback controller feeds the events in and executes
 // the actions in order; engine calls among them are skipped while no clip is open.
@@ -237,8 +243,8 @@ public:
     };
     using Actions = std::vector<Action>;
 
-    // The ROTATE button, with the player's playing flag.
-    Actions Press(bool playing);
+    // The ROTATE button; `clipOpen`: a picture is there to turn.
+    Actions Press(bool clipOpen);
     // Playback resumed (PLAY, Space, menu).
     Actions Resumed();
     // Timers 1 and 2 fired (each is one-shot: the caller stops it before acting).

@@ -1,5 +1,7 @@
 // The player's map page. The player writes the vehicle's longitude into the text input named "X"
 // and its latitude into the one named "Y"; this page follows them with a marker and a short trail.
+// The trail joins only places driven one after the other: the player says when the next place is
+// not (startTrail: another clip, a seek, a gap in the fixes) and when nothing plays (clearTrail).
 // The player may also hand it the route of the whole trip (setRoute), drawn under the marker in
 // speed colours with a legend; a click on it tells the player which route point was meant.
 // With the network it draws OpenStreetMap tiles; without it (or when the tiles fail to load) a
@@ -9,7 +11,7 @@
   'use strict';
 
   var TRAIL_POINTS = 60;        // about a minute of driving at one fix per second
-  var TRAIL_BREAK_METRES = 2000; // a jump further than this starts a new trail (another clip)
+  var TRAIL_BREAK_METRES = 2000; // a jump further than this starts a new trail even untold
   var POLL_MS = 250;             // setting .value from a script fires no event: poll as well
   var TILE_TIMEOUT_MS = 6000;    // no tile by then: draw the grid
   var GRID_PX = 40;
@@ -22,6 +24,7 @@
   var current = null; // {lat, lon}
   var trail = [];     // [{lat, lon}], oldest first
   var lastText = '';
+  var freshTrail = false; // the next position is not joined to the one before
 
   var map = null, marker = null, trailLine = null, tiles = null;
   var tileSeen = false;
@@ -81,10 +84,12 @@
   }
 
   function moveTo(position) {
-    if (current && position.lat === current.lat && position.lon === current.lon)
+    var same = current && position.lat === current.lat && position.lon === current.lon;
+    if (same && !freshTrail)
       return;
-    if (current && metresBetween(current, position) > TRAIL_BREAK_METRES)
+    if (freshTrail || (current && metresBetween(current, position) > TRAIL_BREAK_METRES))
       trail = [];
+    freshTrail = false;
     current = position;
     trail.push(position);
     if (trail.length > TRAIL_POINTS)
@@ -314,6 +319,22 @@
     routeKey = key;
     drawGrid();
     return routePoints.length;
+  };
+
+  // The player moved elsewhere than the next second (another clip, a seek, a gap in the fixes):
+  // the next position starts a trail of its own, even when it is the place shown now.
+  window.startTrail = function () {
+    freshTrail = true;
+    lastText = '';
+  };
+
+  // Nothing plays: no trail (the marker stays where it was).
+  window.clearTrail = function () {
+    trail = [];
+    freshTrail = true;
+    if (trailLine)
+      trailLine.setLatLngs([]);
+    drawGrid();
   };
 
   // Where a route point is on the screen (for checks from the player's side).

@@ -4,7 +4,9 @@
 
 #include "DataParser.h"
 #include "HtmlMap.h"
+#include "NotificationCodes.h"
 #include "PlayerTestSupport.h"
+#include "PlayerTrip.h"
 #include "SkinButton.h"
 #include "SkinRadioButton.h"
 #include "TestSupport.h"
@@ -87,14 +89,15 @@ TEST_F(PlaybackTest, ClipsFollowEachOtherAndTheLastStopsThePlayer)
     ASSERT_TRUE(p.WaitForTime(1000));
     EXPECT_NE(p.PositionText(), QStringLiteral("00:00"));
 
-    // The end of the last clip stops: title empty, read-outs at zero, PAUSE still shown.
+    // The end of the last clip stops: title empty, read-outs at zero, PLAY shown.
     ASSERT_TRUE(WaitUntil([&] { return !p.Playback().IsPlaying(); }, kLong));
     EXPECT_FALSE(p.IsClipOpen());
     EXPECT_EQ(p.CaptionText(), QString());
     EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
     EXPECT_EQ(p.LengthText(), QStringLiteral("00:00"));
     EXPECT_EQ(p.State().speedText, QStringLiteral("0"));
-    EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+    EXPECT_TRUE(p.Button(ids::kPause)->isHidden());
     EXPECT_EQ(p.RecordingList()->RowCount(), 2) << "the list keeps its rows";
     EXPECT_FALSE(p.SensorGraph()->IsClipOpen());
     EXPECT_TRUE(p.messages.isEmpty());
@@ -102,6 +105,20 @@ TEST_F(PlaybackTest, ClipsFollowEachOtherAndTheLastStopsThePlayer)
     // NEXT past the end opens nothing and says nothing.
     p.Press(ids::kNext);
     EXPECT_FALSE(p.IsClipOpen());
+    EXPECT_TRUE(p.messages.isEmpty());
+
+    // PLAY, then Space once it has ended again, open the last clip again from its start.
+    p.Press(ids::kPlay);
+    EXPECT_EQ(p.CaptionText(), folder.Stem(1) + QStringLiteral("(2/2)"));
+    EXPECT_TRUE(p.IsClipOpen());
+    EXPECT_TRUE(p.Playback().IsPlaying());
+    EXPECT_FALSE(p.Button(ids::kPause)->isHidden());
+    ASSERT_TRUE(p.WaitForTime());
+    ASSERT_TRUE(WaitUntil([&] { return !p.IsClipOpen(); }, kLong));
+    EXPECT_FALSE(p.Button(ids::kPlay)->isHidden());
+    QTest::keyClick(&p, Qt::Key_Space);
+    EXPECT_EQ(p.Catalogue().CurrentIndex(), 1);
+    EXPECT_TRUE(p.IsClipOpen());
     EXPECT_TRUE(p.messages.isEmpty());
 }
 
@@ -275,6 +292,78 @@ TEST_F(PlaybackTest, AGraphClickSeeksTheClip)
                       QPoint(graph->width() * 3 / 4, graph->height() / 2));
     ASSERT_TRUE(WaitUntil([&] { return p.Playback().Engine().GetTime() >= 2500; }, kLong))
         << p.Playback().Engine().GetTime();
+}
+
+TEST_F(PlaybackTest, PausedSeeksAndUnitSwitchesKeepEveryReadoutOnThePicture)
+{
+    CClipFolder folder({0});
+    ASSERT_TRUE(folder.ok());
+    ASSERT_TRUE(folder.WriteDriveDataBySecond(0, 5));
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return p.SensorGraph()->Duration() > 3000; }, kLong));
+    p.Press(ids::kPause);
+    ASSERT_TRUE(WaitUntil([&] { return !p.Playback().Engine().IsPlaying(); }, kLong));
+    ASSERT_TRUE(WaitUntil([&] { return !p.MapView()->Route().isEmpty(); }, kLong));
+
+    // Digits, graph cursor, GPS, map and speed (about 10 km/h more each second) all show the
+    // second `s`, and so does the picture.
+    const auto kmh = [&](int s) { return p.SensorGraph()->GetGpsAt(s).speedKmh; };
+    const auto showsSecond = [&](int s) {
+        ASSERT_TRUE(WaitUntil([&] { return p.Playback().Time() / 1000 == s; }, kLong))
+            << p.Playback().Time();
+        EXPECT_EQ(p.PositionText(), QStringLiteral("00:0%1").arg(s));
+        EXPECT_EQ(p.SensorGraph()->Position() / 1000, s);
+        EXPECT_EQ(p.State().gpsFix, 1);
+        EXPECT_EQ(p.MapView()->LastLongitude(),
+                  QString::asprintf("%lf", p.SensorGraph()->GetGpsAt(s).longitude));
+        EXPECT_EQ(p.State().speedText, QString::number(kmh(s)));
+    };
+    CDataParser *graph = p.SensorGraph();
+    const int x = int(graph->width() * 1500.0 / graph->Duration());
+    QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint(x, graph->height() / 2));
+    showsSecond(1);
+
+    // The next shock (at 3 s) is shown from a second before it; a seek past the end (a route
+    // click takes the same road) changes nothing.
+    ASSERT_EQ(graph->ShockTimesMs().size(), 1);
+    p.Trip().JumpToShock(true);
+    showsSecond(2);
+    p.Post(notify::kSeek, graph->Duration() + 1000);
+    EXPECT_EQ(p.PositionText(), QStringLiteral("00:02"));
+
+    // Km/Mile converts the second shown, at once; the map's legend follows.
+    QTest::mouseClick(p.Radio(ids::kUnitMile), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 0; }, kLong));
+    EXPECT_EQ(p.State().speedText, QString::number(KmhToMph(kmh(2))));
+    EXPECT_TRUE(p.MapView()->Route().contains("\"unit\":\"mph\""));
+    QTest::mouseClick(p.Radio(ids::kUnitKm), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(WaitUntil([&] { return p.State().unitKm == 1; }, kLong));
+    EXPECT_EQ(p.State().speedText, QString::number(kmh(2)));
+    EXPECT_TRUE(p.MapView()->Route().contains("\"unit\":\"km/h\""));
+    EXPECT_FALSE(p.Playback().IsPlaying());
+}
+
+TEST_F(PlaybackTest, OpeningAClipShowsItsStartAtOnce)
+{
+    CClipFolder folder({0, 1});
+    ASSERT_TRUE(folder.ok());
+    ASSERT_TRUE(folder.WriteDriveDataBySecond(0, 5));
+    ASSERT_TRUE(folder.WriteDriveDataBySecond(1, 5));
+    CTestPlayer p;
+    ASSERT_TRUE(p.LoadAndPlay(folder.Path()));
+    ASSERT_TRUE(WaitUntil([&] { return p.PositionText() == QStringLiteral("00:02"); }, kLong));
+
+    // The next clip, paused as soon as it opens (Space as a clip ends): its start is shown
+    // before the engine reports anything, and stays shown.
+    p.Press(ids::kNext);
+    p.Press(ids::kPause);
+    EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
+    EXPECT_EQ(p.LengthText(), QStringLiteral("00:00"));
+    EXPECT_EQ(p.SensorGraph()->Position(), 0);
+    EXPECT_EQ(p.State().speedText, QString::number(p.SensorGraph()->GetGpsAt(0).speedKmh));
+    ASSERT_TRUE(WaitUntil([&] { return p.LengthText() == QStringLiteral("00:04"); }, kLong));
+    EXPECT_EQ(p.PositionText(), QStringLiteral("00:00"));
 }
 
 TEST_F(PlaybackTest, StartingWithoutACardPlaysNothingAndSaysNothing)

@@ -123,6 +123,21 @@ bool CClipFolder::WriteDriveData(int row, const QList<bool> &fixes, int speedKmh
     return WriteDriveDataFile(m_dir.filePath(DataNameOf(FileName(row))), sensors, gps);
 }
 
+bool CClipFolder::WriteDriveDataBySecond(int row, int seconds)
+{
+    std::vector<GpsSample> gps(size_t(std::max(seconds, 0)));
+    for (int s = 0; s < seconds; ++s) {
+        gps[size_t(s)].fix = 1;
+        gps[size_t(s)].latitude = EncodeCoordinate(37.5);
+        gps[size_t(s)].longitude = EncodeCoordinate(127.0 + s / 1000.0);
+        gps[size_t(s)].speed = EncodeSpeedKmh(10 * (s + 1));
+    }
+    // One knock, three quarters into the readings.
+    std::vector<SensorSample> sensors(40);
+    sensors[30].channel1 = 500;
+    return WriteDriveDataFile(m_dir.filePath(DataNameOf(FileName(row))), sensors, gps);
+}
+
 CTestPlayer::CTestPlayer()
     : CRX9VantoraPCPlayerDlg(nullptr, {QStringLiteral("--aout=dummy")})
 {

@@ -381,6 +381,20 @@ TEST_F(MapBrowser, MapPageLoadsOnceAndFollowsThePosition)
     EXPECT_TRUE(WaitUntil([&] { return Eval(&map, trail).toInt() == 1; }));
     EXPECT_DOUBLE_EQ(Eval(&map, QStringLiteral("mapState().lon")).toDouble(), -77.036519);
 
+    // Told that the next place was not driven to from this one (another clip, a seek), the page
+    // joins nothing however close it is, also when it is the place shown now; cleared, no trail.
+    map.SetMapPosition(QStringLiteral("-77.036000"), QStringLiteral("38.897596"));
+    EXPECT_TRUE(WaitUntil([&] { return Eval(&map, trail).toInt() == 2; }));
+    map.StartTrailAt(QStringLiteral("-77.035000"), QStringLiteral("38.897596"));
+    EXPECT_EQ(Eval(&map, trail).toInt(), 1);
+    map.SetMapPosition(QStringLiteral("-77.034000"), QStringLiteral("38.897596"));
+    EXPECT_TRUE(WaitUntil([&] { return Eval(&map, trail).toInt() == 2; }));
+    map.StartTrailAt(QStringLiteral("-77.034000"), QStringLiteral("38.897596"));
+    EXPECT_EQ(Eval(&map, trail).toInt(), 1);
+    map.ClearTrail();
+    EXPECT_EQ(Eval(&map, trail).toInt(), 0);
+    EXPECT_DOUBLE_EQ(Eval(&map, QStringLiteral("mapState().lon")).toDouble(), -77.034);
+
     // Without network the tiles give way to the grid, which the page draws itself.
     Eval(&map, QStringLiteral("window.dispatchEvent(new Event('offline'));true"));
     EXPECT_TRUE(Eval(&map, QStringLiteral("mapState().offline")).toBool());

@@ -1,5 +1,6 @@
 #include "Trip.h"
 #include "DriveDataWriter.h"
+#include "MapTrail.h"
 #include "TripRouteBuilder.h"
 
 #include "TestSupport.h"
@@ -195,6 +196,39 @@ TEST(SpeedColours, RouteJsonCarriesPointsBandsAndLegend)
     ASSERT_EQ(legend.size(), kSpeedBandCount);
     EXPECT_EQ(legend[5].toObject()[QStringLiteral("color")].toString(), QStringLiteral("#fde725"));
     EXPECT_EQ(root[QStringLiteral("unit")].toString(), QStringLiteral("km/h"));
+
+    // In miles per hour the colours and the legend are of the speed in mph: 45 km/h is 27 mph
+    // (band 1), 120 km/h is 74 mph (band 3).
+    const QJsonObject mph =
+        QJsonDocument::fromJson(RouteJson(BuildTripRoute({clip}), true)).object();
+    const QJsonArray mphPoints = mph[QStringLiteral("segments")].toArray()[0].toArray();
+    EXPECT_EQ(mphPoints[0].toArray()[2].toInt(), 1);
+    EXPECT_EQ(mphPoints[2].toArray()[2].toInt(), 3);
+    EXPECT_EQ(mph[QStringLiteral("unit")].toString(), QStringLiteral("mph"));
+}
+
+TEST(MapTrail, JoinsOnlyFixesDrivenOneAfterTheOther)
+{
+    using Step = CMapTrail::Step;
+    CMapTrail trail;
+    EXPECT_EQ(trail.Report(1, 0, true), Step::NewTrail);
+    EXPECT_EQ(trail.Report(1, 0, true), Step::Joins); // the same second again
+    EXPECT_EQ(trail.Report(1, 1, true), Step::Joins);
+    EXPECT_EQ(trail.Report(1, 3, true), Step::Joins); // a skipped report
+    // Another clip (a parking clip, and back to the first).
+    EXPECT_EQ(trail.Report(2, 4, true), Step::NewTrail);
+    EXPECT_EQ(trail.Report(1, 5, true), Step::NewTrail);
+    // A seek, even to the next second; a jump back; a jump far on.
+    trail.Jump();
+    EXPECT_EQ(trail.Report(1, 6, true), Step::NewTrail);
+    EXPECT_EQ(trail.Report(1, 2, true), Step::NewTrail);
+    EXPECT_EQ(trail.Report(1, 12, true), Step::NewTrail);
+    // A gap in the fixes, seen or skipped.
+    EXPECT_EQ(trail.Report(1, 13, false), Step::NoFix);
+    EXPECT_EQ(trail.Report(1, 14, true), Step::NewTrail);
+    const auto fixAt = [](int second) { return second != 15; };
+    EXPECT_EQ(trail.Report(1, 16, true, fixAt), Step::NewTrail);
+    EXPECT_EQ(trail.Report(1, 18, true, fixAt), Step::Joins);
 }
 
 // ---- reading a card

@@ -14,7 +14,7 @@ const Action kSettleAfterPress{Action::StartTimer, CRotationControl::kSettleTime
 const Action kSettleAfterDefer{Action::StartTimer, CRotationControl::kSettleTimer, 1500};
 } // namespace
 
-TEST(Rotation, PressWhilePlayingTurnsAndClosesForASecond)
+TEST(Rotation, PressWithAClipPlayingOrPausedTurnsAndClosesForASecond)
 {
     CRotationControl rotation;
     EXPECT_EQ(rotation.Press(true), (Actions{kOn, kSettleAfterPress}));
@@ -30,7 +30,7 @@ TEST(Rotation, PressWhilePlayingTurnsAndClosesForASecond)
     EXPECT_FALSE(rotation.Rotated());
 }
 
-TEST(Rotation, ThreePressesWhilePausedGiveOneDeferredTurn)
+TEST(Rotation, ThreePressesWithoutAClipGiveOneDeferredTurn)
 {
     CRotationControl rotation;
     for (int i = 0; i < 3; ++i)
@@ -63,13 +63,13 @@ TEST(Rotation, EvenPressCountStaysCountedUntilItTurnsOdd)
     EXPECT_EQ(rotation.PendingPresses(), 2);
     EXPECT_FALSE(rotation.Rotated());
 
-    // Paused again: one more press makes the count odd and the next resume turns the picture.
+    // Still no clip: one more press makes the count odd and the next resume turns the picture.
     rotation.Press(false);
     EXPECT_EQ(rotation.Resumed(), (Actions{kDefer}));
     EXPECT_EQ(rotation.DeferTimerFired(), (Actions{kOn, kSettleAfterDefer}));
 }
 
-TEST(Rotation, PausedPressesCountEvenWhileClosed)
+TEST(Rotation, PressesWithoutAClipCountEvenWhileClosed)
 {
     CRotationControl rotation;
     rotation.Press(true); // closed for 1 s

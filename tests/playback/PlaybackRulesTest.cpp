@@ -217,6 +217,15 @@ TEST(Navigation, NextRecording)
     EXPECT_FALSE(NextIndex(0, 0));
 }
 
+TEST(Navigation, PlayAfterTheLastRowEndedOpensItAgain)
+{
+    EXPECT_EQ(ReplayIndex(5, 5, false), 4); // never the first row
+    EXPECT_EQ(ReplayIndex(1, 1, false), 0);
+    EXPECT_FALSE(ReplayIndex(5, 5, true));  // something is open: PLAY acts on it
+    EXPECT_FALSE(ReplayIndex(5, 4, false)); // a row that failed to open stays current
+    EXPECT_FALSE(ReplayIndex(0, 0, false));
+}
+
 TEST(Picture, PositionsSurviveFloatRounding)
 {
     for (int position = 0; position <= kAdjustMaxPosition; ++position)
