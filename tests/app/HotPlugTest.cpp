@@ -3,6 +3,7 @@
 // a pulled card is. The tests skip where mounting is not allowed.
 
 #include "CopyRules.h"
+#include "DataParser.h"
 #include "DlgCopy.h"
 #include "DlgDisk.h"
 #include "HtmlMap.h"
@@ -184,7 +185,7 @@ TEST_F(HotPlugTest, AReadOnlyCardPlaysAndRefusesTheDelete)
     p.askQuestion = [](const QString &) { return kYes; };
     p.RecordingList()->SelectOnly(1);
     p.Press(ids::kDelete);
-    EXPECT_EQ(Texts(p), QStringList{NotDeletedText(1)});
+    EXPECT_EQ(Texts(p), QStringList{NotDeletedText(2)});
     EXPECT_TRUE(QFileInfo::exists(ReaderRoot() + card.FileName(1)));
 }
 
