@@ -65,6 +65,14 @@ void CRX9VantoraPCPlayerDlg::forgetCard()
     MapView()->SetMapPosition(m_sentLongitude, m_sentLatitude);
 }
 
+bool CRX9VantoraPCPlayerDlg::checkCardGone()
+{
+    if (!m_loadedCard || ReadFolderIdentity(m_loadedCard->root) == m_loadedCard->identity)
+        return false;
+    CheckMounts();
+    return true;
+}
+
 void CRX9VantoraPCPlayerDlg::CheckMounts()
 {
     const DriveSnapshot now = TakeDriveSnapshot();

@@ -137,6 +137,8 @@ private:
     void forgetCard();
     // Whether a card coming now must wait to be loaded: work with a card or a dialog is going on.
     bool loadMustWait() const;
+    // When the loaded card has gone (ahead of the watcher's report), lets it go now; true then.
+    bool checkCardGone();
     void message(int stringId);
     void message(int stringId, const QString &text);
 

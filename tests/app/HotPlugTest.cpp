@@ -114,6 +114,23 @@ TEST_F(HotPlugTest, ACardPutInLoadsAndPlaysAndPulledOutClearsThePlayerOnce)
     EXPECT_EQ(p.messages.size(), 2);
 }
 
+TEST_F(HotPlugTest, AClipEndingAfterItsCardWentDoesNotGoOnToTheNextRow)
+{
+    // Not following the mounts (no start sequence): the end of the clip is the first to know.
+    CClipFolder card({0, 1});
+    ASSERT_TRUE(card.ok());
+    CTestPlayer p;
+    CTestMount mount = CTestMount::Bind(card.Path(), reader.path());
+    if (!mount.ok())
+        GTEST_SKIP() << mount.Error().toStdString();
+    ASSERT_TRUE(p.LoadAndPlay(ReaderRoot()));
+    ASSERT_TRUE(mount.Unmount());
+    ASSERT_TRUE(WaitUntil([&] { return !p.messages.isEmpty(); }, kLong));
+    EXPECT_EQ(Texts(p), QStringList{kRemovedText});
+    EXPECT_FALSE(p.IsClipOpen());
+    EXPECT_EQ(p.RecordingList()->RowCount(), 0);
+}
+
 TEST_F(HotPlugTest, ACopyRunningWhenTheCardGoesEndsWithItsFailureCount)
 {
     CClipFolder card({0, 1, 2}, true);
