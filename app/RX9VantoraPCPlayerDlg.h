@@ -132,8 +132,10 @@ private:
     void EditSettings();
 
     void setUpCatalogue();
-    // The loaded folder is the catalogue's; nothing is loaded.
+    // Remembers the folder the catalogue has listed: the mounts are compared with it.
     void rememberLoadedFolder(const QString &root);
+    // Lets the loaded card go: nothing plays or reads it any more, and the list, title,
+    // read-outs, graph and map are clear.
     void forgetCard();
     // Whether a card coming now must wait to be loaded: work with a card or a dialog is going on.
     bool loadMustWait() const;

@@ -6,11 +6,13 @@
 #include "DataParser.h"
 #include "DlgCopy.h"
 #include "DlgDisk.h"
+#include "DlgOption.h"
 #include "HtmlMap.h"
 #include "PlayerTestSupport.h"
 #include "TestSupport.h"
 #include "XListCtrl.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QTimer>
@@ -245,4 +247,39 @@ TEST_F(HotPlugTest, TheOpenCardDialogShowsACardThatComesAndKeepsItsSelection)
     ASSERT_GE(readerRow, 0);
     EXPECT_TRUE(refreshed);
     EXPECT_EQ(selectedAfter, readerRow);
+}
+
+TEST_F(HotPlugTest, TheOptionsDialogOfAPulledCardClosesWithoutWriting)
+{
+    CClipFolder card({0}, true);
+    ASSERT_TRUE(card.ok());
+    CTestPlayer p;
+    Start(p);
+    CTestMount mount = CTestMount::Bind(card.Path(), reader.path());
+    if (!mount.ok())
+        GTEST_SKIP() << mount.Error().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return p.RecordingList()->RowCount() == 1; }, kLong));
+    p.messages.clear();
+
+    bool opened = false;
+    bool closedByItself = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<CDlgOption *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll.stop();
+        opened = true;
+        mount.Unmount();
+        closedByItself = WaitUntil([&] { return !dialog->isVisible(); }, kLong);
+        if (!closedByItself)
+            dialog->done(CDlgOption::kCancelledResult);
+    });
+    poll.start();
+    p.Press(ids::kOption);
+    poll.stop();
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(closedByItself);
+    EXPECT_EQ(Texts(p), QStringList{kRemovedText}); // no "not saved" notice after it
 }
