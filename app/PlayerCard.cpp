@@ -11,6 +11,7 @@
 std::optional<QString> CRX9VantoraPCPlayerDlg::ChooseCard(const QString &shown)
 {
     CDlgDisk dialog(this);
+    m_cardDialog = &dialog;
     dialog.SetPath(shown);
     dialog.SetFormatHandler([this, &dialog](const QString &root, const auto &pin) {
         FormatEnvironment environment;
@@ -19,11 +20,9 @@ std::optional<QString> CRX9VantoraPCPlayerDlg::ChooseCard(const QString &shown)
         environment.message = [&dialog](int type, const QString &text) {
             return ShowMessage(type, text, QString(), &dialog);
         };
-        environment.clearPlayer = [this] {
-            ClearPlayer();
-            // Nothing may read the card once it is unmounted.
-            Trip().Builder().Stop();
-        };
+        // Nothing may read the card once it is unmounted; the player lets it go before (the
+        // card that comes back is a new one).
+        environment.clearPlayer = [this] { forgetCard(); };
         environment.runRecovery = [&dialog](CZeroFill &fill, const std::function<int()> &open) {
             CDlgFormat progress(fill, open, &dialog);
             return progress.exec();

@@ -28,6 +28,10 @@ void CRX9VantoraPCPlayerDlg::setUpCatalogue()
     m_catalogue.SetList(RecordingList());
     connect(&m_catalogue, &CCatalogue::RowToOpen, this, &CRX9VantoraPCPlayerDlg::OpenRecordingAt);
     connect(&m_catalogue, &CCatalogue::Emptied, this, &CRX9VantoraPCPlayerDlg::ClearPlayer);
+    // What is loaded is what the mounts are compared with.
+    connect(&m_catalogue, &CCatalogue::FolderLoaded, this,
+            &CRX9VantoraPCPlayerDlg::rememberLoadedFolder);
+    connect(&m_catalogue, &CCatalogue::Emptied, this, [this] { m_loadedCard.reset(); });
     connect(&m_catalogue, &CCatalogue::TitleChanged, this, [this](const QString &title) {
         SetTitleShown(true);
         SetCaptionText(title);

@@ -51,6 +51,9 @@ int CRX9VantoraPCPlayerDlg::ask(const QString &text)
 
 void CRX9VantoraPCPlayerDlg::runCopy(CDlgCopy &dialog)
 {
+    const CCardUses::CUse use = m_cardUses.Begin([&dialog] { dialog.CardLost(); });
+    if (copyStarting)
+        copyStarting(dialog);
     dialog.exec();
     const int failed = dialog.Job().FailedCount();
     if (failed > 0)
@@ -109,7 +112,10 @@ void CRX9VantoraPCPlayerDlg::DeleteSelected()
         resume();
         return;
     }
-    if (ask(DeleteQuestionText(int(rows.size()), rows.first().stem)) != kResultYes) {
+    // A card pulled out while the question is open takes its rows with it.
+    bool cardLost = false;
+    const CCardUses::CUse use = m_cardUses.Begin([&cardLost] { cardLost = true; });
+    if (ask(DeleteQuestionText(int(rows.size()), rows.first().stem)) != kResultYes || cardLost) {
         resume();
         return;
     }

@@ -60,8 +60,11 @@ void CRX9VantoraPCPlayerDlg::connectPlayback()
     connect(playback, &CPlaybackController::TimeChanged, this, &CRX9VantoraPCPlayerDlg::showTime);
     connect(playback, &CPlaybackController::LengthChanged, this,
             &CRX9VantoraPCPlayerDlg::showLength);
-    connect(playback, &CPlaybackController::EndReached, this,
-            &CRX9VantoraPCPlayerDlg::NextRecording);
+    connect(playback, &CPlaybackController::EndReached, this, [this] {
+        // A clip cut short by its card going is not followed by the next one from that card.
+        if (!checkCardGone())
+            NextRecording();
+    });
     connect(playback, &CPlaybackController::RateChanged, this, [this](float rate) {
         if (const auto image = PlaySpeedImage(rate))
             Button(ids::kSpeed)->ChangeIconImage(*image);
@@ -176,6 +179,9 @@ void CRX9VantoraPCPlayerDlg::OpenRecordingAt(int index)
 
 void CRX9VantoraPCPlayerDlg::failClip()
 {
+    if (checkCardGone())
+        return; // the card's removal is what the window says
+
     // A clip that is not a video, or that the engine cannot open or start: nothing plays, and
     // the window says so. The row stays current, so NEXT goes on from it.
     SetCaptionText(QString());

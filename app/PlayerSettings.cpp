@@ -14,6 +14,7 @@ void CRX9VantoraPCPlayerDlg::EditSettings()
     const QString root = m_catalogue.FolderPath();
     CDlgOption dialog(this);
     dialog.SetPath(root.isEmpty() ? QString() : CameraSettingsPath(root));
+    const CCardUses::CUse use = m_cardUses.Begin([&dialog] { dialog.CardLost(); });
     if (dialog.exec() == CDlgOption::kNotSavedResult)
         message(kSaveFailedMessage);
 }

@@ -70,6 +70,9 @@ void CRX9VantoraPCPlayerDlg::message(int stringId, const QString &text)
 
 void CRX9VantoraPCPlayerDlg::RunStartSequence()
 {
+    // From the first moment on, so that a card put in while the start's messages are open is
+    // not missed.
+    FollowMounts();
     CheckSystem();
     AttachEngine();
     State().popupMenuId = kPopupMenu;

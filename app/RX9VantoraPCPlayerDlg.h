@@ -2,16 +2,22 @@
 
 #include <optional>
 
+#include "CardUses.h"
 #include "Catalogue.h"
 #include "DlgMain.h"
 #include "MapTrail.h"
+#include "MountWatcher.h"
 #include "PlaybackRules.h"
 #include "SystemCheck.h"
+
+#include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class CDlgCopy;
+class CDlgDisk;
 class CPlaybackController;
 enum class PlayerCommand;
 class CPlayerTrip;
@@ -61,6 +67,8 @@ public:
     // Asks for a folder to open, starting at `initial`; nothing on cancel. Default: the
     // desktop's folder chooser. Tests answer it.
     std::function<std::optional<QString>(const QString &initial)> chooseFolder;
+    // Sees each copy dialog with its files queued, before it runs. Tests hold its worker.
+    std::function<void(CDlgCopy &dialog)> copyStarting;
 
     // The folder that stands for the desktop (captures go below it); empty: the user's
     // desktop.
@@ -86,6 +94,18 @@ public:
     void ClearPlayer();
     // Runs the card dialog (its Format button formats through it); the chosen card's root.
     std::optional<QString> ChooseCard(const QString &shown);
+
+    // Follows the system's mounts from now on (the start sequence begins it): a card that comes
+    // while none is loaded is loaded as at start, the loaded card's going clears the player, and
+    // the card dialog shows the cards there are.
+    void FollowMounts();
+    bool IsFollowingMounts() const { return m_mountWatcher && m_mountWatcher->IsWatching(); }
+    // Looks at the drives and the loaded card now and does what their change means.
+    void CheckMounts();
+    // The folder loaded now (a card or a folder chosen by the user), while there is one.
+    const std::optional<LoadedCard> &LoadedFolder() const { return m_loadedCard; }
+    // The work going on with the loaded card; each piece is told when the card goes.
+    CCardUses &CardUses() { return m_cardUses; }
 
 protected:
     bool event(QEvent *event) override;
@@ -120,6 +140,15 @@ private:
     void EditSettings();
 
     void setUpCatalogue();
+    // Remembers the folder the catalogue has listed: the mounts are compared with it.
+    void rememberLoadedFolder(const QString &root);
+    // Lets the loaded card go: nothing plays or reads it any more, and the list, title,
+    // read-outs, graph and map are clear.
+    void forgetCard();
+    // Whether a card coming now must wait to be loaded: work with a card or a dialog is going on.
+    bool loadMustWait() const;
+    // When the loaded card has gone (ahead of the watcher's report), lets it go now; true then.
+    bool checkCardGone();
     void message(int stringId);
     void message(int stringId, const QString &text);
 
@@ -153,4 +182,13 @@ private:
     CPlayerTrip *m_trip = nullptr; // a child object
     QString m_startFolder;
     QString m_startClip;
+
+    // Following the mounts.
+    CCardUses m_cardUses;
+    CMountWatcher *m_mountWatcher = nullptr; // a child object
+    DriveSnapshot m_drives;                  // as last looked at
+    QStringList m_drivesToTry;               // came while a load had to wait
+    QTimer m_mountRetry;                     // looks again while a load waits
+    std::optional<LoadedCard> m_loadedCard;
+    QPointer<CDlgDisk> m_cardDialog; // while the card dialog is open
 };

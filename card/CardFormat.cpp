@@ -1,6 +1,7 @@
 #include "CardFormat.h"
 
 #include "DlgMessage.h"
+#include "MountWatcher.h"
 #include "StepRunner.h"
 #include "StringTable.h"
 
@@ -137,6 +138,10 @@ FormatOutcome FormatCard(const QString &root, const std::optional<CardPin> &chos
         env.message(kMessageOk, SettingsNotKeptText(backup));
         return outcome;
     }
+    // The volume at the root now: the settings file goes back only to the same volume, or to the
+    // one mounted again after the format, never into the folder a pulled card leaves behind.
+    const std::optional<FolderIdentity> volumeBefore = ReadFolderIdentity(outcome.root);
+    bool remounted = false;
 
     // The question shows what it will erase: the card listed, when it is still there.
     QString why;
@@ -201,6 +206,7 @@ FormatOutcome FormatCard(const QString &root, const std::optional<CardPin> &chos
                     if (pinned(&mountError))
                         mounted = env.ops.mount(*target, &mountError);
                 });
+                remounted = mounted.has_value();
                 if (mounted)
                     outcome.root = DriveRoot(*mounted);
                 else if (why.isEmpty())
@@ -217,6 +223,9 @@ FormatOutcome FormatCard(const QString &root, const std::optional<CardPin> &chos
                 QStringLiteral("The card is formatted but not mounted again.\n%1").arg(mountError));
     }
 
+    if (!remounted && !outcome.root.isEmpty() &&
+        (!volumeBefore || ReadFolderIdentity(outcome.root) != volumeBefore))
+        outcome.root.clear(); // the card is gone
     if (backedUp) {
         // The copy on the desktop goes only once the card has its file back.
         outcome.settingsRestored =

@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 
 namespace {
@@ -140,6 +141,25 @@ void CDlgDisk::FillList()
     const int selected = PreselectedCardRow(m_roots, m_path);
     if (selected >= 0)
         m_list->SelectOnly(selected);
+}
+
+void CDlgDisk::RefreshKeepingSelection()
+{
+    if (m_busy)
+        return;
+    QStringList selected;
+    for (int row : selectedRows()) {
+        if (row < m_roots.size())
+            selected.append(m_roots[row]);
+    }
+    FillList();
+    QItemSelectionModel *selection = m_list->selectionModel();
+    selection->clear();
+    for (int row = 0; row < m_roots.size(); ++row) {
+        if (selected.contains(m_roots[row]))
+            selection->select(m_list->Model()->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
 }
 
 QList<int> CDlgDisk::selectedRows() const

@@ -53,6 +53,10 @@ public:
 
     // Re-reads the cards and fills the list.
     void FillList();
+    // The same when the cards changed on their own (one came or went): the cards selected stay
+    // selected, wherever their rows are now. Nothing while a format runs (it fills the list
+    // when it ends).
+    void RefreshKeepingSelection();
 
     CXListCtrl *List() const { return m_list; }
     QStringList Roots() const { return m_roots; }

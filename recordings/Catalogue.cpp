@@ -201,6 +201,7 @@ bool CCatalogue::LoadFolder(QString path)
         FillList();
         m_folderPath = path;
         sortAndAnnounce();
+        emit FolderLoaded(m_folderPath);
         emit RowToOpen(0);
         return true;
     }
@@ -231,7 +232,21 @@ bool CCatalogue::AutoLoadCard(const QStringList &drives)
     }
     if (!drives.isEmpty())
         sortAndAnnounce();
+    if (found)
+        emit FolderLoaded(m_folderPath);
     return found;
+}
+
+void CCatalogue::Clear()
+{
+    clearNames();
+    m_folderPath.clear();
+    m_kindFilter = FilterAll;
+    if (m_list)
+        m_list->SetFilterCaption(FilterCaptionId(FilterAll));
+    m_currentIndex = 0;
+    m_currentStem.clear();
+    m_currentFileName.clear();
 }
 
 void CCatalogue::CycleKindFilter()

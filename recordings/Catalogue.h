@@ -38,6 +38,9 @@ public:
     bool LoadFolder(QString path);
     void CycleKindFilter();
     void RelocateCurrent();
+    // Forgets the folder: no names, no current recording, every kind shown (the list's rows are
+    // the window's to clear).
+    void Clear();
 
     // Fills the three name lists from the folder's entries (sub-folders are not entered; only
     // regular files count, never a link or a FIFO); the path gets its trailing '/'. True when at
@@ -74,6 +77,8 @@ public:
     bool IsEmpty() const;
 
 signals:
+    // A folder with recordings was listed (LoadFolder or AutoLoadCard); `path` ends in '/'.
+    void FolderLoaded(const QString &path);
     // The row to open after a load or a filter change; whoever opens it makes it current.
     void RowToOpen(int row);
     // A folder without recordings was loaded: the list is empty and nothing is to play.

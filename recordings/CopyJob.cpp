@@ -31,7 +31,8 @@ Source openSource(const QString &path)
 // should another file take that name meanwhile. `use` is what lies under the numbered name: a
 // file with the same bytes counts as the copy. `copiedTo` receives the name used.
 bool copyInto(int folder, const Source &source, const QString &name, int number, NameUse use,
-              const std::function<void(qint64)> &progress, QString *copiedTo)
+              const std::function<void(qint64)> &progress, QString *copiedTo,
+              const std::atomic<bool> *stop = nullptr)
 {
     const QString target = NumberedFileName(name, number);
     if (use == NameUse::SameBytes) {
@@ -47,8 +48,8 @@ bool copyInto(int folder, const Source &source, const QString &name, int number,
         return false;
     const timespec times[2] = {source.status.st_atim, source.status.st_mtim};
     bool ok = ::lseek(source.fd.Get(), 0, SEEK_SET) == 0 &&
-              CopyFileData(source.fd.Get(), out.Get(), progress) && ::fdatasync(out.Get()) == 0 &&
-              ::futimens(out.Get(), times) == 0 && out.Close();
+              CopyFileData(source.fd.Get(), out.Get(), progress, stop) &&
+              ::fdatasync(out.Get()) == 0 && ::futimens(out.Get(), times) == 0 && out.Close();
     QString placed;
     if (ok) {
         placed = PlaceWithoutReplacing(folder, partial, name, number);
@@ -170,7 +171,8 @@ void CCopyJob::Wait()
 
 void CCopyJob::Run()
 {
-    for (int first = 0; first < m_pairs.size();) {
+    int handled = 0;
+    for (int first = 0; first < m_pairs.size() && !m_abandoned;) {
         // One recording: a clip and the drive-data file queued right after it. Both go under
         // the same number, so that the pair still belongs together in the folder.
         int end = first + 1;
@@ -197,8 +199,9 @@ void CCopyJob::Run()
             };
             if (!folder.IsValid() || !source.fd.IsValid() ||
                 !copyInto(folder.Get(), source, names[k - first], number, uses[size_t(k - first)],
-                          progress, nullptr))
+                          progress, nullptr, &m_abandoned))
                 ++m_failed;
+            ++handled;
             // A failed pair still counts as processed, so the bar reaches its end.
             if (pair.video)
                 ++m_videosDone;
@@ -212,5 +215,7 @@ void CCopyJob::Run()
             break;
         first = end;
     }
+    if (m_abandoned)
+        m_failed += int(m_pairs.size()) - handled;
     m_workerDone = true;
 }

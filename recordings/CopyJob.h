@@ -62,6 +62,14 @@ public:
 
     // Asks the worker to stop after the file under way.
     void RequestCancel() { m_cancelRequested = true; }
+    // The card the files come from is gone: the worker stops at once, leaving the file under way
+    // unfinished, and every file not copied by then counts as failed.
+    void Abandon()
+    {
+        m_abandoned = true;
+        m_cancelRequested = true;
+    }
+    bool Abandoned() const { return m_abandoned; }
     bool CancelRequested() const { return m_cancelRequested; }
     bool WorkerDone() const { return m_workerDone; }
     int VideosDone() const { return m_videosDone; }
@@ -79,6 +87,7 @@ private:
     int m_videoCount = 0;
     std::thread m_worker;
     std::atomic<bool> m_cancelRequested{false};
+    std::atomic<bool> m_abandoned{false};
     std::atomic<bool> m_workerDone{false};
     std::atomic<int> m_videosDone{0};
     std::atomic<int> m_failed{0};

@@ -31,6 +31,10 @@ public:
     // Queues one file; only before the dialog runs.
     void AddCopyPair(const QString &source, const QString &destination);
 
+    // The card the files come from is gone: the copy stops at once, and the dialog closes as on
+    // completion with every file not copied counted as failed.
+    void CardLost() { m_job.Abandon(); }
+
     CCopyJob &Job() { return m_job; }
     const CCopyJob &Job() const { return m_job; }
     CSkinSlider *Progress() const { return m_progress; }

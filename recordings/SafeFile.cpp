@@ -220,12 +220,15 @@ bool IsPlainFile(const QString &path)
            S_ISREG(status.st_mode);
 }
 
-bool CopyFileData(int in, int out, const std::function<void(qint64)> &progress)
+bool CopyFileData(int in, int out, const std::function<void(qint64)> &progress,
+                  const std::atomic<bool> *stop)
 {
     qint64 copied = 0;
     enum { Range, SendFile, ReadWrite } way = Range;
     std::vector<char> buffer;
     for (;;) {
+        if (stop && *stop)
+            return false;
         ssize_t n = 0;
         if (way == Range) {
             n = ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0);

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
@@ -61,8 +63,9 @@ bool IsPlainFile(const QString &path);
 
 // Copies everything from `in` to `out`: the kernel's in-place copy, sendfile where the two file
 // systems do not allow it, plain reads and writes otherwise. `progress` hears the bytes copied so
-// far after each chunk. False on an error.
-bool CopyFileData(int in, int out, const std::function<void(qint64 copied)> &progress = {});
+// far after each chunk. False on an error, and when `stop` is set before a chunk.
+bool CopyFileData(int in, int out, const std::function<void(qint64 copied)> &progress = {},
+                  const std::atomic<bool> *stop = nullptr);
 
 // What lies under a name that a file is about to be put under.
 enum class NameUse {

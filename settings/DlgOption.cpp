@@ -384,7 +384,16 @@ void CDlgOption::Save()
     }
     if (const int notice = m_rules.SaveNotice())
         message(notice);
+    if (m_cardLost)
+        return;
     done(SaveCameraSettings(m_path, m_rules.Record()) ? kSavedResult : kNotSavedResult);
+}
+
+void CDlgOption::CardLost()
+{
+    m_cardLost = true;
+    m_ending = true;
+    done(kCancelledResult);
 }
 
 bool CDlgOption::event(QEvent *event)

@@ -61,6 +61,9 @@ public:
 
     // OK, Enter and Space.
     void Save();
+    // The card the file lies on is gone: the dialog ends as cancelled and writes nothing, even
+    // from a notice that Save is showing.
+    void CardLost();
 
     // The tab rectangles, in client coordinates.
     static QRect TabRect(int page);
@@ -87,6 +90,7 @@ private:
     int m_page = 0;
     int m_shownSliderSerial = -1;
     bool m_ending = false;
+    bool m_cardLost = false;
     QMap<int, CSkinRadioButton *> m_radios;
     CCircleChart *m_chart = nullptr;
     CSliderOption *m_slider = nullptr;

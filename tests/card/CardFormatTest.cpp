@@ -621,3 +621,30 @@ TEST(CardDialog, ListsPreselectsAndAccepts)
             EXPECT_FALSE(dialog->Button(id)->accessibleName().isEmpty());
     }
 }
+
+TEST(FormatCardFlow, ACardPulledDuringTheQuestionGetsNothingWrittenToItsFolder)
+{
+    // The card's files are bind mounted over its mount folder; it goes while the question is
+    // open. The settings file stays on the desktop and nothing lands in the folder left behind.
+    FakeCard fake;
+    fake.answer = 2;
+    const QString contents = fake.machine.Folder(QStringLiteral("contents"));
+    ASSERT_TRUE(WriteCardTestFile(contents + QStringLiteral("/Setup/setup.bin"), kSettings));
+    CTestMount mount = CTestMount::Bind(contents, fake.card);
+    if (!mount.ok())
+        GTEST_SKIP() << mount.Error().toStdString();
+    FormatEnvironment env = fake.Environment();
+    env.message = [&](int type, const QString &text) {
+        fake.messages.append(text);
+        if (type == kMessageFormatChoice)
+            mount.Unmount();
+        return type == kMessageFormatChoice ? fake.answer : 1;
+    };
+    const FormatOutcome outcome = fake.Format(env);
+    EXPECT_FALSE(outcome.settingsRestored);
+    EXPECT_TRUE(outcome.root.isEmpty());
+    EXPECT_TRUE(QDir(fake.card).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    EXPECT_EQ(ReadCardTestFile(SettingsBackupPath(fake.desktop)), kSettings);
+    ASSERT_EQ(fake.messages.size(), 2);
+    EXPECT_TRUE(fake.messages[1].contains(SettingsBackupPath(fake.desktop)));
+}

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <semaphore>
@@ -369,4 +370,45 @@ TEST_F(CopyFiles, CloseRequestActsLikeEsc)
     EXPECT_TRUE(stayedOpen); // it closes only once the worker has ended
     EXPECT_TRUE(QFileInfo::exists(target() + QStringLiteral("rec_0.avi")));
     EXPECT_FALSE(QFileInfo::exists(target() + QStringLiteral("rec_1.avi")));
+}
+
+TEST_F(CopyFiles, ACardGoneStopsTheCopyAtOnceAndCountsWhatIsLeftAsNotCopied)
+{
+    // Abandoned after its first file: the other three are not copied and count as failed.
+    CCopyJob job;
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QStringLiteral("rec_%1.avi").arg(i);
+        job.AddCopyPair(Write(name, Pattern(64 * 1024, 30 + i)), target() + name);
+    }
+    job.pairFinished = [&job](int index) {
+        if (index == 0)
+            job.Abandon();
+    };
+    job.Run();
+    EXPECT_TRUE(job.WorkerDone());
+    EXPECT_EQ(job.FailedCount(), 3);
+    EXPECT_TRUE(QFileInfo::exists(target() + QStringLiteral("rec_0.avi")));
+    EXPECT_EQ(QDir(target()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // Abandoned before it began: nothing is copied, everything counts.
+    CCopyJob early;
+    early.AddCopyPair(card() + QStringLiteral("rec_1.avi"), target() + QStringLiteral("e1.avi"));
+    early.AddCopyPair(card() + QStringLiteral("rec_2.avi"), target() + QStringLiteral("e2.avi"));
+    early.Abandon();
+    early.Run();
+    EXPECT_EQ(early.FailedCount(), 2);
+    EXPECT_FALSE(QFileInfo::exists(target() + QStringLiteral("e1.avi")));
+
+    // The file under way stops at the next chunk: only part of a large file is copied.
+    const QString big = Write(QStringLiteral("rec_big.avi"), Pattern(40 * 1024 * 1024, 7));
+    const CFileDescriptor in = OpenRegularFile(big);
+    const CFileDescriptor out(::open(QFile::encodeName(dir.path() + QStringLiteral("/out")),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600));
+    ASSERT_TRUE(in.IsValid() && out.IsValid());
+    std::atomic<bool> stop{false};
+    EXPECT_FALSE(CopyFileData(
+        in.Get(), out.Get(), [&stop](qint64) { stop = true; }, &stop));
+    const qint64 copied = QFileInfo(dir.path() + QStringLiteral("/out")).size();
+    EXPECT_GT(copied, 0);
+    EXPECT_LT(copied, 40 * 1024 * 1024);
 }
