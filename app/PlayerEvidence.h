@@ -50,6 +50,6 @@ private:
     CRX9VantoraPCPlayerDlg *m_player;
     std::optional<QDateTime> m_in;
     std::optional<QDateTime> m_out;
-    QString m_marksFolder; // the card the marks belong to
+    QString m_marksFolder;            // the card the marks belong to
     CDlgEvidence *m_dialog = nullptr; // while the dialog runs
 };

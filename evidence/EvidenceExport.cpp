@@ -220,6 +220,11 @@ bool CEvidenceJob::run()
     if (!work.isValid())
         return fail(QStringLiteral("The folder %1 cannot be written.").arg(base));
     const QString workPath = work.path();
+    // The folder is made private; once in place it is an ordinary folder of the user's.
+    QFile::setPermissions(workPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                        QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                        QFileDevice::ExeOther);
 
     // The originals, byte for byte.
     const QString card = FolderWithSlash(m_request.cardFolder);

@@ -290,7 +290,7 @@ QImage RenderOverlayBox(const OverlayText &text, int frameHeight)
     const int rows = int(lines.size()) + (text.shock ? 1 : 0);
     QImage box(((width + 2 * pad) + 1) & ~1, ((rows * lineHeight + 2 * pad) + 1) & ~1,
                QImage::Format_ARGB32_Premultiplied);
-    box.fill(QColor(0, 0, 0, 150));
+    box.fill(QColor(0, 0, 0, 170));
     QPainter painter(&box);
     painter.setFont(font);
     int y = pad + metrics.ascent();

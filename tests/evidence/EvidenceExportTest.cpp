@@ -1,17 +1,26 @@
 #include "EvidenceExport.h"
+#include "DlgEvidence.h"
+#include "SkinButton.h"
+#include "SkinRadioButton.h"
+#include "SkinSlider.h"
+#include "TestSupport.h"
 
 #ifdef RX9_WITH_DEMOCARD
 #include "DemoCard.h"
 #endif
 
+#include <QAccessible>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
 
 extern "C" {
@@ -254,6 +263,20 @@ TEST_F(EvidenceCard, UnwritableDestinationAndBrokenClipsFailWithoutLeavingAnythi
                     .isEmpty());
     EXPECT_EQ(Snapshot(copy.path()), before);
 
+    // The card pulled out after the span was planned: its files are gone.
+    const QString pulled = copy.filePath("pulled");
+    ASSERT_TRUE(QDir().mkpath(pulled));
+    for (const QString &name : QDir(Card()).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(Card() + "/" + name, pulled + "/" + name));
+    CEvidenceJob gone(Request(pulled));
+    ASSERT_TRUE(gone.Prepare());
+    ASSERT_TRUE(QDir(pulled).removeRecursively());
+    EXPECT_FALSE(gone.Run());
+    EXPECT_TRUE(gone.Error().contains(Normal(0).fileName())) << gone.Error().toStdString();
+    EXPECT_TRUE(QDir(out.filePath("HD-VANTORA"))
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
+
     // Without drive data the clip still exports; its seconds show dashes.
     ASSERT_TRUE(QFile::copy(Card() + "/" + Normal(1).fileName(), second + ".x"));
     QFile::remove(second);
@@ -279,6 +302,68 @@ TEST_F(EvidenceCard, AMomentWithoutRecordingIsRefused)
     EXPECT_FALSE(job.Run());
     EXPECT_TRUE(job.Error().contains("No recording")) << job.Error().toStdString();
     EXPECT_FALSE(QFileInfo::exists(out.filePath("HD-VANTORA")));
+}
+
+TEST_F(EvidenceCard, DialogExportsWithTheChoicesMade)
+{
+    auto job = std::make_unique<CEvidenceJob>(Request(Card()));
+    ASSERT_TRUE(job->Prepare());
+    CDlgEvidence dialog(std::move(job));
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    // The two choices are check boxes to assistive technology, and every control has a name.
+    for (QWidget *check : {(QWidget *)dialog.OverlayCheck(), (QWidget *)dialog.LocationCheck()}) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(check);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_EQ(iface->role(), QAccessible::CheckBox);
+        EXPECT_TRUE(iface->state().checked);
+    }
+    EXPECT_EQ(dialog.OverlayCheck()->accessibleName(), "Speed and position on the picture");
+    EXPECT_EQ(dialog.LocationCheck()->accessibleName(), "Include location");
+    EXPECT_EQ(dialog.ExportButton()->accessibleName(), "Export");
+    EXPECT_TRUE(dialog.Overlay());
+    EXPECT_TRUE(dialog.Location());
+    EXPECT_FALSE(dialog.Progress()->isVisible());
+
+    QTest::mouseClick(dialog.LocationCheck(), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return !dialog.Location(); }));
+    EXPECT_TRUE(dialog.Overlay());
+    QTest::mouseClick(dialog.ExportButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return !finished.isEmpty(); }, std::chrono::seconds(120)));
+    EXPECT_EQ(finished.first().first().toInt(), 1) << dialog.Job().Error().toStdString();
+    const QString made = dialog.Job().FolderPath();
+    EXPECT_TRUE(QFileInfo::exists(made + "/evidence.mp4"));
+    // Without location: no route, no coordinates in the report.
+    EXPECT_FALSE(QFileInfo::exists(made + "/route.gpx"));
+    const QByteArray report = Bytes(made + "/report.html");
+    EXPECT_FALSE(report.contains("class=\"route\""));
+    EXPECT_FALSE(report.contains(" N  "));
+}
+
+TEST_F(EvidenceCard, EscDuringTheExportCancelsItAndRemovesTheFolder)
+{
+    auto job = std::make_unique<CEvidenceJob>(Request(Card()));
+    ASSERT_TRUE(job->Prepare());
+    CEvidenceJob *held = job.get();
+    // The worker waits before putting the folder in place until Esc has been pressed.
+    held->beforePlacing = [held] {
+        for (int i = 0; i < 600 && !held->Cancelled(); ++i)
+            QThread::msleep(100);
+    };
+    CDlgEvidence dialog(std::move(job));
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.StartExport();
+    EXPECT_TRUE(dialog.Progress()->isVisible());
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    ASSERT_TRUE(WaitUntil([&] { return !finished.isEmpty(); }, std::chrono::seconds(120)));
+    EXPECT_EQ(finished.first().first().toInt(), 2);
+    EXPECT_TRUE(dialog.Job().Cancelled());
+    EXPECT_TRUE(QDir(out.filePath("HD-VANTORA"))
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
 }
 
 #endif
