@@ -77,7 +77,10 @@ TEST(PlayerEvidence, KeysSetTheSpanAroundThePlayTimeAndExportIt)
     QTest::keyClick(player.RecordingList(), Qt::Key_I);
     ASSERT_TRUE(player.Evidence().MarkedIn().has_value());
     const QDateTime in = *player.Evidence().MarkedIn();
-    ASSERT_TRUE(player.WaitForTime((start.secsTo(in) + 2) * 1000 + 100));
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto now = player.Evidence().CurrentMoment();
+        return now && in.secsTo(*now) >= 2;
+    }));
     QTest::keyClick(player.RecordingList(), Qt::Key_O);
     ASSERT_TRUE(player.Evidence().MarkedOut().has_value());
     const QDateTime out = *player.Evidence().MarkedOut();
@@ -107,10 +110,10 @@ TEST(PlayerEvidence, AfterAJumpToAShockTheSpanIsAroundTheShock)
     // The first recording with a shock.
     int row = 0;
     for (; row < player.RecordingList()->RowCount(); ++row) {
-        if (row != player.Catalogue().CurrentIndex()) {
+        if (row != player.Catalogue().CurrentIndex())
             player.OpenRecordingAt(row);
-            ASSERT_TRUE(player.WaitForTime());
-        }
+        // The shocks' times are known once the clip's length is.
+        ASSERT_TRUE(WaitUntil([&] { return player.SensorGraph()->Duration() > 0; }));
         if (!player.SensorGraph()->ShockTimesMs().isEmpty())
             break;
     }
@@ -159,7 +162,7 @@ TEST(PlayerEvidence, CommandLineExportsWithoutAWindowOrSaysWhyNot)
     EXPECT_NE(program.exitCode(), 0);
     const QString error = QString::fromLocal8Bit(program.readAllStandardError());
     EXPECT_TRUE(error.contains("No recording")) << error.toStdString();
-    EXPECT_EQ(error.trimmed().count('\n'), 0) << error.toStdString();
+    EXPECT_EQ(error.count("rx9player:"), 1) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(out.path() + "/none"));
     // A wrong argument.
     ASSERT_TRUE(run({"--export-evidence", card.folder, "--at", "yesterday"}));
