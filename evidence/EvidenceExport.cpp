@@ -253,7 +253,10 @@ bool CEvidenceJob::run()
             },
             &copiedTo);
         if (!copied)
-            return fail(QStringLiteral("%1 cannot be copied from the card.").arg(name));
+            return fail(IsPlainFile(source)
+                            ? QStringLiteral("%1 cannot be copied into %2 (is the disk full?).")
+                                  .arg(name, base)
+                            : QStringLiteral("%1 is no longer on the card.").arg(name));
         copiedBytes += QFileInfo(source).size();
     }
 

@@ -152,6 +152,7 @@ public:
     AVAudioFifo *fifo = nullptr;
     int64_t audioPts = 0;   // samples sent to the encoder
     int64_t audioTotal = 0; // samples put into the fifo
+    int writeError = 0;     // the file could not be written (a full or vanished disk)
     Packet packet;
 
     int Drain(AVCodecContext *encoder, AVStream *stream)
@@ -165,8 +166,10 @@ public:
             av_packet_rescale_ts(packet.packet, encoder->time_base, stream->time_base);
             packet.packet->stream_index = stream->index;
             r = av_interleaved_write_frame(muxer, packet.packet);
-            if (r < 0)
+            if (r < 0) {
+                writeError = r;
                 return r;
+            }
         }
     }
 
@@ -194,21 +197,26 @@ public:
     // Silence up to `samples` in all.
     int PadAudio(int64_t samples)
     {
-        const int64_t missing = samples - audioTotal;
-        if (missing <= 0)
+        if (samples <= audioTotal)
             return 0;
+        // A second of silence at a time.
         Frame f;
-        f.frame->nb_samples = int(missing);
+        f.frame->nb_samples = audio->sample_rate;
         f.frame->format = audio->sample_fmt;
         av_channel_layout_copy(&f.frame->ch_layout, &audio->ch_layout);
         int r = av_frame_get_buffer(f.frame, 0);
         if (r < 0)
             return r;
-        av_samples_set_silence(f.frame->data, 0, int(missing), audio->ch_layout.nb_channels,
+        av_samples_set_silence(f.frame->data, 0, f.frame->nb_samples, audio->ch_layout.nb_channels,
                                audio->sample_fmt);
-        av_audio_fifo_write(fifo, reinterpret_cast<void **>(f.frame->data), int(missing));
-        audioTotal += missing;
-        return SendAudio(false);
+        while (audioTotal < samples) {
+            const int n = int(std::min<int64_t>(samples - audioTotal, f.frame->nb_samples));
+            av_audio_fifo_write(fifo, reinterpret_cast<void **>(f.frame->data), n);
+            audioTotal += n;
+            if ((r = SendAudio(false)) < 0)
+                return r;
+        }
+        return 0;
     }
 };
 
@@ -669,7 +677,7 @@ EvidenceVideoResult WriteEvidenceVideo(const std::vector<EvidenceVideoPiece> &pi
             }
             av_packet_unref(packet.packet);
             if (e < 0 && e != AVERROR(EAGAIN)) {
-                if (e == AVERROR(EIO) || e == AVERROR(ENOSPC) || e == AVERROR(EROFS))
+                if (out.writeError)
                     return fail(
                         QStringLiteral("evidence.mp4 cannot be written: %1").arg(AvError(e)));
                 return fail(
