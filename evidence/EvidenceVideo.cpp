@@ -483,7 +483,8 @@ EvidenceVideoResult WriteEvidenceVideo(const std::vector<EvidenceVideoPiece> &pi
                            ? av_find_best_stream(in.context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0)
                            : -1;
         AVStream *vs = in.context->streams[vi];
-        CodecContext vdec{OpenDecoder(vs, 2)};
+        // As many decoding threads as the library picks for this computer (0), as the encoder.
+        CodecContext vdec{OpenDecoder(vs, 0)};
         if (!vdec.context)
             return fail(QStringLiteral("%1: its video cannot be decoded.").arg(name));
         CodecContext adec{ai >= 0 ? OpenDecoder(in.context->streams[ai], 1) : nullptr};

@@ -132,7 +132,10 @@ QString FfmpegFilter(const QString &font, const QDateTime &spanStart, const Over
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+    if (values.empty())
+        return 0;
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 } // namespace
@@ -195,42 +198,22 @@ int main(int argc, char **argv)
              piece.to, offset});
         offset += int(piece.Seconds());
     }
-    const QStringList ffmpegArguments{QStringLiteral("-nostdin"),
-                                      QStringLiteral("-v"),
-                                      QStringLiteral("error"),
-                                      QStringLiteral("-y"),
-                                      QStringLiteral("-ss"),
-                                      QString::number(pieces[0].from),
-                                      QStringLiteral("-t"),
-                                      QString::number(pieces[0].to - pieces[0].from),
-                                      QStringLiteral("-i"),
-                                      pieces[0].path,
-                                      QStringLiteral("-ss"),
-                                      QString::number(pieces[1].from),
-                                      QStringLiteral("-t"),
-                                      QString::number(pieces[1].to - pieces[1].from),
-                                      QStringLiteral("-i"),
-                                      pieces[1].path,
-                                      QStringLiteral("-filter_complex"),
-                                      FfmpegFilter(font, evidence.span.start, texts.front()),
-                                      QStringLiteral("-map"),
-                                      QStringLiteral("[vo]"),
-                                      QStringLiteral("-map"),
-                                      QStringLiteral("[a]"),
-                                      QStringLiteral("-c:v"),
-                                      QStringLiteral("libx264"),
-                                      QStringLiteral("-preset"),
-                                      preset,
-                                      QStringLiteral("-crf"),
-                                      QStringLiteral("23"),
-                                      QStringLiteral("-g"),
-                                      QStringLiteral("60"),
-                                      QStringLiteral("-c:a"),
-                                      QStringLiteral("aac"),
-                                      QStringLiteral("-b:a"),
-                                      QStringLiteral("64k"),
-                                      QStringLiteral("-movflags"),
-                                      QStringLiteral("+faststart")};
+    const QStringList ffmpegArguments{
+        QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+        QStringLiteral("-y"), QStringLiteral("-ss"), QString::number(pieces[0].from),
+        QStringLiteral("-t"), QString::number(pieces[0].to - pieces[0].from), QStringLiteral("-i"),
+        pieces[0].path, QStringLiteral("-ss"), QString::number(pieces[1].from),
+        QStringLiteral("-t"), QString::number(pieces[1].to - pieces[1].from), QStringLiteral("-i"),
+        pieces[1].path, QStringLiteral("-filter_complex"),
+        FfmpegFilter(font, evidence.span.start, texts.front()), QStringLiteral("-map"),
+        QStringLiteral("[vo]"), QStringLiteral("-map"), QStringLiteral("[a]"),
+        QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), preset,
+        QStringLiteral("-crf"), QStringLiteral("23"), QStringLiteral("-g"), QStringLiteral("60"),
+        QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"),
+        QStringLiteral("64k"), QStringLiteral("-movflags"), QStringLiteral("+faststart"),
+        // Seeking in AVI may let a picture or two more through:
+        // both write the same number.
+        QStringLiteral("-frames:v"), QString::number(kSpanSeconds * 30)};
 
     QTemporaryDir out;
     std::printf("Span: %d s across %s [%lld, %lld) and %s [%lld, %lld), 1920x1080 30 fps, "
