@@ -3,6 +3,7 @@
 #include "PlayerInfo.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -50,6 +51,16 @@ QString PlayerHelpText()
         "  -h, --help       show this help and exit\n"
         "  -v, --version    show the player's version and exit\n"
         "\n"
+        "Evidence export, without a window:\n"
+        "  --export-evidence CARD  export the moments around --at from the card folder CARD\n"
+        "  --at yyyymmdd_hhmmss    the moment, on the camera's clock\n"
+        "  --before S, --after S   seconds before and after it (30 each; 600 in all at most)\n"
+        "  --no-overlay            no speed, time and position on the picture\n"
+        "  --no-location           no coordinates on the picture, in the report or as GPX\n"
+        "  --out DIR               the folder the export goes into (default: HD-VANTORA on\n"
+        "                          the desktop)\n"
+        "  It prints the folder made; on failure one line on standard error, exit code 1.\n"
+        "\n"
         "Environment:\n"
         "  RX9_EXTRA_DRIVES  folders, separated by ':', that count as removable cards after\n"
         "                    the real ones\n"
@@ -66,6 +77,19 @@ PlayerCommandLine ParsePlayerCommandLine(const QStringList &arguments, const QSt
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOption(help);
     parser.addOption(version);
+    const auto valueOption = [](const char *name) {
+        return QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("x"));
+    };
+    const QCommandLineOption exportEvidence = valueOption("export-evidence");
+    const QCommandLineOption at = valueOption("at");
+    const QCommandLineOption before = valueOption("before");
+    const QCommandLineOption after = valueOption("after");
+    const QCommandLineOption out = valueOption("out");
+    const QCommandLineOption noOverlay(QStringLiteral("no-overlay"));
+    const QCommandLineOption noLocation(QStringLiteral("no-location"));
+    for (const QCommandLineOption &option :
+         {exportEvidence, at, before, after, out, noOverlay, noLocation})
+        parser.addOption(option);
     for (const char *name : kQtValueOptions)
         parser.addOption(QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("x")));
     for (const char *name : kQtFlagOptions)
@@ -93,7 +117,45 @@ PlayerCommandLine ParsePlayerCommandLine(const QStringList &arguments, const QSt
         return result;
     }
 
+    const auto error = [&](const QString &text) {
+        result.action = PlayerCommandLine::Action::Error;
+        result.text =
+            QStringLiteral("rx9player: %1\nTry 'rx9player --help' for more information.\n")
+                .arg(text);
+        return result;
+    };
     const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(exportEvidence)) {
+        if (!positional.isEmpty())
+            return error(QStringLiteral("unexpected argument %1").arg(positional.first()));
+        if (!parser.isSet(at))
+            return error(QStringLiteral("--export-evidence needs --at yyyymmdd_hhmmss"));
+        PlayerCommandLine::Evidence &e = result.evidence;
+        const QFileInfo card(QDir(currentDir), parser.value(exportEvidence));
+        if (parser.value(exportEvidence).isEmpty() || !card.isDir())
+            return error(QStringLiteral("%1: no such folder").arg(parser.value(exportEvidence)));
+        e.card = QDir::cleanPath(card.absoluteFilePath());
+        e.at = parser.value(at);
+        if (!QDateTime::fromString(e.at, QStringLiteral("yyyyMMdd_HHmmss")).isValid())
+            return error(QStringLiteral("--at %1: not a time yyyymmdd_hhmmss").arg(e.at));
+        for (auto [option, into] : {std::pair{&before, &e.before}, std::pair{&after, &e.after}}) {
+            if (!parser.isSet(*option))
+                continue;
+            bool ok = false;
+            *into = parser.value(*option).toInt(&ok);
+            if (!ok || *into < 0)
+                return error(QStringLiteral("--%1 %2: not a number of seconds")
+                                 .arg(option->names().first(), parser.value(*option)));
+        }
+        if (qint64(e.before) + e.after > 600 || e.before + e.after == 0)
+            return error(QStringLiteral("the span must be 1 to 600 seconds long"));
+        e.overlay = !parser.isSet(noOverlay);
+        e.location = !parser.isSet(noLocation);
+        if (parser.isSet(out))
+            e.out = QDir::cleanPath(QDir(currentDir).absoluteFilePath(parser.value(out)));
+        result.action = PlayerCommandLine::Action::ExportEvidence;
+        return result;
+    }
     if (positional.size() > 1) {
         result.action = PlayerCommandLine::Action::Error;
         result.text = QStringLiteral("rx9player: one folder at most, not %1 arguments\n"

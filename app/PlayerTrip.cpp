@@ -155,10 +155,17 @@ void CPlayerTrip::JumpToShock(bool forward)
     if (!m_player->IsClipOpen())
         return;
     const int now = int(m_player->Playback().Time());
-    const auto target =
-        AdjacentShockTarget(m_player->SensorGraph()->ShockTimesMs(), std::max(0, now), forward);
-    if (target)
-        PostUserMessage(m_player, notify::kSeek, *target); // the road of a click in the graph
+    const QList<int> shocks = m_player->SensorGraph()->ShockTimesMs();
+    const auto target = AdjacentShockTarget(shocks, std::max(0, now), forward);
+    if (!target)
+        return;
+    for (const int shock : shocks) {
+        if (std::max(0, shock - kShockLeadMs) == *target) {
+            m_lastShock = ShockJump{currentFileName(), shock};
+            break;
+        }
+    }
+    PostUserMessage(m_player, notify::kSeek, *target); // the road of a click in the graph
 }
 
 void CPlayerTrip::OpenRoutePoint(int index)

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 class CRX9VantoraPCPlayerDlg;
 class QMenu;
@@ -43,6 +44,13 @@ public:
     bool HandleKey(int key);
 
     void JumpToShock(bool forward);
+    // The shock the last jump went to: its recording and time into it.
+    struct ShockJump
+    {
+        QString fileName;
+        int shockMs = 0;
+    };
+    std::optional<ShockJump> LastShockJump() const { return m_lastShock; }
     void ExportGpx();
     // Opens the recording of a route point and seeks to its second (the map's click).
     void OpenRoutePoint(int index);
@@ -72,4 +80,5 @@ private:
     QString m_seekFile;
     qint64 m_seekMs = 0;
     int m_seekTicks = 0;
+    std::optional<ShockJump> m_lastShock;
 };

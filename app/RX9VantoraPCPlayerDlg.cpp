@@ -8,6 +8,7 @@
 #include "PlayWnd.h"
 #include "PlaybackController.h"
 #include "PlayerCommands.h"
+#include "PlayerEvidence.h"
 #include "PlayerTrip.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -46,6 +47,7 @@ CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringLis
         [this](int stringId, const QString &text) { message(stringId, text); });
     setUpCatalogue();
     m_trip = new CPlayerTrip(this);
+    m_evidence = new CPlayerEvidence(this);
 }
 
 CRX9VantoraPCPlayerDlg::~CRX9VantoraPCPlayerDlg()
@@ -124,8 +126,8 @@ void CRX9VantoraPCPlayerDlg::OnCommand(int commandId)
 {
     if (const auto command = CommandForMenu(commandId))
         Run(*command);
-    else
-        m_trip->OnCommand(commandId);
+    else if (!m_trip->OnCommand(commandId))
+        m_evidence->OnCommand(commandId);
 }
 
 void CRX9VantoraPCPlayerDlg::Run(PlayerCommand command)
@@ -297,6 +299,7 @@ void CRX9VantoraPCPlayerDlg::FillPopupMenu(QMenu *popup)
     item(sound, QStringLiteral("Mute"), menu::kMute);
     popup->addSeparator();
     m_trip->AddMenuItems(popup);
+    m_evidence->AddMenuItems(popup);
     popup->addSeparator();
     item(popup, QStringLiteral("Save all Eventfiles"), menu::kSaveEvents);
     item(popup, QStringLiteral("Setting"), menu::kSetting);
@@ -393,5 +396,5 @@ bool CRX9VantoraPCPlayerDlg::HandleKey(int key, Qt::KeyboardModifiers modifiers)
             Run(*command);
         return true;
     }
-    return m_trip->HandleKey(key);
+    return m_trip->HandleKey(key) || m_evidence->HandleKey(key);
 }

@@ -20,6 +20,7 @@ class CDlgCopy;
 class CDlgDisk;
 class CPlaybackController;
 enum class PlayerCommand;
+class CPlayerEvidence;
 class CPlayerTrip;
 class CUserMessage;
 
@@ -79,6 +80,7 @@ public:
     CPlaybackController &Playback() const { return *m_playback; }
     // The trip's route, route clicks, shock jumps and the GPX export.
     CPlayerTrip &Trip() const { return *m_trip; }
+    CPlayerEvidence &Evidence() const { return *m_evidence; }
     CCatalogue &Catalogue() { return m_catalogue; }
     bool IsClipOpen() const override;
 
@@ -117,6 +119,7 @@ protected:
     virtual void ShowCardInfo();
 
 private:
+    friend class CPlayerEvidence;
     friend class CPlayerTrip;
     void OnUserMessage(const CUserMessage &message);
     void SelectSpeedUnit(int controlId);
@@ -179,7 +182,8 @@ private:
     QString m_desktopPath;
     QString m_sentLongitude;
     QString m_sentLatitude;
-    CPlayerTrip *m_trip = nullptr; // a child object
+    CPlayerTrip *m_trip = nullptr;         // a child object
+    CPlayerEvidence *m_evidence = nullptr; // a child object
     QString m_startFolder;
     QString m_startClip;
 

@@ -1,11 +1,13 @@
 // rx9player: the dashboard-camera card player.
 
 #include "CommandLine.h"
+#include "EvidenceCommand.h"
 #include "HtmlCtrl.h"
 #include "RX9VantoraPCPlayerApp.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -17,6 +19,13 @@ int main(int argc, char **argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const PlayerCommandLine command = ParsePlayerCommandLine(arguments, QDir::currentPath());
+    if (command.action == PlayerCommandLine::Action::ExportEvidence) {
+        // No window: Qt draws the picture's texts off screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return RunEvidenceCommand(command.evidence);
+    }
     if (command.action != PlayerCommandLine::Action::Run) {
         std::FILE *out = command.action == PlayerCommandLine::Action::Error ? stderr : stdout;
         std::fputs(command.text.toLocal8Bit().constData(), out);
