@@ -196,3 +196,31 @@ TEST(PlayerEvidence, CommandLineOptions)
         EXPECT_EQ(c.ExitCode(), 2);
     }
 }
+
+TEST(PlayerEvidence, ACardThatGoesDuringTheExportEndsItLeavingNothing)
+{
+    const DemoCard &card = SharedDemoCard();
+    ASSERT_TRUE(card.ok()) << card.error.toStdString();
+    CTestPlayer player;
+    ASSERT_TRUE(player.LoadAndPlay(card.folder));
+    bool cancelled = false;
+    player.Evidence().runDialog = [&](CDlgEvidence *dialog) {
+        QSignalSpy finished(dialog, &QDialog::finished);
+        dialog->open();
+        dialog->StartExport();
+        player.CardUses().CardLost(); // as the mount watcher does when the card is pulled
+        if (!WaitUntil([&] { return !finished.isEmpty(); }, std::chrono::seconds(120)))
+            return -1;
+        cancelled = dialog->Job().Cancelled();
+        return finished.first().first().toInt();
+    };
+    QTest::keyClick(player.RecordingList(), Qt::Key_E);
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(player.CardUses().InUse());
+    for (const CTestPlayer::Message &message : player.messages)
+        EXPECT_FALSE(message.text.contains("evidence")) << message.text.toStdString();
+    // Neither a finished folder nor the hidden one it is built in.
+    const QDir exports(player.DesktopPath() + "/HD-VANTORA");
+    EXPECT_TRUE(
+        exports.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
