@@ -8,6 +8,7 @@
 #include "PlayWnd.h"
 #include "PlaybackController.h"
 #include "PlayerCommands.h"
+#include "PlayerNextClip.h"
 #include "PlayerTrip.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -44,6 +45,7 @@ CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringLis
         [this](int stringId, const QString &text) { message(stringId, text); });
     setUpCatalogue();
     m_trip = new CPlayerTrip(this);
+    new CPlayerNextClip(this); // a child object
 }
 
 CRX9VantoraPCPlayerDlg::~CRX9VantoraPCPlayerDlg()

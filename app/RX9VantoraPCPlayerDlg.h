@@ -90,6 +90,7 @@ protected:
 
 private:
     friend class CPlayerTrip;
+    friend class CPlayerTimeline;
     void OnUserMessage(const CUserMessage &message);
     void SelectSpeedUnit(int controlId);
     void ShowPopupMenu();
