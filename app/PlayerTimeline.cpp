@@ -14,6 +14,7 @@
 
 #include <QEvent>
 #include <QMenu>
+#include <algorithm>
 
 CPlayerTimeline::CPlayerTimeline(CRX9VantoraPCPlayerDlg *player, CPlayerTrip *trip)
     : QObject(trip)
@@ -142,9 +143,20 @@ void CPlayerTimeline::refresh()
 
 void CPlayerTimeline::placeBar()
 {
-    // Right under the sensor graph, as wide as it.
+    // Right under the sensor graph, beside the time read-out and before the volume slider,
+    // above the buttons.
+    const MainLayout &layout = m_player->CurrentLayout();
     const QRect graph = m_player->SensorGraph()->geometry();
-    m_bar->setGeometry(graph.left(), graph.bottom() + 2, graph.width(), CTripBar::kHeight);
+    const int top = graph.bottom() + 2;
+    int bottom = layout.volume.top();
+    for (const auto &[id, rect] : layout.buttons) {
+        if (rect.top() > graph.bottom())
+            bottom = std::min(bottom, rect.top());
+    }
+    const int left = std::max(graph.left(), layout.timeReadout.right() + 12);
+    const int right = std::min(graph.right(), layout.volume.left() - 12);
+    m_bar->setGeometry(left, top, std::max(0, right - left + 1),
+                       std::clamp(bottom - top - 2, CTripBar::kMinHeight, CTripBar::kHeight));
 }
 
 bool CPlayerTimeline::eventFilter(QObject *watched, QEvent *event)

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 CTripBar::CTripBar(QWidget *parent)
     : QWidget(parent)
 {
@@ -45,8 +47,8 @@ void CTripBar::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QRect all = rect();
     painter.fillRect(all, QColor(24, 24, 24));
-    const int top = 3;
-    const int bottom = all.height() - 2;
+    const int top = all.height() > 8 ? 3 : 1;
+    const int bottom = all.height() - 1;
     for (const Span &span : m_spans) {
         const int left = XAt(span.startMs);
         const int right = std::max(left + 1, XAt(span.endMs));
@@ -60,7 +62,8 @@ void CTripBar::paintEvent(QPaintEvent *)
     painter.setBrush(ShockColor());
     for (const qint64 shock : m_shocks) {
         const int x = XAt(shock);
-        const QPointF mark[] = {QPointF(x - 3, 0), QPointF(x + 3, 0), QPointF(x, 5)};
+        const QPointF mark[] = {QPointF(x - 3, 0), QPointF(x + 3, 0),
+                                QPointF(x, std::min(5, all.height() - 1))};
         painter.drawPolygon(mark, 3);
     }
     painter.setRenderHint(QPainter::Antialiasing, false);

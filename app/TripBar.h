@@ -31,6 +31,7 @@ public:
     qint64 MsAt(int x) const;
 
     static constexpr int kHeight = 12;
+    static constexpr int kMinHeight = 5;
     static QColor ShockColor() { return QColor(255, 255, 255); }
     static QColor CursorColor() { return QColor(255, 157, 33); }
 

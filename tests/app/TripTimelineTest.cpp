@@ -82,7 +82,13 @@ TEST(PlayerTripTimeline, SpansTheTripSeeksAcrossRecordingsAndIsRemembered)
         CTripBar *bar = player.Timeline().Bar();
         EXPECT_TRUE(bar->isVisible());
         EXPECT_GT(bar->width(), 200);
-        EXPECT_EQ(bar->geometry().top(), player.SensorGraph()->geometry().bottom() + 2);
+        // Under the sensor graph, covering nothing else.
+        const MainLayout &layout = player.CurrentLayout();
+        EXPECT_GT(bar->geometry().top(), player.SensorGraph()->geometry().bottom());
+        for (const QRect &other : {layout.timeReadout, layout.volume, layout.graph})
+            EXPECT_FALSE(bar->geometry().intersects(other)) << other.x() << "," << other.y();
+        for (const auto &[id, rect] : layout.buttons)
+            EXPECT_FALSE(bar->geometry().intersects(rect)) << id;
         EXPECT_EQ(bar->LengthMs(), timeline.LengthMs());
         EXPECT_GT(timeline.LengthMs(), 8000) << "more than one 4 s recording";
         EXPECT_EQ(player.LengthText(), Digits(timeline.LengthMs()));
