@@ -199,6 +199,7 @@ private:
     NextState m_nextState = NextState::None;
     QTimer m_nextPoll;
     int m_nextPolls = 0;
+    quint64 m_nextDelivered = 0; // pictures its video output had before the clip was opened
     // The engine of the clip before a take-over, stopped a moment later.
     std::unique_ptr<CVlcPlayer> m_retired;
     QTimer m_retire;

@@ -32,6 +32,8 @@ void CPlaybackController::PrepareNext(const QString &path)
     m_next->ApplyBrightness(m_brightness);
     m_next->ApplyContrast(m_contrast);
     m_next->Frames().SetTurned(m_engine->IsRotated());
+    // The spare engine's video output still holds the last picture of the clip it played.
+    m_nextDelivered = m_next->Frames().GetStatistics().delivered;
     if (!m_next->Play())
         return; // closed again
     PlaybackLog::Write("prepare-next");
@@ -58,7 +60,7 @@ void CPlaybackController::pollNext()
         }
         break;
     case NextState::Stepping:
-        if (m_next->Frames().HasPicture()) {
+        if (m_next->Frames().GetStatistics().delivered > m_nextDelivered) {
             m_nextPoll.stop();
             m_nextState = NextState::Ready;
             PlaybackLog::Write("next-ready");

@@ -28,8 +28,10 @@ protected:
         s_dir = std::make_unique<QTemporaryDir>();
         s_first = s_dir->filePath(QStringLiteral("rec_20110523_142233.avi"));
         s_second = s_dir->filePath(QStringLiteral("rec_20110523_142236.avi"));
+        s_small = s_dir->filePath(QStringLiteral("rec_20110523_142245.avi"));
         s_ready = MakeTestClip(s_first, QStringLiteral("testsrc2=size=320x240:rate=25"), 3) &&
-                  MakeTestClip(s_second, QStringLiteral("smptebars=size=320x240:rate=25"), 3);
+                  MakeTestClip(s_second, QStringLiteral("smptebars=size=320x240:rate=25"), 3) &&
+                  MakeTestClip(s_small, QStringLiteral("testsrc2=size=160x120:rate=25"), 2);
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -51,6 +53,7 @@ protected:
     static std::unique_ptr<QTemporaryDir> s_dir;
     static QString s_first;
     static QString s_second;
+    static QString s_small;
     static bool s_ready;
     std::unique_ptr<CPlaybackController> c;
 };
@@ -58,6 +61,7 @@ protected:
 std::unique_ptr<QTemporaryDir> NextClipTest::s_dir;
 QString NextClipTest::s_first;
 QString NextClipTest::s_second;
+QString NextClipTest::s_small;
 bool NextClipTest::s_ready = false;
 
 } // namespace
@@ -112,6 +116,15 @@ TEST_F(NextClipTest, HeldOnItsFirstPictureThenTakesOverWithTheSettings)
     ASSERT_TRUE(WaitUntil([&] { return !ends.isEmpty(); }, kLong));
     EXPECT_EQ(c->ClipPath(), s_second);
     EXPECT_EQ(ends.count(), 1);
+
+    // The engine of the clip before is the spare now; a clip prepared in it holds its own first
+    // picture, not the last one of the clip it played.
+    ASSERT_TRUE(WaitUntil([&] { return c->PreparedEngine() != nullptr; }, kLong));
+    const CVlcPlayer *spare = c->PreparedEngine();
+    EXPECT_NE(spare, &c->Engine());
+    ASSERT_TRUE(PrepareAndWait(s_small));
+    EXPECT_EQ(c->PreparedEngine(), spare);
+    EXPECT_EQ(spare->Frames().PictureSize(), QSize(160, 120));
 }
 
 TEST_F(NextClipTest, AnotherClipOrClosingDropsThePreparedOne)
