@@ -125,11 +125,13 @@ TEST(PlayerTripTimeline, SpansTheTripSeeksAcrossRecordingsAndIsRemembered)
         EXPECT_EQ(player.seeks.first().first, target->fileName);
         EXPECT_EQ(player.seeks.first().second, target->ms);
         EXPECT_GT(target->ms, 2000);
-        // The bar follows the trip's time in the recording opened (each time report as it came).
+        // The bar follows the trip's time in the recording opened (each time report as it came,
+        // until that recording has played to its end).
         ASSERT_TRUE(WaitUntil([&] {
-            return std::any_of(shown.begin(), shown.end(), [&](const Shown &at) {
-                return at.file == target->fileName && at.ms >= target->ms - 200;
-            });
+            return player.CurrentFile() != target->fileName ||
+                   std::any_of(shown.begin(), shown.end(), [&](const Shown &at) {
+                       return at.file == target->fileName && at.ms >= target->ms - 200;
+                   });
         }));
         for (const Shown &at : shown) {
             if (at.file == target->fileName) {
