@@ -36,11 +36,14 @@ CPlaybackController::CPlaybackController(const QStringList &engineArguments, QOb
     connect(&m_nextPoll, &QTimer::timeout, this, &CPlaybackController::pollNext);
     m_retire.setSingleShot(true);
     connect(&m_retire, &QTimer::timeout, this, [this] { retire(nullptr); });
+    m_handOver.setInterval(kHandOverPollMs);
+    connect(&m_handOver, &QTimer::timeout, this, &CPlaybackController::pollHandOver);
 }
 
 CPlaybackController::~CPlaybackController()
 {
     // The open clip goes first: closing it waits for a report being made, and none follows.
+    finishHandOver();
     stopAndClose();
     DropNext();
     retire(nullptr);
@@ -110,6 +113,7 @@ CPlaybackController::OpenResult CPlaybackController::Open(const QString &path)
     // A clip-ready timer still running for the clip before must not put that clip's length
     // into the read-out of this one.
     m_clipReady.stop();
+    finishHandOver();
     if (swapInNext(path))
         return OpenResult::Started;
     DropNext();
@@ -145,6 +149,7 @@ CPlaybackController::OpenResult CPlaybackController::Open(const QString &path)
 
 void CPlaybackController::Close()
 {
+    finishHandOver();
     DropNext();
     m_clipReady.stop();
     stopAndClose();

@@ -36,6 +36,10 @@ public:
     static constexpr int kNextStepPolls = 25;
     // The engine of the clip before a take-over is stopped this long after it.
     static constexpr int kRetireMs = 300;
+    // How often, and how many times at most, a take-over looks whether the old clip's last
+    // picture has been painted before the view goes over to the new clip.
+    static constexpr int kHandOverPollMs = 3;
+    static constexpr int kHandOverPolls = 20;
 
     enum class OpenResult {
         Started, // the clip is open and plays
@@ -179,6 +183,8 @@ private:
     void pollNext();
     bool swapInNext(const QString &path);
     void retire(std::unique_ptr<CVlcPlayer> engine);
+    void pollHandOver();
+    void finishHandOver();
     void stopAndClose();
     OpenResult fail(const QString &path);
     void onClipReady();
@@ -203,6 +209,9 @@ private:
     // The engine of the clip before a take-over, stopped a moment later.
     std::unique_ptr<CVlcPlayer> m_retired;
     QTimer m_retire;
+    bool m_handingOver = false; // the view still shows the old clip's last pictures
+    QTimer m_handOver;
+    int m_handOverPolls = 0;
     bool m_playing = false;
     int m_holds = 0; // pause holds of the open clip
     qint64 m_lengthMs = 0;

@@ -99,20 +99,19 @@ bool CPlaybackController::swapInNext(const QString &path)
 
     const bool turned = m_engine->IsRotated();
     std::unique_ptr<CVlcPlayer> old = std::exchange(m_engine, std::move(m_next));
-    // The view goes over to the new clip's pictures: its first one is there already.
-    old->AttachView(nullptr);
-    if (m_view)
-        m_engine->AttachView(m_view);
     m_engine->Frames().SetTurned(turned);
     m_engine->SetRate(m_rate);
     applyPicture();
     m_holds = 0;
     m_lengthMs = 0;
-    m_engine->SetPause(false);
     m_playing = true;
-    // Stopping the old engine waits for its threads: a moment later, once the new clip runs.
     retire(std::move(old));
-    m_retire.start(kRetireMs);
+    // The engine reports the end once it has handed over the old clip's last picture: the
+    // view goes over to the new clip when it has painted that one.
+    m_handingOver = true;
+    m_handOverPolls = 0;
+    m_handOver.start(kHandOverPollMs);
+    pollHandOver();
 
     int width = 0;
     int height = 0;
@@ -121,6 +120,33 @@ bool CPlaybackController::swapInNext(const QString &path)
     emit PlayingChanged(true);
     m_clipReady.start(kClipReadyMs);
     return true;
+}
+
+void CPlaybackController::pollHandOver()
+{
+    if (m_retired && ++m_handOverPolls < kHandOverPolls) {
+        const CVideoFrameStore::Statistics old = m_retired->Frames().GetStatistics();
+        if (old.painted + old.replaced < old.delivered)
+            return; // looked at again on the timer
+    }
+    finishHandOver();
+}
+
+void CPlaybackController::finishHandOver()
+{
+    if (!m_handingOver)
+        return;
+    m_handingOver = false;
+    m_handOver.stop();
+    // The view goes over to the new clip's pictures: its first one is there already.
+    if (m_retired)
+        m_retired->AttachView(nullptr);
+    if (m_view)
+        m_engine->AttachView(m_view);
+    if (m_playing && m_holds == 0)
+        m_engine->SetPause(false);
+    // Stopping the old engine waits for its threads: a moment later, once the new clip runs.
+    m_retire.start(kRetireMs);
 }
 
 void CPlaybackController::retire(std::unique_ptr<CVlcPlayer> engine)
