@@ -10,6 +10,7 @@
 #include "HtmlMap.h"
 #include "NotificationCodes.h"
 #include "PlaybackController.h"
+#include "PlayerTimeline.h"
 #include "RX9VantoraPCPlayerDlg.h"
 #include "SafeFile.h"
 #include "Shocks.h"
@@ -35,6 +36,7 @@ CPlayerTrip::CPlayerTrip(CRX9VantoraPCPlayerDlg *player)
     connect(player->MapView(), &CHtmlMap::RoutePointClicked, this, &CPlayerTrip::OpenRoutePoint);
     m_seekTimer.setInterval(kSeekPollMs);
     connect(&m_seekTimer, &QTimer::timeout, this, &CPlayerTrip::seekWhenReady);
+    m_timeline = new CPlayerTimeline(player, this);
 }
 
 CPlayerTrip::~CPlayerTrip()
@@ -118,6 +120,7 @@ void CPlayerTrip::AddMenuItems(QMenu *menu)
     item(tr("Previous shock"), kPreviousShockCommand, shocks, kPreviousShockKey);
     item(tr("Next shock"), kNextShockCommand, shocks, kNextShockKey);
     item(QStringLiteral("Export route as GPX..."), kExportGpxCommand, open, Qt::Key_unknown);
+    m_timeline->AddMenuItem(menu);
 }
 
 bool CPlayerTrip::OnCommand(int commandId)
@@ -133,7 +136,7 @@ bool CPlayerTrip::OnCommand(int commandId)
         ExportGpx();
         return true;
     default:
-        return false;
+        return m_timeline->OnCommand(commandId);
     }
 }
 
@@ -172,22 +175,26 @@ void CPlayerTrip::OpenRoutePoint(int index)
 {
     const std::optional<RouteTarget> target =
         TargetForRoutePoint(m_route, index, currentFileName());
-    if (!target)
-        return;
-    int row = rowOf(target->fileName);
+    if (target)
+        OpenAt(target->fileName, qint64(target->second) * 1000);
+}
+
+void CPlayerTrip::OpenAt(const QString &fileName, qint64 ms)
+{
+    int row = rowOf(fileName);
     // A recording the kind filter hides: show all kinds.
     if (row < 0) {
         for (int tries = 0;
              tries < 3 && m_player->Catalogue().KindFilterValue() != CCatalogue::FilterAll; ++tries)
             m_player->Catalogue().CycleKindFilter();
-        row = rowOf(target->fileName);
+        row = rowOf(fileName);
     }
     if (row < 0)
         return;
-    if (target->fileName != currentFileName())
+    if (fileName != currentFileName())
         m_player->OpenRecordingAt(row);
-    m_seekFile = target->fileName;
-    m_seekMs = qint64(target->second) * 1000;
+    m_seekFile = fileName;
+    m_seekMs = ms;
     m_seekTicks = 0;
     seekWhenReady();
     if (!m_seekFile.isEmpty())

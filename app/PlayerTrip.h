@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class CPlayerTimeline;
 class CRX9VantoraPCPlayerDlg;
 class QMenu;
 
@@ -54,6 +55,12 @@ public:
     void ExportGpx();
     // Opens the recording of a route point and seeks to its second (the map's click).
     void OpenRoutePoint(int index);
+    // Opens a recording of the card (showing all kinds when the filter hides it) unless it is
+    // the current one, and seeks to `ms` once the engine has it ready.
+    void OpenAt(const QString &fileName, qint64 ms);
+
+    // The trip timeline (time read-out, trip bar and title over the whole trip).
+    CPlayerTimeline &Timeline() const { return *m_timeline; }
 
     // Where the GPX file goes: asks with `suggested` (a path) and gives the chosen path, empty on
     // cancel. Default: a save dialog. Tests set their own.
@@ -73,6 +80,7 @@ private:
 
     CRX9VantoraPCPlayerDlg *m_player;
     CTripRouteBuilder m_builder;
+    CPlayerTimeline *m_timeline = nullptr; // a child object
     TripRoute m_route;
     QByteArray m_routeJson;
     // A seek waiting for the clip it belongs to.

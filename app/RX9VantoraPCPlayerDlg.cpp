@@ -9,6 +9,7 @@
 #include "PlaybackController.h"
 #include "PlayerCommands.h"
 #include "PlayerEvidence.h"
+#include "PlayerNextClip.h"
 #include "PlayerTrip.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -48,6 +49,7 @@ CRX9VantoraPCPlayerDlg::CRX9VantoraPCPlayerDlg(QWidget *parent, const QStringLis
     setUpCatalogue();
     m_trip = new CPlayerTrip(this);
     m_evidence = new CPlayerEvidence(this);
+    new CPlayerNextClip(this); // a child object
 }
 
 CRX9VantoraPCPlayerDlg::~CRX9VantoraPCPlayerDlg()

@@ -121,6 +121,7 @@ protected:
 private:
     friend class CPlayerEvidence;
     friend class CPlayerTrip;
+    friend class CPlayerTimeline;
     void OnUserMessage(const CUserMessage &message);
     void SelectSpeedUnit(int controlId);
     void ShowPopupMenu();

@@ -32,6 +32,9 @@ struct TripClip
     // The GPS records of its drive-data file, one per second; empty when it had none.
     std::vector<GpsSample> gps;
     bool readable = false; // the drive-data file was read
+    // Its sensor readings and the readings at which shocks start (Shocks.h).
+    int sensorReadings = 0;
+    std::vector<int> shockReadings;
 
     // Length in seconds: one GPS record per second; unknown (-1) when unreadable.
     qint64 Seconds() const { return readable ? qint64(gps.size()) : -1; }

@@ -2,6 +2,7 @@
 
 #include "DataParserCore.h"
 #include "SafeFile.h"
+#include "Shocks.h"
 
 #include <QFile>
 #include <QtConcurrent/QtConcurrentRun>
@@ -39,6 +40,10 @@ TripClip CDriveDataCache::Load(const QString &folder, const QString &fileName)
             if (data.loaded) {
                 clip.readable = true;
                 clip.gps = data.gps;
+                clip.sensorReadings = int(data.sensors.size());
+                clip.shockReadings =
+                    FindShocks(data.sensors,
+                               data.gps.empty() ? 0 : int(data.sensors.size() / data.gps.size()));
             }
         }
     }

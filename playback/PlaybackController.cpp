@@ -1,6 +1,7 @@
 #include "PlaybackController.h"
 
 #include "DriveUtils.h"
+#include "VideoView.h"
 #include "VlcPlayer.h"
 
 #include <algorithm>
@@ -22,6 +23,7 @@ CPlaybackController::CPauseHold::~CPauseHold()
 
 CPlaybackController::CPlaybackController(const QStringList &engineArguments, QObject *parent)
     : QObject(parent)
+    , m_engineArguments(engineArguments)
     , m_engine(std::make_unique<CVlcPlayer>(engineArguments))
 {
     for (QTimer *timer : {&m_clipReady, &m_rotationDefer, &m_rotationSettle})
@@ -31,21 +33,41 @@ CPlaybackController::CPlaybackController(const QStringList &engineArguments, QOb
             [this] { runRotation(m_rotation.DeferTimerFired()); });
     connect(&m_rotationSettle, &QTimer::timeout, this,
             [this] { runRotation(m_rotation.SettleTimerFired()); });
-    m_engine->SetEventSink([this](EngineEvent event, qint64 timeMs, quint64 generation) {
-        QMetaObject::invokeMethod(
-            this, [this, event, timeMs, generation] { onEngineEvent(event, timeMs, generation); },
-            Qt::QueuedConnection);
-    });
+    hookEngine(*m_engine);
+    m_nextPoll.setInterval(kNextPollMs);
+    connect(&m_nextPoll, &QTimer::timeout, this, &CPlaybackController::pollNext);
+    m_retire.setSingleShot(true);
+    connect(&m_retire, &QTimer::timeout, this, [this] { retire(nullptr); });
+    m_handOver.setInterval(kHandOverPollMs);
+    connect(&m_handOver, &QTimer::timeout, this, &CPlaybackController::pollHandOver);
 }
 
 CPlaybackController::~CPlaybackController()
 {
     // The open clip goes first: closing it waits for a report being made, and none follows.
+    finishHandOver();
     stopAndClose();
+    DropNext();
+    retire(nullptr);
+}
+
+void CPlaybackController::hookEngine(CVlcPlayer &engine)
+{
+    // Each report says which engine made it: only the one playing the open clip is heard.
+    engine.SetEventSink(
+        [this, from = &engine](EngineEvent event, qint64 timeMs, quint64 generation) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, from, event, timeMs, generation] {
+                    onEngineEvent(from, event, timeMs, generation);
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void CPlaybackController::AttachView(CVideoView *view)
 {
+    m_view = view;
     m_engine->AttachView(view);
 }
 
@@ -93,6 +115,10 @@ CPlaybackController::OpenResult CPlaybackController::Open(const QString &path)
     // A clip-ready timer still running for the clip before must not put that clip's length
     // into the read-out of this one.
     m_clipReady.stop();
+    finishHandOver();
+    if (swapInNext(path))
+        return OpenResult::Started;
+    DropNext();
     if (!IsAviFile(path))
         return fail(path);
     if (!FileExists(path)) {
@@ -125,6 +151,8 @@ CPlaybackController::OpenResult CPlaybackController::Open(const QString &path)
 
 void CPlaybackController::Close()
 {
+    finishHandOver();
+    DropNext();
     m_clipReady.stop();
     stopAndClose();
     m_playing = false;
@@ -143,11 +171,12 @@ void CPlaybackController::onClipReady()
 
 // ---- the engine's reports
 
-void CPlaybackController::onEngineEvent(EngineEvent event, qint64 timeMs, quint64 generation)
+void CPlaybackController::onEngineEvent(const CVlcPlayer *engine, EngineEvent event, qint64 timeMs,
+                                        quint64 generation)
 {
     // A report of a clip closed since (another clip opened, the last one ended, the player
-    // cleared) belongs to nothing shown now.
-    if (generation != m_engine->Generation() || !m_engine->HasMedia())
+    // cleared), or of the clip being prepared to follow, belongs to nothing shown now.
+    if (engine != m_engine.get() || generation != m_engine->Generation() || !m_engine->HasMedia())
         return;
     if (event == EngineEvent::EndReached) {
         emit EndReached();

@@ -29,6 +29,17 @@ class CPlaybackController : public QObject
     Q_OBJECT
 public:
     static constexpr int kClipReadyMs = 500;
+    // How often a clip being prepared is looked at, and for how long at most.
+    static constexpr int kNextPollMs = 20;
+    static constexpr int kNextPollLimit = 500;
+    // A first picture asked for and not shown is asked for again after this many looks.
+    static constexpr int kNextStepPolls = 25;
+    // The engine of the clip before a take-over is stopped this long after it.
+    static constexpr int kRetireMs = 300;
+    // How often, and how many times at most, a take-over looks whether the old clip's last
+    // picture has been painted before the view goes over to the new clip.
+    static constexpr int kHandOverPollMs = 3;
+    static constexpr int kHandOverPolls = 20;
 
     enum class OpenResult {
         Started, // the clip is open and plays
@@ -90,11 +101,25 @@ public:
 
     [[nodiscard]] CPauseHold HoldStill();
 
+    // The clip made ready to follow the open one (see PrepareNext): its path while it is being
+    // prepared or ready, else empty; ready once its first picture is held.
+    QString PreparedPath() const { return m_nextPath; }
+    bool IsNextReady() const { return m_nextState == NextState::Ready; }
+    // The engine holding the prepared clip (nullptr before the first preparation).
+    const CVlcPlayer *PreparedEngine() const { return m_next.get(); }
+
 public slots:
     // Stops what plays, then opens the clip at `path` and starts it at the player's rate.
     OpenResult Open(const QString &path);
     // Stops and closes the open clip. The buttons stay as they are.
     void Close();
+
+    // Opens the clip at `path` in a second engine, paused on its first picture, so that when it
+    // is opened next (the end of the open clip) it takes over at once, with the rate, sound,
+    // picture settings and rotation of the clip before. Opening any other clip, or closing,
+    // drops it; a clip that does not open is dropped and opens later the usual way.
+    void PrepareNext(const QString &path);
+    void DropNext();
 
     void Play();
     void Pause();
@@ -147,9 +172,20 @@ signals:
     void VolumeChanged(int volume);
     void NightVisionChanged(bool on);
     void RotationChanged(bool rotated);
+    // The clip to follow holds its first picture.
+    void NextPrepared(const QString &path);
 
 private:
-    void onEngineEvent(EngineEvent event, qint64 timeMs, quint64 generation);
+    enum class NextState { None, Opening, Stepping, Ready };
+
+    void hookEngine(CVlcPlayer &engine);
+    void onEngineEvent(const CVlcPlayer *engine, EngineEvent event, qint64 timeMs,
+                       quint64 generation);
+    void pollNext();
+    bool swapInNext(const QString &path);
+    void retire(std::unique_ptr<CVlcPlayer> engine);
+    void pollHandOver();
+    void finishHandOver();
     void stopAndClose();
     OpenResult fail(const QString &path);
     void onClipReady();
@@ -161,7 +197,22 @@ private:
     void runRotation(const CRotationControl::Actions &actions);
     void release(const CPauseHold &hold);
 
+    QStringList m_engineArguments;
+    QPointer<CVideoView> m_view;
     std::unique_ptr<CVlcPlayer> m_engine;
+    // The engine of the clip to follow, or a spare one without a clip.
+    std::unique_ptr<CVlcPlayer> m_next;
+    QString m_nextPath;
+    NextState m_nextState = NextState::None;
+    QTimer m_nextPoll;
+    int m_nextPolls = 0;
+    quint64 m_nextDelivered = 0; // pictures its video output had before the clip was opened
+    // The engine of the clip before a take-over, stopped a moment later.
+    std::unique_ptr<CVlcPlayer> m_retired;
+    QTimer m_retire;
+    bool m_handingOver = false; // the view still shows the old clip's last pictures
+    QTimer m_handOver;
+    int m_handOverPolls = 0;
     bool m_playing = false;
     int m_holds = 0; // pause holds of the open clip
     qint64 m_lengthMs = 0;

@@ -27,11 +27,23 @@
 // it over: at rate 1.0, at 2.0 chosen one second into playing (as a user does) and at 2.0 from
 // the start. Prints the pictures missing (never handed over: left out by the engine) and those
 // handed over twice, and where they are, beside what the view painted.
+//
+// --transitions [--repeat N]: the moves from one clip to the next. A trip of three 10 s clips
+// whose pictures carry their number (as in --frame-marks, counted on over the trip) plays through
+// the playback controller into a video view that reads the number of every picture it paints
+// (offscreen, so that every picture goes through the view's painting). At the end of each clip
+// the next one is opened, as the main window does: once with the next clip prepared ("prepared")
+// and once without ("unprepared", the way before preparation), at 1x and 2x. For each move it
+// prints the time from the first painting of the old clip's last picture to the first painting
+// of the new clip's first picture, the paintings without a picture (black) and the repaintings
+// of the old picture between them: "transition N rate R: gap G ms, black B, repeated P".
 
 #include "DataParserCore.h"
 #include "DriveDataWriter.h"
 #include "FrameConvert.h"
 #include "PlayWnd.h"
+#include "PlaybackController.h"
+#include "PlaybackRules.h"
 #include "VideoFrames.h"
 #include "VideoView.h"
 #include "VlcPlayer.h"
@@ -86,9 +98,10 @@ struct Options
     QSize screen{1600, 900};
     QStringList playerEnv; // extra NAME=VALUE settings for the player, for experiments
     bool mapHidden = false;
-    bool vlcOwnSize = false; // also VLC at the clip's own size (no scaling), at rate 1.0
-    bool parked = false;     // the card's car stands still (the map's page stays idle)
-    bool frameMarks = false; // which pictures reach the player, one by one
+    bool vlcOwnSize = false;  // also VLC at the clip's own size (no scaling), at rate 1.0
+    bool parked = false;      // the card's car stands still (the map's page stays idle)
+    bool frameMarks = false;  // which pictures reach the player, one by one
+    bool transitions = false; // the moves from one clip to the next
 };
 
 double CpuSeconds(const rusage &u)
@@ -619,6 +632,220 @@ void MeasureFrameMarks(const QString &clip, int repeat)
                 std::printf("      handed over around the gap: %s\n", qPrintable(r.aroundGap));
             std::fflush(stdout);
         }
+}
+
+// ---- the transitions mode (see the top of the file)
+
+constexpr int kTripClips = 3;
+constexpr int kTripClipSeconds = 10;
+constexpr int kTripFps = 30;
+constexpr int kTripClipPictures = kTripClipSeconds * kTripFps;
+
+// Clip `index` of the trip: its pictures are numbered on from the clip before.
+QString MakeTripClip(int index)
+{
+    QDir().mkpath(QStringLiteral(RX9_BENCH_CACHE "/trip"));
+    const QString wanted = QStringLiteral(RX9_BENCH_CACHE "/trip/rec_20250523_0800%1.avi")
+                               .arg(index * kTripClipSeconds, 2, 10, QLatin1Char('0'));
+    QString filters = QStringLiteral("drawbox=x=0:y=0:w=%1:h=%2:color=black:t=fill")
+                          .arg(kMarkBits * kMarkSide)
+                          .arg(kMarkSide);
+    for (int bit = 0; bit < kMarkBits; ++bit)
+        filters += QStringLiteral(",drawbox=x=%1:y=0:w=%2:h=%2:color=white:t=fill:"
+                                  "enable='bitand(n+%4,%3)'")
+                       .arg(bit * kMarkSide)
+                       .arg(kMarkSide)
+                       .arg(1 << bit)
+                       .arg(index * kTripClipPictures);
+    return FfmpegInto(wanted, {QStringLiteral("-f"),
+                               QStringLiteral("lavfi"),
+                               QStringLiteral("-i"),
+                               QStringLiteral("testsrc2=size=1920x1080:rate=%1").arg(kTripFps),
+                               QStringLiteral("-f"),
+                               QStringLiteral("lavfi"),
+                               QStringLiteral("-i"),
+                               QStringLiteral("sine=frequency=440:sample_rate=22050"),
+                               QStringLiteral("-t"),
+                               QString::number(kTripClipSeconds),
+                               QStringLiteral("-vf"),
+                               filters,
+                               QStringLiteral("-c:v"),
+                               QStringLiteral("libx264"),
+                               QStringLiteral("-preset"),
+                               QStringLiteral("veryfast"),
+                               QStringLiteral("-g"),
+                               QString::number(kTripFps),
+                               QStringLiteral("-pix_fmt"),
+                               QStringLiteral("yuv420p"),
+                               QStringLiteral("-c:a"),
+                               QStringLiteral("pcm_s16le"),
+                               QStringLiteral("-ac"),
+                               QStringLiteral("1"),
+                               QStringLiteral("-f"),
+                               QStringLiteral("avi")});
+}
+
+// A video view that reads the number of every picture it paints.
+class CMarkedView : public CVideoView
+{
+public:
+    struct Paint
+    {
+        qint64 ns;
+        int number; // -1 without a picture
+    };
+    std::vector<Paint> paints;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QImage image(size(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        quint64 serial = 0;
+        {
+            QPainter painter(&image);
+            if (FrameSource())
+                serial = FrameSource()->PaintFrame(painter, rect());
+        }
+        QPainter(this).drawImage(0, 0, image);
+        Paint paint{SteadyNowNs(), -1};
+        if (serial != 0) {
+            const QRect fit = FitVideoRect(size(), QSize(1920, 1080));
+            const double scale = fit.width() / 1920.0;
+            paint.number = 0;
+            for (int bit = 0; bit < kMarkBits; ++bit) {
+                const int x = fit.left() + int((bit * kMarkSide + kMarkSide / 2) * scale);
+                const int y = fit.top() + int(kMarkSide / 2 * scale);
+                if (qGray(image.pixel(x, y)) > 128)
+                    paint.number |= 1 << bit;
+            }
+        }
+        paints.push_back(paint);
+    }
+};
+
+double ResidentMiB(pid_t pid);
+
+struct Move
+{
+    double gapMs = -1; // -1: the new clip was never painted
+    int black = 0;
+    int repeated = 0;
+    QString pictures; // the old clip's last picture painted and the new clip's first
+};
+
+// Plays the trip at `speedItem` of the speed list (4: 1x, 5: 2x), with or without preparing
+// the next clip, and measures each move.
+std::vector<Move> PlayTrip(const QStringList &clips, int speedItem, bool prepared,
+                           double *residentMiB)
+{
+    CMarkedView view;
+    view.resize(960, 540);
+    view.show();
+    QCoreApplication::processEvents();
+    CPlaybackController playback({QStringLiteral("--aout=dummy")});
+    playback.AttachView(&view);
+    playback.ChooseSpeed(kPlaySpeedListId, speedItem);
+    int current = 0;
+    QEventLoop loop;
+    QTimer prepare;
+    prepare.setSingleShot(true);
+    QObject::connect(&prepare, &QTimer::timeout, [&] {
+        if (current + 1 < clips.size())
+            playback.PrepareNext(clips[current + 1]);
+    });
+    QObject::connect(&playback, &CPlaybackController::ClipOpened, [&] {
+        if (prepared)
+            prepare.start(1000); // as the main window does
+    });
+    // The end of a clip opens the next one, as the main window does.
+    QObject::connect(&playback, &CPlaybackController::EndReached, [&] {
+        if (++current < clips.size())
+            playback.Open(clips[current]);
+        else
+            loop.quit();
+    });
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    // The most memory held while playing (both engines, once the next clip is prepared).
+    QTimer memory;
+    QObject::connect(&memory, &QTimer::timeout,
+                     [&] { *residentMiB = std::max(*residentMiB, ResidentMiB(getpid())); });
+    memory.start(250);
+    playback.Open(clips[0]);
+    loop.exec();
+    playback.Close();
+
+    std::vector<Move> moves;
+    const auto &p = view.paints;
+    const auto inClip = [](int number, int clip) {
+        return number >= clip * kTripClipPictures && number < (clip + 1) * kTripClipPictures;
+    };
+    for (int k = 0; k + 1 < clips.size(); ++k) {
+        Move move;
+        // The last painting of the old clip, and the first of the new clip after it.
+        size_t i = p.size();
+        for (size_t n = 0; n < p.size(); ++n) {
+            if (inClip(p[n].number, k))
+                i = n;
+        }
+        size_t j = i;
+        while (j < p.size() && !inClip(p[j].number, k + 1))
+            ++j;
+        if (i < p.size() && j < p.size()) {
+            const int last = p[i].number;
+            size_t first = i;
+            while (first > 0 && p[first - 1].number == last)
+                --first;
+            move.gapMs = (p[j].ns - p[first].ns) / 1e6;
+            for (size_t n = first + 1; n < j; ++n) {
+                if (p[n].number < 0)
+                    ++move.black;
+                else if (p[n].number == last)
+                    ++move.repeated;
+            }
+            move.pictures = QStringLiteral("%1 -> %2").arg(last).arg(p[j].number);
+        } else {
+            std::printf("  (move %d: %zu paintings, no picture of clip %d after one of clip %d)\n",
+                        k + 1, p.size(), k + 2, k + 1);
+        }
+        moves.push_back(move);
+    }
+    return moves;
+}
+
+int MeasureTransitions(int repeat)
+{
+    QStringList clips;
+    for (int index = 0; index < kTripClips; ++index) {
+        clips << MakeTripClip(index);
+        if (clips.last().isEmpty()) {
+            std::printf("cannot make the clips with ffmpeg\n");
+            return 1;
+        }
+    }
+    std::printf("trip of %d clips of %d s at %d fps, 1920x1080 into a 960x540 view, platform %s, "
+                "%u cores\n",
+                kTripClips, kTripClipSeconds, kTripFps, qPrintable(QGuiApplication::platformName()),
+                std::thread::hardware_concurrency());
+    for (int run = 1; run <= std::max(1, repeat); ++run) {
+        for (const bool prepared : {true, false}) {
+            std::printf("run %d, %s:\n", run, prepared ? "prepared" : "unprepared");
+            for (const int item : {4, 5}) {
+                double resident = 0;
+                const std::vector<Move> moves = PlayTrip(clips, item, prepared, &resident);
+                for (size_t n = 0; n < moves.size(); ++n)
+                    std::printf("transition %d rate %d: gap %.0f ms, black %d, repeated %d\n",
+                                int(n + 1), item == 4 ? 1 : 2, moves[n].gapMs, moves[n].black,
+                                moves[n].repeated);
+                for (size_t n = 0; n < moves.size(); ++n)
+                    std::printf("  (move %d: pictures %s)\n", int(n + 1),
+                                qPrintable(moves[n].pictures));
+                std::printf("  resident memory while playing at most %.0f MiB\n", resident);
+                std::fflush(stdout);
+            }
+        }
+    }
+    return 0;
 }
 
 // Window of steady play used for the CPU figure: from 5 s after the start to 5 s before the end
@@ -1343,6 +1570,9 @@ Options ParseOptions(int argc, char **argv)
             const QList<QByteArray> wh = next.split('x');
             o.screen = QSize(wh.value(0).toInt(), wh.value(1).toInt());
             ++i;
+        } else if (a == "--transitions") {
+            o.transitions = true;
+            o.offscreen = true; // every picture through the view's painting
         } else if (a == "--frame-marks") {
             o.frameMarks = true;
         } else if (a == "--map-hidden") {
@@ -1382,6 +1612,10 @@ int main(int argc, char **argv)
         result = RunWholeWindow(options, x);
         x.Stop();
         return result;
+    }
+    if (options.transitions) {
+        QApplication app(argc, argv);
+        return MeasureTransitions(options.repeat);
     }
     if (options.frameMarks) {
         {

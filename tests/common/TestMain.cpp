@@ -4,6 +4,7 @@
 #include "SkinImages.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
@@ -14,6 +15,8 @@ int main(int argc, char **argv)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // The player's own settings file of the user is never read or written by a test.
+    QStandardPaths::setTestModeEnabled(true);
     CSkinImages::Load(QStringLiteral(RX9_BIN_DIR "/Resource.rcc"));
     return RUN_ALL_TESTS();
 }
