@@ -34,6 +34,8 @@ public:
     void AddMenuItem(QMenu *menu);
     bool OnCommand(int commandId);
 
+    // A recording was opened: the read-out and the bar show its start on the trip at once.
+    void ClipOpened() { timeChanged(0); }
     // Seeks to a point of the trip: within the current recording, or opening the one there.
     void SeekToTripTime(qint64 tripMs);
 

@@ -69,6 +69,7 @@ int CPlayerTrip::rowOf(const QString &fileName) const
 
 void CPlayerTrip::ClipOpened()
 {
+    m_timeline->ClipOpened();
     const QString current = currentFileName();
     if (current.isEmpty()) {
         showRoute(TripRoute{}, QString());
