@@ -19,7 +19,7 @@ class CPlayerTimeline : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kTripTimelineCommand = 32813;
+    static constexpr int kTripTimelineCommand = 32814;
 
     CPlayerTimeline(CRX9VantoraPCPlayerDlg *player, CPlayerTrip *trip);
 

@@ -10,6 +10,7 @@
 #include "PlayerCommands.h"
 #include "PlayerEvidence.h"
 #include "PlayerNextClip.h"
+#include "PlayerTimeline.h"
 #include "PlayerTrip.h"
 #include "SkinImages.h"
 #include "SkinRadioButton.h"
@@ -25,6 +26,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -123,6 +125,22 @@ void CRX9VantoraPCPlayerDlg::FillSystemMenu(QMenu *menu)
     QAction *about = menu->addAction(text);
     connect(about, &QAction::triggered, this, [this] { OnCommand(menu::kAbout); });
 }
+
+namespace {
+constexpr bool AllDifferent(std::initializer_list<int> ids)
+{
+    for (auto a = ids.begin(); a != ids.end(); ++a)
+        for (auto b = a + 1; b != ids.end(); ++b)
+            if (*a == *b)
+                return false;
+    return true;
+}
+// The menu items of the trip and evidence features are told apart by their ids alone.
+static_assert(AllDifferent({CPlayerTrip::kPreviousShockCommand, CPlayerTrip::kNextShockCommand,
+                            CPlayerTrip::kExportGpxCommand, CPlayerTimeline::kTripTimelineCommand,
+                            CPlayerEvidence::kExportEvidenceCommand}),
+              "each menu command has an id of its own");
+} // namespace
 
 void CRX9VantoraPCPlayerDlg::OnCommand(int commandId)
 {

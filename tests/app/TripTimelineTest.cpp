@@ -46,10 +46,11 @@ class CSettingsFile
 {
 public:
     CSettingsFile() { qputenv("RX9_PLAYER_SETTINGS", QFile::encodeName(Path())); }
-    ~CSettingsFile() { qunsetenv("RX9_PLAYER_SETTINGS"); }
+    ~CSettingsFile() { qputenv("RX9_PLAYER_SETTINGS", m_before); }
     QString Path() const { return m_dir.filePath(QStringLiteral("conf/player.ini")); }
 
 private:
+    QByteArray m_before = qgetenv("RX9_PLAYER_SETTINGS");
     QTemporaryDir m_dir;
 };
 

@@ -4,7 +4,9 @@
 #include "SkinImages.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
@@ -15,8 +17,13 @@ int main(int argc, char **argv)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
-    // The player's own settings file of the user is never read or written by a test.
+    // The player's own settings file of the user is never read or written by a test, and each
+    // test program has one of its own: tests running side by side (ctest -j) would otherwise
+    // see each other's choices, such as a menu test turning the trip timeline on.
     QStandardPaths::setTestModeEnabled(true);
+    const QTemporaryDir settingsDir;
+    if (qEnvironmentVariableIsEmpty("RX9_PLAYER_SETTINGS"))
+        qputenv("RX9_PLAYER_SETTINGS", QFile::encodeName(settingsDir.filePath("player.ini")));
     CSkinImages::Load(QStringLiteral(RX9_BIN_DIR "/Resource.rcc"));
     return RUN_ALL_TESTS();
 }
