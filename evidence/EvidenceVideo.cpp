@@ -18,8 +18,13 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
+
+#include <pthread.h>
 
 namespace {
 
@@ -279,6 +284,389 @@ AVCodecContext *OpenDecoder(const AVStream *stream, int threads)
     return context;
 }
 
+struct FrameFree
+{
+    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+};
+using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+
+// One step for the encoding side. The steps come in the order the encoders are to see them, so
+// that the file is the same whichever side runs ahead.
+struct Step
+{
+    enum Kind { Picture, Sound, Silence, End };
+    Kind kind = End;
+    FramePtr frame;         // a picture with its texts, or sound in the encoder's format
+    int skip = 0, keep = 0; // sound: the samples that belong to the span
+    int64_t samples = 0;    // silence: sound up to this many samples in all
+    bool cancelled = false; // end
+    QString error;          // end: why the clips could not be read to the end
+};
+
+// The steps from the reading thread to the encoding one. Only a few pictures wait, enough for
+// neither side to wait on the other for long.
+class CSteps
+{
+public:
+    // Waits for room; false once the encoding side has stopped.
+    bool Push(Step step)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] {
+            return m_stopped || (m_pictures < kPictures && m_steps.size() < kSteps);
+        });
+        if (m_stopped)
+            return false;
+        m_pictures += step.kind == Step::Picture ? 1 : 0;
+        m_steps.push_back(std::move(step));
+        m_changed.notify_all();
+        return true;
+    }
+
+    // Waits for the next step. The reading side always ends with an End step.
+    Step Pop()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_steps.empty(); });
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        m_pictures -= step.kind == Step::Picture ? 1 : 0;
+        m_changed.notify_all();
+        return step;
+    }
+
+    // The encoding side takes no more steps.
+    void Stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+
+private:
+    static constexpr size_t kPictures = 4;
+    static constexpr size_t kSteps = 32;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Step> m_steps;
+    size_t m_pictures = 0;
+    bool m_stopped = false;
+};
+
+// Reads the pieces one after the other on a thread of its own: decodes them, keeps the span's
+// pictures and sound, draws each second's texts on its pictures and hands all on as steps.
+class CReader
+{
+public:
+    CReader(const std::vector<EvidenceVideoPiece> &pieces, const std::vector<OverlayText> &texts,
+            bool overlay, int width, int height, double fps, const ClipFormat &sound,
+            const std::atomic<bool> &cancel, CSteps &steps)
+        : m_pieces(pieces)
+        , m_texts(texts)
+        , m_overlay(overlay)
+        , m_width(width)
+        , m_height(height)
+        , m_fps(fps)
+        , m_sound(sound)
+        , m_cancel(cancel)
+        , m_steps(steps)
+        , m_margin(std::max(4, height / 40) & ~1)
+    {}
+    ~CReader() { sws_freeContext(m_sws); }
+
+    void Run()
+    {
+        for (const EvidenceVideoPiece &piece : m_pieces) {
+            if (!ReadPiece(piece))
+                return;
+        }
+        m_steps.Push(Step{});
+    }
+
+private:
+    // False when reading has ended early: an End step is sent, or the encoding side stopped.
+    bool ReadPiece(const EvidenceVideoPiece &piece);
+
+    bool End(const QString &error, bool cancelled = false)
+    {
+        Step step;
+        step.cancelled = cancelled;
+        step.error = error;
+        m_steps.Push(std::move(step));
+        return false;
+    }
+
+    // AVERROR_EXIT once the encoding side has stopped.
+    int Send(Step step) { return m_steps.Push(std::move(step)) ? 0 : AVERROR_EXIT; }
+
+    int Silence(int64_t samples)
+    {
+        if (samples <= m_soundTotal)
+            return 0;
+        m_soundTotal = samples;
+        Step step;
+        step.kind = Step::Silence;
+        step.samples = samples;
+        return Send(std::move(step));
+    }
+
+    const BoxPlanes *BoxFor(int64_t second)
+    {
+        if (!m_overlay || second < 0 || second >= int64_t(m_texts.size()))
+            return nullptr;
+        if (second != m_boxSecond) {
+            m_box = ToBoxPlanes(RenderOverlayBox(m_texts[size_t(second)], m_height));
+            m_boxSecond = second;
+        }
+        return &m_box;
+    }
+
+    const std::vector<EvidenceVideoPiece> &m_pieces;
+    const std::vector<OverlayText> &m_texts;
+    const bool m_overlay;
+    const int m_width, m_height;
+    const double m_fps;
+    ClipFormat m_sound; // the output's sound (a copy: the resampler wants it writable)
+    const std::atomic<bool> &m_cancel;
+    CSteps &m_steps;
+    const int m_margin;
+    int64_t m_framesMade = 0; // pictures sent
+    int64_t m_soundTotal = 0; // samples sent
+    BoxPlanes m_box;
+    int64_t m_boxSecond = -1;
+    SwsContext *m_sws = nullptr;
+};
+
+bool CReader::ReadPiece(const EvidenceVideoPiece &piece)
+{
+    const QString name = QFileInfo(piece.path).fileName();
+    FormatInput in;
+    int r = avformat_open_input(&in.context, PathBytes(piece.path).constData(), nullptr, nullptr);
+    if (r >= 0)
+        r = avformat_find_stream_info(in.context, nullptr);
+    if (r < 0)
+        return End(QStringLiteral("%1 cannot be read: %2").arg(name, AvError(r)));
+    const int vi = av_find_best_stream(in.context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (vi < 0)
+        return End(QStringLiteral("%1 holds no video.").arg(name));
+    const int ai = m_sound.audio
+                       ? av_find_best_stream(in.context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0)
+                       : -1;
+    AVStream *vs = in.context->streams[vi];
+    // As many decoding threads as the library picks for this computer (0), as the encoder.
+    CodecContext vdec{OpenDecoder(vs, 0)};
+    if (!vdec.context)
+        return End(QStringLiteral("%1: its video cannot be decoded.").arg(name));
+    CodecContext adec{ai >= 0 ? OpenDecoder(in.context->streams[ai], 1) : nullptr};
+    SwrContext *swr = nullptr;
+    struct SwrFree
+    {
+        SwrContext **p;
+        ~SwrFree() { swr_free(p); }
+    } swrFree{&swr};
+
+    const double fps = m_fps;
+    const int rate = m_sound.sampleRate;
+    const double start =
+        vs->start_time != AV_NOPTS_VALUE ? Seconds(vs->start_time, vs->time_base) : 0.0;
+    const double from = double(piece.from), to = double(piece.to);
+    const double halfFrame = 0.5 / fps;
+    if (piece.from > 0) {
+        const int64_t target = int64_t((from + start) / av_q2d(vs->time_base));
+        av_seek_frame(in.context, vi, target, AVSEEK_FLAG_BACKWARD);
+    }
+    const int64_t pieceFirstFrame = m_framesMade;
+    const int64_t expected = int64_t(std::lround((to - from) * fps));
+    const int64_t audioTarget0 = m_soundTotal;
+    const int64_t audioPieceSamples = m_sound.audio ? int64_t(std::lround((to - from) * rate)) : 0;
+    bool videoDone = false, audioDone = ai < 0 || !adec.context;
+    Frame decoded;
+    Packet packet;
+    double firstTime = std::nan("");
+    int64_t decodedCount = 0;
+
+    const auto takeVideo = [&]() -> int {
+        for (;;) {
+            int e = avcodec_receive_frame(vdec.context, decoded.frame);
+            if (e == AVERROR(EAGAIN) || e == AVERROR_EOF)
+                return 0;
+            if (e < 0)
+                return e;
+            // Frames are counted from the first packet's time (the key frame the decoder
+            // starts with shows first): a clip in AVI carries no presentation times, and
+            // the times the decoder guesses for reordered frames are those of later packets.
+            const double at =
+                (std::isnan(firstTime) ? 0.0 : firstTime) + double(decodedCount++) / fps;
+            const int64_t made = m_framesMade - pieceFirstFrame;
+            if (videoDone || at < from - halfFrame || made >= expected || at >= to - halfFrame) {
+                videoDone = videoDone || made >= expected || at >= to - halfFrame;
+                av_frame_unref(decoded.frame);
+                continue;
+            }
+            FramePtr picture(av_frame_alloc());
+            if (!picture)
+                return AVERROR(ENOMEM);
+            if (decoded.frame->format != AV_PIX_FMT_YUV420P || decoded.frame->width != m_width ||
+                decoded.frame->height != m_height) {
+                m_sws = sws_getCachedContext(m_sws, decoded.frame->width, decoded.frame->height,
+                                             AVPixelFormat(decoded.frame->format), m_width,
+                                             m_height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
+                                             nullptr, nullptr);
+                if (!m_sws)
+                    return AVERROR(EINVAL);
+                picture->format = AV_PIX_FMT_YUV420P;
+                picture->width = m_width;
+                picture->height = m_height;
+                if ((e = av_frame_get_buffer(picture.get(), 0)) < 0)
+                    return e;
+                sws_scale(m_sws, decoded.frame->data, decoded.frame->linesize, 0,
+                          decoded.frame->height, picture->data, picture->linesize);
+                av_frame_unref(decoded.frame);
+            } else {
+                av_frame_move_ref(picture.get(), decoded.frame);
+            }
+            // The decoder still refers to its picture: the texts go on a copy, and only when
+            // there are texts to draw.
+            if (const BoxPlanes *box = BoxFor(piece.spanOffset + int64_t(double(made) / fps))) {
+                if ((e = av_frame_make_writable(picture.get())) < 0)
+                    return e;
+                BlendBox(picture.get(), *box, m_margin, m_margin);
+            }
+            Step step;
+            step.kind = Step::Picture;
+            step.frame = std::move(picture);
+            if ((e = Send(std::move(step))) < 0)
+                return e;
+            if (++m_framesMade - pieceFirstFrame >= expected)
+                videoDone = true;
+        }
+    };
+
+    const auto takeAudio = [&]() -> int {
+        for (;;) {
+            int e = avcodec_receive_frame(adec.context, decoded.frame);
+            if (e == AVERROR(EAGAIN) || e == AVERROR_EOF)
+                return 0;
+            if (e < 0)
+                return e;
+            const AVStream *as = in.context->streams[ai];
+            const double t = Seconds(decoded.frame->best_effort_timestamp, as->time_base) - start;
+            const double inRate = decoded.frame->sample_rate;
+            const double length = decoded.frame->nb_samples / inRate;
+            if (audioDone || std::isnan(t) || t + length <= from || t >= to) {
+                audioDone = audioDone || (!std::isnan(t) && t >= to);
+                av_frame_unref(decoded.frame);
+                continue;
+            }
+            if (!swr) {
+                e = swr_alloc_set_opts2(
+                    &swr, &m_sound.layout, AV_SAMPLE_FMT_FLTP, rate, &decoded.frame->ch_layout,
+                    AVSampleFormat(decoded.frame->format), decoded.frame->sample_rate, 0, nullptr);
+                if (e < 0 || (e = swr_init(swr)) < 0)
+                    return e;
+            }
+            FramePtr converted(av_frame_alloc());
+            if (!converted)
+                return AVERROR(ENOMEM);
+            converted->format = AV_SAMPLE_FMT_FLTP;
+            converted->sample_rate = rate;
+            av_channel_layout_copy(&converted->ch_layout, &m_sound.layout);
+            converted->nb_samples = int(swr_get_out_samples(swr, decoded.frame->nb_samples)) + 16;
+            if ((e = av_frame_get_buffer(converted.get(), 0)) < 0)
+                return e;
+            const int got = swr_convert(swr, converted->data, converted->nb_samples,
+                                        const_cast<const uint8_t **>(decoded.frame->extended_data),
+                                        decoded.frame->nb_samples);
+            av_frame_unref(decoded.frame);
+            if (got < 0)
+                return got;
+            // Keep only the samples inside the piece, counted from its start.
+            const int64_t firstWanted = int64_t(std::lround((std::max(t, from) - from) * rate));
+            int skip = t < from ? int(std::lround((from - t) * rate)) : 0;
+            if (m_soundTotal - audioTarget0 < firstWanted && skip == 0) {
+                // A hole in the sound: silence up to where this frame starts.
+                if ((e = Silence(audioTarget0 + firstWanted)) < 0)
+                    return e;
+            }
+            skip = std::min(skip, got);
+            int keep = got - skip;
+            const int64_t room = audioPieceSamples - (m_soundTotal - audioTarget0);
+            keep = int(std::clamp<int64_t>(keep, 0, std::max<int64_t>(0, room)));
+            if (keep > 0) {
+                m_soundTotal += keep;
+                Step step;
+                step.kind = Step::Sound;
+                step.frame = std::move(converted);
+                step.skip = skip;
+                step.keep = keep;
+                if ((e = Send(std::move(step))) < 0)
+                    return e;
+            }
+            if (room - keep <= 0)
+                audioDone = true;
+        }
+    };
+
+    bool ended = false;
+    while (!(videoDone && audioDone)) {
+        if (m_cancel)
+            return End(QStringLiteral("Cancelled."), true);
+        r = av_read_frame(in.context, packet.packet);
+        if (r == AVERROR_EOF) {
+            ended = true;
+            break;
+        }
+        if (r < 0)
+            return End(QStringLiteral("%1 cannot be read any further: %2").arg(name, AvError(r)));
+        int e = 0;
+        if (packet.packet->stream_index == vi && !videoDone) {
+            if (std::isnan(firstTime)) {
+                const int64_t ts =
+                    packet.packet->pts != AV_NOPTS_VALUE ? packet.packet->pts : packet.packet->dts;
+                firstTime = ts == AV_NOPTS_VALUE ? 0.0 : Seconds(ts, vs->time_base) - start;
+            }
+            e = avcodec_send_packet(vdec.context, packet.packet);
+            if (e >= 0 || e == AVERROR(EAGAIN))
+                e = takeVideo();
+        } else if (packet.packet->stream_index == ai && !audioDone && adec.context) {
+            e = avcodec_send_packet(adec.context, packet.packet);
+            if (e >= 0 || e == AVERROR(EAGAIN))
+                e = takeAudio();
+        }
+        av_packet_unref(packet.packet);
+        if (e == AVERROR_EXIT)
+            return false;
+        if (e < 0 && e != AVERROR(EAGAIN))
+            return End(QStringLiteral("%1 cannot be decoded at %2 s: %3")
+                           .arg(name)
+                           .arg(piece.from + (m_framesMade - pieceFirstFrame) / std::max(1.0, fps),
+                                0, 'f', 0)
+                           .arg(AvError(e)));
+    }
+    if (ended) {
+        // The decoders' last pictures and sound.
+        avcodec_send_packet(vdec.context, nullptr);
+        r = takeVideo();
+        if (r >= 0 && adec.context) {
+            avcodec_send_packet(adec.context, nullptr);
+            r = takeAudio();
+        }
+        if (r == AVERROR_EXIT)
+            return false;
+        if (r < 0)
+            return End(QStringLiteral("%1 cannot be decoded to its end: %2").arg(name, AvError(r)));
+    }
+    const int64_t made = m_framesMade - pieceFirstFrame;
+    if (made + std::lround(fps) < expected)
+        return End(QStringLiteral("%1 ends after %2 s, before the span does.")
+                       .arg(name)
+                       .arg(piece.from + double(made) / fps, 0, 'f', 1));
+    // Sound up to the end of the pictures.
+    if (m_sound.audio && Silence(int64_t(std::lround(double(m_framesMade) / fps * rate))) < 0)
+        return false;
+    return true;
+}
+
 } // namespace
 
 QImage RenderOverlayBox(const OverlayText &text, int frameHeight)
@@ -433,288 +821,74 @@ EvidenceVideoResult WriteEvidenceVideo(const std::vector<EvidenceVideoPiece> &pi
     if (r < 0)
         return fail(QStringLiteral("%1 cannot be written: %2").arg(output, AvError(r)));
 
-    std::map<int, BoxPlanes> boxes; // by span second
-    const auto boxFor = [&](int second) -> const BoxPlanes * {
-        if (!options.overlay || second < 0 || second >= int(texts.size()))
-            return nullptr;
-        auto found = boxes.find(second);
-        if (found == boxes.end()) {
-            boxes.clear(); // one second at a time
-            found =
-                boxes.emplace(second, ToBoxPlanes(RenderOverlayBox(texts[size_t(second)], height)))
-                    .first;
-        }
-        return &found->second;
-    };
-    const int margin = std::max(4, height / 40) & ~1;
-
-    Frame scaled;
-    SwsContext *sws = nullptr;
-    struct SwsFree
+    // Reading and decoding run on a thread of their own, a few pictures ahead of the encoders,
+    // so that both keep the cores busy. Leaving here in any way stops and waits for it.
+    CSteps steps;
+    CReader reader(pieces, texts, options.overlay, width, height, fps, sound, cancel, steps);
+    struct Reading
     {
-        SwsContext **p;
-        ~SwsFree() { sws_freeContext(*p); }
-    } swsFree{&sws};
-    int64_t framesOut = 0;
-
-    const auto encodeVideo = [&](AVFrame *frame) -> int {
-        frame->pts = framesOut++;
-        frame->pict_type = AV_PICTURE_TYPE_NONE;
-        int e = avcodec_send_frame(out.video, frame);
-        if (e >= 0)
-            e = out.Drain(out.video, out.videoStream);
-        if (progress)
-            progress(std::min(1.0, double(framesOut) / totalFrames));
-        return e;
-    };
-
-    for (const EvidenceVideoPiece &piece : pieces) {
-        const QString name = QFileInfo(piece.path).fileName();
-        FormatInput in;
-        r = avformat_open_input(&in.context, PathBytes(piece.path).constData(), nullptr, nullptr);
-        if (r >= 0)
-            r = avformat_find_stream_info(in.context, nullptr);
-        if (r < 0)
-            return fail(QStringLiteral("%1 cannot be read: %2").arg(name, AvError(r)));
-        const int vi = av_find_best_stream(in.context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-        if (vi < 0)
-            return fail(QStringLiteral("%1 holds no video.").arg(name));
-        const int ai = out.audio
-                           ? av_find_best_stream(in.context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0)
-                           : -1;
-        AVStream *vs = in.context->streams[vi];
-        // As many decoding threads as the library picks for this computer (0), as the encoder.
-        CodecContext vdec{OpenDecoder(vs, 0)};
-        if (!vdec.context)
-            return fail(QStringLiteral("%1: its video cannot be decoded.").arg(name));
-        CodecContext adec{ai >= 0 ? OpenDecoder(in.context->streams[ai], 1) : nullptr};
-        SwrContext *swr = nullptr;
-        struct SwrFree
+        CSteps &steps;
+        std::thread thread;
+        ~Reading()
         {
-            SwrContext **p;
-            ~SwrFree() { swr_free(p); }
-        } swrFree{&swr};
-
-        const double start =
-            vs->start_time != AV_NOPTS_VALUE ? Seconds(vs->start_time, vs->time_base) : 0.0;
-        const double from = double(piece.from), to = double(piece.to);
-        const double halfFrame = 0.5 / fps;
-        if (piece.from > 0) {
-            const int64_t target = int64_t((from + start) / av_q2d(vs->time_base));
-            av_seek_frame(in.context, vi, target, AVSEEK_FLAG_BACKWARD);
+            steps.Stop();
+            if (thread.joinable())
+                thread.join();
         }
-        const int64_t pieceFirstFrame = framesOut;
-        const int64_t expected = int64_t(std::lround((to - from) * fps));
-        const int64_t audioTarget0 = out.audioTotal;
-        const int64_t audioPieceSamples =
-            out.audio ? int64_t(std::lround((to - from) * out.audio->sample_rate)) : 0;
-        bool videoDone = false, audioDone = ai < 0 || !adec.context;
-        Frame decoded;
-        Packet packet;
-        int64_t lastSecondIndex = -1;
-        double firstTime = std::nan("");
-        int64_t decodedCount = 0;
-        const BoxPlanes *box = nullptr;
+    } reading{steps, std::thread([&reader] {
+                  pthread_setname_np(pthread_self(), "evidence-read");
+                  reader.Run();
+              })};
 
-        const auto takeVideo = [&]() -> int {
-            for (;;) {
-                int e = avcodec_receive_frame(vdec.context, decoded.frame);
-                if (e == AVERROR(EAGAIN) || e == AVERROR_EOF)
-                    return 0;
-                if (e < 0)
-                    return e;
-                // Frames are counted from the first packet's time (the key frame the decoder
-                // starts with shows first): a clip in AVI carries no presentation times, and
-                // the times the decoder guesses for reordered frames are those of later packets.
-                const double at =
-                    (std::isnan(firstTime) ? 0.0 : firstTime) + double(decodedCount++) / fps;
-                if (videoDone || at < from - halfFrame || framesOut - pieceFirstFrame >= expected) {
-                    videoDone = videoDone || framesOut - pieceFirstFrame >= expected;
-                    av_frame_unref(decoded.frame);
-                    continue;
-                }
-                if (at >= to - halfFrame) {
-                    videoDone = true;
-                    av_frame_unref(decoded.frame);
-                    continue;
-                }
-                AVFrame *picture = decoded.frame;
-                if (decoded.frame->format != AV_PIX_FMT_YUV420P || decoded.frame->width != width ||
-                    decoded.frame->height != height) {
-                    sws = sws_getCachedContext(sws, decoded.frame->width, decoded.frame->height,
-                                               AVPixelFormat(decoded.frame->format), width, height,
-                                               AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
-                                               nullptr);
-                    if (!sws)
-                        return AVERROR(EINVAL);
-                    if (!scaled.frame->data[0]) {
-                        scaled.frame->format = AV_PIX_FMT_YUV420P;
-                        scaled.frame->width = width;
-                        scaled.frame->height = height;
-                        if ((e = av_frame_get_buffer(scaled.frame, 0)) < 0)
-                            return e;
-                    }
-                    if ((e = av_frame_make_writable(scaled.frame)) < 0)
-                        return e;
-                    sws_scale(sws, decoded.frame->data, decoded.frame->linesize, 0,
-                              decoded.frame->height, scaled.frame->data, scaled.frame->linesize);
-                    picture = scaled.frame;
-                } else if ((e = av_frame_make_writable(decoded.frame)) < 0) {
-                    return e;
-                }
-                const int64_t second =
-                    piece.spanOffset + int64_t(double(framesOut - pieceFirstFrame) / fps);
-                if (second != lastSecondIndex) {
-                    box = boxFor(int(second));
-                    lastSecondIndex = second;
-                }
-                if (box)
-                    BlendBox(picture, *box, margin, margin);
-                e = encodeVideo(picture);
-                av_frame_unref(decoded.frame);
-                if (e < 0)
-                    return e;
-                if (framesOut - pieceFirstFrame >= expected)
-                    videoDone = true;
-            }
-        };
-
-        const auto takeAudio = [&]() -> int {
-            for (;;) {
-                int e = avcodec_receive_frame(adec.context, decoded.frame);
-                if (e == AVERROR(EAGAIN) || e == AVERROR_EOF)
-                    return 0;
-                if (e < 0)
-                    return e;
-                const AVStream *as = in.context->streams[ai];
-                const double t =
-                    Seconds(decoded.frame->best_effort_timestamp, as->time_base) - start;
-                const int rate = out.audio->sample_rate;
-                const double inRate = decoded.frame->sample_rate;
-                const double length = decoded.frame->nb_samples / inRate;
-                if (audioDone || std::isnan(t) || t + length <= from || t >= to) {
-                    audioDone = audioDone || (!std::isnan(t) && t >= to);
-                    av_frame_unref(decoded.frame);
-                    continue;
-                }
-                if (!swr) {
-                    e = swr_alloc_set_opts2(&swr, &out.audio->ch_layout, out.audio->sample_fmt,
-                                            rate, &decoded.frame->ch_layout,
-                                            AVSampleFormat(decoded.frame->format),
-                                            decoded.frame->sample_rate, 0, nullptr);
-                    if (e < 0 || (e = swr_init(swr)) < 0)
-                        return e;
-                }
-                Frame converted;
-                converted.frame->format = out.audio->sample_fmt;
-                converted.frame->sample_rate = rate;
-                av_channel_layout_copy(&converted.frame->ch_layout, &out.audio->ch_layout);
-                converted.frame->nb_samples =
-                    int(swr_get_out_samples(swr, decoded.frame->nb_samples)) + 16;
-                if ((e = av_frame_get_buffer(converted.frame, 0)) < 0)
-                    return e;
-                const int got =
-                    swr_convert(swr, converted.frame->data, converted.frame->nb_samples,
-                                const_cast<const uint8_t **>(decoded.frame->extended_data),
-                                decoded.frame->nb_samples);
-                av_frame_unref(decoded.frame);
-                if (got < 0)
-                    return got;
-                // Keep only the samples inside the piece, counted from its start.
-                const int64_t pieceSample = out.audioTotal - audioTarget0;
-                const int64_t firstWanted = int64_t(std::lround((std::max(t, from) - from) * rate));
-                int skip = t < from ? int(std::lround((from - t) * rate)) : 0;
-                if (pieceSample < firstWanted && skip == 0) {
-                    // A hole in the sound: silence up to where this frame starts.
-                    if ((e = out.PadAudio(audioTarget0 + firstWanted)) < 0)
-                        return e;
-                }
-                skip = std::min(skip, got);
-                int keep = got - skip;
-                const int64_t room = audioPieceSamples - (out.audioTotal - audioTarget0);
-                keep = int(std::clamp<int64_t>(keep, 0, std::max<int64_t>(0, room)));
-                if (keep > 0) {
-                    void *planes[AV_NUM_DATA_POINTERS];
-                    for (int c = 0; c < out.audio->ch_layout.nb_channels; ++c)
-                        planes[c] = converted.frame->data[c] + size_t(skip) * sizeof(float);
-                    av_audio_fifo_write(out.fifo, planes, keep);
-                    out.audioTotal += keep;
-                    if ((e = out.SendAudio(false)) < 0)
-                        return e;
-                }
-                if (room - keep <= 0)
-                    audioDone = true;
-            }
-        };
-
-        bool ended = false;
-        while (!(videoDone && audioDone)) {
-            if (cancel) {
-                result.cancelled = true;
-                return fail(QStringLiteral("Cancelled."));
-            }
-            r = av_read_frame(in.context, packet.packet);
-            if (r == AVERROR_EOF) {
-                ended = true;
-                break;
-            }
+    const auto written = [&](const QString &what, int code) {
+        return fail(
+            out.writeError
+                ? QStringLiteral("evidence.mp4 cannot be written: %1").arg(AvError(out.writeError))
+                : what.arg(AvError(code)));
+    };
+    int64_t framesOut = 0;
+    for (;;) {
+        if (cancel) {
+            result.cancelled = true;
+            return fail(QStringLiteral("Cancelled."));
+        }
+        Step step = steps.Pop();
+        if (step.kind == Step::End) {
+            result.cancelled = step.cancelled;
+            if (!step.error.isEmpty())
+                return fail(step.error);
+            break;
+        }
+        if (step.kind == Step::Picture) {
+            step.frame->pts = framesOut++;
+            step.frame->pict_type = AV_PICTURE_TYPE_NONE;
+            r = avcodec_send_frame(out.video, step.frame.get());
+            if (r >= 0)
+                r = out.Drain(out.video, out.videoStream);
+            if (progress)
+                progress(std::min(1.0, double(framesOut) / totalFrames));
             if (r < 0)
-                return fail(
-                    QStringLiteral("%1 cannot be read any further: %2").arg(name, AvError(r)));
-            int e = 0;
-            if (packet.packet->stream_index == vi && !videoDone) {
-                if (std::isnan(firstTime)) {
-                    const int64_t ts = packet.packet->pts != AV_NOPTS_VALUE ? packet.packet->pts
-                                                                            : packet.packet->dts;
-                    firstTime = ts == AV_NOPTS_VALUE ? 0.0 : Seconds(ts, vs->time_base) - start;
-                }
-                e = avcodec_send_packet(vdec.context, packet.packet);
-                if (e >= 0 || e == AVERROR(EAGAIN))
-                    e = takeVideo();
-            } else if (packet.packet->stream_index == ai && !audioDone && adec.context) {
-                e = avcodec_send_packet(adec.context, packet.packet);
-                if (e >= 0 || e == AVERROR(EAGAIN))
-                    e = takeAudio();
-            }
-            av_packet_unref(packet.packet);
-            if (e < 0 && e != AVERROR(EAGAIN)) {
-                if (out.writeError)
-                    return fail(
-                        QStringLiteral("evidence.mp4 cannot be written: %1").arg(AvError(e)));
-                return fail(
-                    QStringLiteral("%1 cannot be decoded at %2 s: %3")
-                        .arg(name)
-                        .arg(piece.from + (framesOut - pieceFirstFrame) / std::max(1.0, fps), 0,
-                             'f', 0)
-                        .arg(AvError(e)));
-            }
+                return written(QStringLiteral("The video cannot be encoded: %1"), r);
+            continue;
         }
-        if (ended) {
-            // The decoders' last pictures and sound.
-            avcodec_send_packet(vdec.context, nullptr);
-            r = takeVideo();
-            if (r >= 0 && adec.context) {
-                avcodec_send_packet(adec.context, nullptr);
-                r = takeAudio();
-            }
-            if (r < 0)
-                return fail(
-                    QStringLiteral("%1 cannot be decoded to its end: %2").arg(name, AvError(r)));
+        if (step.kind == Step::Sound) {
+            void *planes[AV_NUM_DATA_POINTERS];
+            for (int c = 0; c < out.audio->ch_layout.nb_channels; ++c)
+                planes[c] = step.frame->data[c] + size_t(step.skip) * sizeof(float);
+            av_audio_fifo_write(out.fifo, planes, step.keep);
+            out.audioTotal += step.keep;
+            r = out.SendAudio(false);
+        } else {
+            r = out.PadAudio(step.samples);
         }
-        const int64_t made = framesOut - pieceFirstFrame;
-        if (made + std::lround(fps) < expected)
-            return fail(QStringLiteral("%1 ends after %2 s, before the span does.")
-                            .arg(name)
-                            .arg(piece.from + double(made) / fps, 0, 'f', 1));
-        if (out.audio && (r = out.PadAudio(int64_t(
-                              std::lround(double(framesOut) / fps * out.audio->sample_rate)))) < 0)
-            return fail(QStringLiteral("The sound cannot be encoded: %1").arg(AvError(r)));
+        if (r < 0)
+            return written(QStringLiteral("The sound cannot be encoded: %1"), r);
     }
 
     if (out.audio &&
         ((r = out.SendAudio(true)) < 0 || (r = avcodec_send_frame(out.audio, nullptr)) < 0 ||
          (r = out.Drain(out.audio, out.audioStream)) < 0))
-        return fail(QStringLiteral("The sound cannot be encoded: %1").arg(AvError(r)));
+        return written(QStringLiteral("The sound cannot be encoded: %1"), r);
     if ((r = avcodec_send_frame(out.video, nullptr)) < 0 ||
         (r = out.Drain(out.video, out.videoStream)) < 0)
         return fail(QStringLiteral("evidence.mp4 cannot be written: %1").arg(AvError(r)));

@@ -11,7 +11,8 @@
 
 // The evidence video: stretches of clips joined into one H.264 + AAC file in MP4 with its index
 // at the front, at the first clip's size and frame rate, with the texts of each second drawn in a
-// corner of the picture. Runs on the calling thread.
+// corner of the picture. Encodes on the calling thread; the clips are read, decoded and drawn on
+// by a thread of its own, a few pictures ahead, which has ended when the call returns.
 
 struct EvidenceVideoPiece
 {

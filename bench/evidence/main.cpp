@@ -5,10 +5,12 @@
 // of both, and their ratio (the program's wall time over the player's: 1.0 or more means the
 // player is not slower).
 //
-//   rx9bench_evidence [--preset P] [--repeat N] [--card DIR] [--keep]
+//   rx9bench_evidence [--preset P] [--repeat N] [--card DIR] [--keep DIR]
 //
 // The card is made once (about 4 minutes) in DIR, by default /tmp/rx9bench-evidence-card, and
-// reused. The ffmpeg program is installed with apt-get when it is missing.
+// reused. With --keep, the two videos of the last run stay in that folder (player.mp4 and
+// ffmpeg.mp4), to be compared with those of another build. The ffmpeg program is installed with
+// apt-get when it is missing.
 
 #include "DemoCard.h"
 #include "EvidenceExport.h"
@@ -154,7 +156,10 @@ int main(int argc, char **argv)
     const QCommandLineOption cardOption(QStringLiteral("card"), QStringLiteral("card folder"),
                                         QStringLiteral("DIR"),
                                         QStringLiteral("/tmp/rx9bench-evidence-card"));
-    parser.addOptions({presetOption, repeatOption, cardOption});
+    const QCommandLineOption keepOption(QStringLiteral("keep"),
+                                        QStringLiteral("folder for the last run's videos"),
+                                        QStringLiteral("DIR"));
+    parser.addOptions({presetOption, repeatOption, cardOption, keepOption});
     parser.process(app);
     const QString preset = parser.value(presetOption);
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
@@ -215,7 +220,13 @@ int main(int argc, char **argv)
         // both write the same number.
         QStringLiteral("-frames:v"), QString::number(kSpanSeconds * 30)};
 
-    QTemporaryDir out;
+    QTemporaryDir temporary;
+    const QString keep = parser.value(keepOption);
+    if (!keep.isEmpty() && !QDir().mkpath(keep)) {
+        std::fprintf(stderr, "rx9bench_evidence: %s cannot be made\n", qPrintable(keep));
+        return 1;
+    }
+    const QDir out(keep.isEmpty() ? temporary.path() : keep);
     std::printf("Span: %d s across %s [%lld, %lld) and %s [%lld, %lld), 1920x1080 30 fps, "
                 "preset %s, crf 23\n",
                 kSpanSeconds, qPrintable(QFileInfo(pieces[0].path).fileName()),

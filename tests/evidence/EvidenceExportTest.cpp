@@ -27,6 +27,9 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <memory>
 
 #ifdef RX9_WITH_DEMOCARD
@@ -217,6 +220,56 @@ TEST_F(EvidenceCard, CancelLeavesNoFolder)
     EXPECT_TRUE(QDir(out.filePath("HD-VANTORA"))
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     .isEmpty());
+}
+
+// The video alone, stopped half-way by the user and by a disk that fills up: reading and
+// encoding both stop (a side left waiting would never return) and the reason is told.
+TEST_F(EvidenceCard, VideoStopsHalfWayOnCancelAndOnAFullDisk)
+{
+    CEvidenceJob job(Request(Card()));
+    ASSERT_TRUE(job.Prepare());
+    const EvidencePlan &plan = job.Plan();
+    std::vector<EvidenceVideoPiece> pieces;
+    int offset = 0;
+    for (const EvidencePiece &piece : plan.span.pieces) {
+        pieces.push_back({Card() + "/" + plan.clips[size_t(piece.clip)].clip.fileName, piece.from,
+                          piece.to, offset});
+        offset += int(piece.Seconds());
+    }
+    std::vector<OverlayText> texts;
+    for (const EvidenceSecond &second : plan.Seconds())
+        texts.push_back(OverlayForSecond(second, true, true));
+    EvidenceVideoOptions options;
+    options.preset = "ultrafast";
+
+    std::atomic<bool> cancel{false};
+    double reached = 0;
+    const EvidenceVideoResult cancelled = WriteEvidenceVideo(
+        pieces, texts, out.filePath("cancelled.mp4"), options, cancel, [&](double share) {
+            reached = share;
+            cancel = cancel || share >= 0.1;
+        });
+    EXPECT_FALSE(cancelled.ok);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_LT(reached, 0.5);
+
+    // Files may grow to 16 kB only: the writes fail while pictures are still being read.
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit before = limit;
+    limit.rlim_cur = 16 * 1024;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    cancel = false;
+    reached = 0;
+    const EvidenceVideoResult full = WriteEvidenceVideo(
+        pieces, texts, out.filePath("full.mp4"), options, cancel, [&](double s) { reached = s; });
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(full.ok);
+    EXPECT_FALSE(full.cancelled);
+    EXPECT_TRUE(full.error.contains("evidence.mp4 cannot be written")) << full.error.toStdString();
+    EXPECT_LT(reached, 1.0);
 }
 
 TEST_F(EvidenceCard, UnwritableDestinationAndBrokenClipsFailWithoutLeavingAnything)
