@@ -74,24 +74,24 @@ std::optional<QDateTime> CPlayerEvidence::CurrentMoment() const
 
 void CPlayerEvidence::MarkIn()
 {
-    const auto now = CurrentMoment();
-    if (!now)
-        return;
-    if (m_marksFolder != m_player->Catalogue().FolderPath())
-        ClearMarks();
-    m_marksFolder = m_player->Catalogue().FolderPath();
-    m_in = *now;
+    setMark(m_in);
 }
 
 void CPlayerEvidence::MarkOut()
 {
+    setMark(m_out);
+}
+
+void CPlayerEvidence::setMark(std::optional<QDateTime> &mark)
+{
     const auto now = CurrentMoment();
     if (!now)
         return;
+    // Marks set in another folder do not span into this one.
     if (m_marksFolder != m_player->Catalogue().FolderPath())
         ClearMarks();
     m_marksFolder = m_player->Catalogue().FolderPath();
-    m_out = *now;
+    mark = *now;
 }
 
 void CPlayerEvidence::ClearMarks()

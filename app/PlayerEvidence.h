@@ -47,6 +47,7 @@ public:
     std::function<int(CDlgEvidence *)> runDialog;
 
 private:
+    void setMark(std::optional<QDateTime> &mark);
     CRX9VantoraPCPlayerDlg *m_player;
     std::optional<QDateTime> m_in;
     std::optional<QDateTime> m_out;
