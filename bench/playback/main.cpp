@@ -20,6 +20,8 @@
 // clip's own size: what showing the clip costs without any scaling). A speed other than 1.0 is
 // chosen in the player's speed drop-down by two clicks, as a user does. --parked plays a copy of
 // the card whose car stands still (the map's page idle), for --map-hidden against the map shown.
+// --two-clips keeps the drive's first two clips, so that the second is prepared while the first
+// plays (the memory of two engines); the run ends when the first one is closed.
 //
 // --frame-marks: which pictures reach the player, one by one. A 20 s clip whose pictures carry
 // their own number (ten black or white squares in the top-left corner) plays through CVlcPlayer
@@ -72,6 +74,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -100,6 +103,7 @@ struct Options
     bool mapHidden = false;
     bool vlcOwnSize = false;  // also VLC at the clip's own size (no scaling), at rate 1.0
     bool parked = false;      // the card's car stands still (the map's page stays idle)
+    bool twoClips = false;    // a second clip of the drive, prepared while the first plays
     bool frameMarks = false;  // which pictures reach the player, one by one
     bool transitions = false; // the moves from one clip to the next
 };
@@ -732,6 +736,10 @@ struct Move
     int black = 0;
     int repeated = 0;
     QString pictures; // the old clip's last picture painted and the new clip's first
+    // After the move: how long the new clip's first picture stood, and the pictures of the new
+    // clip never painted in its first ten (a jump in the motion).
+    double firstStoodMs = -1;
+    int skippedAfter = 0;
 };
 
 // Plays the trip at `speedItem` of the speed list (4: 1x, 5: 2x), with or without preparing
@@ -804,6 +812,17 @@ std::vector<Move> PlayTrip(const QStringList &clips, int speedItem, bool prepare
                     ++move.repeated;
             }
             move.pictures = QStringLiteral("%1 -> %2").arg(last).arg(p[j].number);
+            size_t next = j;
+            while (next < p.size() && p[next].number == p[j].number)
+                ++next;
+            if (next < p.size())
+                move.firstStoodMs = (p[next].ns - p[j].ns) / 1e6;
+            std::set<int> seen;
+            for (size_t n = j;
+                 n < p.size() && inClip(p[n].number, k + 1) && p[n].number < p[j].number + 10; ++n)
+                seen.insert(p[n].number);
+            move.skippedAfter =
+                seen.empty() ? 0 : *seen.rbegin() - p[j].number + 1 - int(seen.size());
         } else {
             std::printf("  (move %d: %zu paintings, no picture of clip %d after one of clip %d)\n",
                         k + 1, p.size(), k + 2, k + 1);
@@ -838,8 +857,10 @@ int MeasureTransitions(int repeat)
                                 int(n + 1), item == 4 ? 1 : 2, moves[n].gapMs, moves[n].black,
                                 moves[n].repeated);
                 for (size_t n = 0; n < moves.size(); ++n)
-                    std::printf("  (move %d: pictures %s)\n", int(n + 1),
-                                qPrintable(moves[n].pictures));
+                    std::printf("  (move %d: pictures %s; the new clip's first picture stood %.0f "
+                                "ms, %d of its next nine never painted)\n",
+                                int(n + 1), qPrintable(moves[n].pictures), moves[n].firstStoodMs,
+                                moves[n].skippedAfter);
                 std::printf("  resident memory while playing at most %.0f MiB\n", resident);
                 std::fflush(stdout);
             }
@@ -1164,15 +1185,18 @@ QList<pid_t> Descendants(pid_t root)
     return found;
 }
 
-// A card with one normal clip of the given length at 1920 x 1080, made once with the demo-card
-// tool and kept in the build folder. Its settings file is left out: no card notice to dismiss.
-QString MakeCard(int seconds)
+// A card with one normal clip of the given length at 1920 x 1080 (or the first two of the
+// drive), made once with the demo-card tool and kept in the build folder. Its settings file is
+// left out: no card notice to dismiss.
+QString MakeCard(int seconds, int kept = 1)
 {
-    const QString card = QStringLiteral(RX9_BENCH_CACHE "/card_%1s").arg(seconds);
+    const QString card = QStringLiteral(RX9_BENCH_CACHE "/card_%1s%2")
+                             .arg(seconds)
+                             .arg(kept == 1 ? QString() : QStringLiteral("_%1").arg(kept));
     const auto clips = [&] {
         return QDir(card).entryList({QStringLiteral("*.avi")}, QDir::Files, QDir::Name);
     };
-    if (clips().size() == 1)
+    if (clips().size() == kept)
         return card;
     std::printf("making the card %s with the demo-card tool (once) ...\n", qPrintable(card));
     std::fflush(stdout);
@@ -1180,22 +1204,23 @@ QString MakeCard(int seconds)
     QProcess tool;
     tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/rx9democard"),
-               {QStringLiteral("--clips-per-kind"), QStringLiteral("1"),
+               {QStringLiteral("--clips-per-kind"), QString::number(kept),
                 QStringLiteral("--seconds"), QString::number(seconds), QStringLiteral("--width"),
                 QStringLiteral("1920"), QStringLiteral("--height"), QStringLiteral("1080"),
                 QStringLiteral("--quiet"), card});
     if (!tool.waitForFinished(-1) || tool.exitCode() != 0)
         return {};
     QDir(card + QStringLiteral("/Setup")).removeRecursively();
-    // Only the first normal clip (and its drive data): the player plays it once and stops.
+    // Only the first normal clips (and their drive data): the player plays them once and stops.
     QStringList keep = QDir(card).entryList({QStringLiteral("rec_*.avi")}, QDir::Files, QDir::Name);
-    if (keep.isEmpty())
+    if (keep.size() < kept)
         return {};
-    const QString base = keep.first().chopped(4);
+    keep = keep.mid(0, kept);
     for (const QString &name : QDir(card).entryList(QDir::Files))
-        if (!name.startsWith(base))
+        if (std::none_of(keep.cbegin(), keep.cend(),
+                         [&](const QString &k) { return name.startsWith(k.chopped(4)); }))
             QFile::remove(card + QLatin1Char('/') + name);
-    return clips().size() == 1 ? card : QString();
+    return clips().size() == kept ? card : QString();
 }
 
 struct WindowResult
@@ -1397,7 +1422,7 @@ QString MakeParkedCard(const QString &card)
 
 int RunWholeWindow(const Options &options, XServer &x)
 {
-    QString card = MakeCard(options.seconds);
+    QString card = MakeCard(options.seconds, options.twoClips ? 2 : 1);
     if (card.isEmpty()) {
         std::printf("cannot make the card with rx9democard\n");
         return 1;
@@ -1548,6 +1573,8 @@ Options ParseOptions(int argc, char **argv)
             o.vlc = false;
         } else if (a == "--vlc-own-size") {
             o.vlcOwnSize = true;
+        } else if (a == "--two-clips") {
+            o.twoClips = true;
         } else if (a == "--parked") {
             o.parked = true;
         } else if (a == "--offscreen") {
