@@ -19,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::abort();
     if (!sized && (width != -1 || height != -1))
         std::abort(); // a failed read must leave the outputs alone
+    quint32 interval = 0;
+    if (AviFrameIntervalFromHeader(head, interval) != (size >= 70 && interval != 0))
+        std::abort(); // said, or untouched
     if (isAvi && size < 12)
         std::abort();
     return 0;

@@ -2,6 +2,7 @@
 
 #include "PlaybackRules.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSize>
@@ -29,17 +30,18 @@ class CPlaybackController : public QObject
     Q_OBJECT
 public:
     static constexpr int kClipReadyMs = 500;
-    // How often a clip being prepared is looked at, and for how long at most.
-    static constexpr int kNextPollMs = 20;
-    static constexpr int kNextPollLimit = 500;
-    // A first picture asked for and not shown is asked for again after this many looks.
-    static constexpr int kNextStepPolls = 25;
+    // How often a clip being prepared is looked at (often, so that it is paused before its second
+    // picture), and for how long at most.
+    static constexpr int kNextPollMs = 2;
+    static constexpr int kNextLimitMs = 10000;
     // The engine of the clip before a take-over is stopped this long after it.
     static constexpr int kRetireMs = 300;
-    // How often, and how many times at most, a take-over looks whether the old clip's last
-    // picture has been painted before the view goes over to the new clip.
+    // How often a take-over looks whether the old clip's last picture has been painted and has
+    // stood its time, and how much longer than that time it waits at most.
     static constexpr int kHandOverPollMs = 3;
-    static constexpr int kHandOverPolls = 20;
+    static constexpr int kHandOverSlackMs = 60;
+    // The time between pictures when a clip's header does not say (30 a second).
+    static constexpr qint64 kDefaultFrameIntervalUs = 33333;
 
     enum class OpenResult {
         Started, // the clip is open and plays
@@ -176,7 +178,7 @@ signals:
     void NextPrepared(const QString &path);
 
 private:
-    enum class NextState { None, Opening, Stepping, Ready };
+    enum class NextState { None, Opening, Pausing, Ready };
 
     void hookEngine(CVlcPlayer &engine);
     void onEngineEvent(const CVlcPlayer *engine, EngineEvent event, qint64 timeMs,
@@ -205,14 +207,15 @@ private:
     QString m_nextPath;
     NextState m_nextState = NextState::None;
     QTimer m_nextPoll;
-    int m_nextPolls = 0;
+    QElapsedTimer m_nextSince;
     quint64 m_nextDelivered = 0; // pictures its video output had before the clip was opened
     // The engine of the clip before a take-over, stopped a moment later.
     std::unique_ptr<CVlcPlayer> m_retired;
     QTimer m_retire;
     bool m_handingOver = false; // the view still shows the old clip's last pictures
     QTimer m_handOver;
-    int m_handOverPolls = 0;
+    QElapsedTimer m_handOverSince;
+    qint64 m_lastPictureNs = 0; // how long the old clip's last picture is to stand
     bool m_playing = false;
     int m_holds = 0; // pause holds of the open clip
     qint64 m_lengthMs = 0;

@@ -1,6 +1,10 @@
-// The clip made ready to follow the open one: opened in a second engine, stopped on its first
-// picture, and put in the open clip's place when it is opened next, so that its first picture
-// comes right after the last one of the clip before.
+// The clip made ready to follow the open one: opened in a second engine, silent and unseen,
+// paused as soon as its first picture is there, and put in the open clip's place when it is
+// opened next, so that its first picture comes right after the last one of the clip before.
+//
+// It is paused after playing into its first picture rather than stepped to it from a paused
+// start: after a step the engine's clock stands ahead of the picture held, and when it plays on
+// it drops the pictures it finds late (two to six of them just after the move).
 
 #include "PlaybackController.h"
 
@@ -9,6 +13,19 @@
 #include "VideoFrames.h"
 #include "VideoView.h"
 #include "VlcPlayer.h"
+
+#include <chrono>
+
+namespace {
+
+qint64 SteadyNowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
 
 void CPlaybackController::PrepareNext(const QString &path)
 {
@@ -23,15 +40,17 @@ void CPlaybackController::PrepareNext(const QString &path)
         m_next = std::make_unique<CVlcPlayer>(m_engineArguments);
         hookEngine(*m_next);
     }
-    if (!m_next->IsReady() || !m_next->OpenMedia(path, true)) {
+    if (!m_next->IsReady() || !m_next->OpenMedia(path)) {
         m_next->CloseMedia();
         return;
     }
-    // Taken by the engine when the clip starts, so its first picture already looks as it will.
+    // Taken by the engine when the clip starts, so its first picture already looks as it will;
+    // not heard until it takes over.
     m_next->SetRate(m_rate);
     m_next->ApplyBrightness(m_brightness);
     m_next->ApplyContrast(m_contrast);
     m_next->Frames().SetTurned(m_engine->IsRotated());
+    m_next->SetMute(true);
     // The spare engine's video output still holds the last picture of the clip it played.
     m_nextDelivered = m_next->Frames().GetStatistics().delivered;
     if (!m_next->Play())
@@ -39,35 +58,34 @@ void CPlaybackController::PrepareNext(const QString &path)
     PlaybackLog::Write("prepare-next");
     m_nextPath = path;
     m_nextState = NextState::Opening;
-    m_nextPolls = 0;
-    m_nextPoll.start();
+    m_nextSince.start();
+    m_nextPoll.start(kNextPollMs);
 }
 
 void CPlaybackController::pollNext()
 {
-    if (!m_next || !m_next->HasMedia() || ++m_nextPolls > kNextPollLimit) {
+    if (!m_next || !m_next->HasMedia() || m_nextSince.elapsed() > kNextLimitMs) {
         DropNext(); // did not open in time: it opens the usual way when its turn comes
         return;
     }
     switch (m_nextState) {
     case NextState::Opening:
-        // Stopped before its first picture: show that one and stay.
-        if (m_next->IsPaused()) {
-            m_next->NextFrame();
-            m_nextState = NextState::Stepping;
-        } else if (!m_next->IsPlaying() && m_nextPolls > kNextPollLimit / 2) {
+        if (m_next->Frames().GetStatistics().delivered > m_nextDelivered) {
+            m_next->SetPause(true);
+            m_nextState = NextState::Pausing;
+        } else if (!m_next->IsPlaying() && m_nextSince.elapsed() > kNextLimitMs / 2) {
             DropNext(); // the engine gave up on it
         }
         break;
-    case NextState::Stepping:
-        if (m_next->Frames().GetStatistics().delivered > m_nextDelivered) {
+    case NextState::Pausing:
+        // The engine takes a pause only while it plays: asked again until it has taken it.
+        if (m_next->IsPaused()) {
             m_nextPoll.stop();
             m_nextState = NextState::Ready;
             PlaybackLog::Write("next-ready");
             emit NextPrepared(m_nextPath);
-        } else if (m_nextPolls % kNextStepPolls == 0) {
-            // Asked too early (before the engine had read far enough): it did not take it.
-            m_next->NextFrame();
+        } else {
+            m_next->SetPause(true);
         }
         break;
     default:
@@ -98,18 +116,27 @@ bool CPlaybackController::swapInNext(const QString &path)
     m_nextState = NextState::None;
 
     const bool turned = m_engine->IsRotated();
+    // The old clip's last picture stands its time before the new clip's first replaces it.
+    quint32 intervalUs = ReadAviFrameInterval(m_engine->Path());
+    if (intervalUs == 0 || intervalUs > 1000000)
+        intervalUs = kDefaultFrameIntervalUs;
+    m_lastPictureNs = qint64(intervalUs * 1000.0 / qMax(m_rate, 0.01f));
+
     std::unique_ptr<CVlcPlayer> old = std::exchange(m_engine, std::move(m_next));
     m_engine->Frames().SetTurned(turned);
     m_engine->SetRate(m_rate);
     applyPicture();
+    // The new clip hears what the sound buttons show, from its first picture on.
+    applySoundVolume(m_soundView.audible ? m_sound.Volume() : 0);
     m_holds = 0;
     m_lengthMs = 0;
     m_playing = true;
+    // It plays on at once, unseen while the old clip's last picture stands: the engine takes a
+    // moment to get going again, which this hides.
+    m_engine->SetPause(false);
     retire(std::move(old));
-    // The engine reports the end once it has handed over the old clip's last picture: the
-    // view goes over to the new clip when it has painted that one.
     m_handingOver = true;
-    m_handOverPolls = 0;
+    m_handOverSince.start();
     m_handOver.start(kHandOverPollMs);
     pollHandOver();
 
@@ -124,10 +151,16 @@ bool CPlaybackController::swapInNext(const QString &path)
 
 void CPlaybackController::pollHandOver()
 {
-    if (m_retired && ++m_handOverPolls < kHandOverPolls) {
+    // The engine reports the end once it has handed over the old clip's last picture: the view
+    // goes over to the new clip when that one has been painted and has stood its time.
+    if (m_retired && m_handOverSince.elapsed() < m_lastPictureNs / 1000000 + kHandOverSlackMs) {
         const CVideoFrameStore::Statistics old = m_retired->Frames().GetStatistics();
         if (old.painted + old.replaced < old.delivered)
             return; // looked at again on the timer
+        // Looked at every few ms: the last look may come that much late.
+        const qint64 due = m_lastPictureNs - qint64(kHandOverPollMs) * 1000000;
+        if (old.lastPaintNs > 0 && SteadyNowNs() - old.lastPaintNs < due)
+            return;
     }
     finishHandOver();
 }
@@ -143,8 +176,6 @@ void CPlaybackController::finishHandOver()
         m_retired->AttachView(nullptr);
     if (m_view)
         m_engine->AttachView(m_view);
-    if (m_playing && m_holds == 0)
-        m_engine->SetPause(false);
     // Stopping the old engine waits for its threads: a moment later, once the new clip runs.
     m_retire.start(kRetireMs);
 }

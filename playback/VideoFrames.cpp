@@ -431,8 +431,10 @@ bool CVideoFrameStore::putDirect(const std::shared_ptr<Frame> &frame, std::share
     ++m_statistics.taken;
     if (frame->serial != m_paintedSerial) {
         m_paintedSerial = frame->serial;
-        const qint64 delay = NowNs() - frame->shownNs;
+        const qint64 now = NowNs();
+        const qint64 delay = now - frame->shownNs;
         ++m_statistics.painted;
+        m_statistics.lastPaintNs = now;
         m_statistics.showToPaintNs += delay;
         m_statistics.showToPaintMaxNs = std::max(m_statistics.showToPaintMaxNs, delay);
     }
@@ -647,8 +649,10 @@ quint64 CVideoFrameStore::PaintFrame(QPainter &painter, const QRect &area)
         }
         m_paintedGeneration = frame->generation;
         m_paintedSerial = frame->serial;
-        const qint64 delay = NowNs() - frame->shownNs;
+        const qint64 now = NowNs();
+        const qint64 delay = now - frame->shownNs;
         ++m_statistics.painted;
+        m_statistics.lastPaintNs = now;
         m_statistics.showToPaintNs += delay;
         m_statistics.showToPaintMaxNs = std::max(m_statistics.showToPaintMaxNs, delay);
     }

@@ -83,6 +83,8 @@ public:
         // shown by the engine to it being painted (in nanoseconds, total and worst).
         qint64 convertNs = 0, convertMaxNs = 0;
         qint64 showToPaintNs = 0, showToPaintMaxNs = 0;
+        // When the newest different picture was painted (steady clock, nanoseconds); 0 before.
+        qint64 lastPaintNs = 0;
     };
     Statistics GetStatistics() const;
 

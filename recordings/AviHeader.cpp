@@ -10,17 +10,36 @@ bool IsAviHeader(QByteArrayView head)
            head.sliced(8, 4) == "AVI ";
 }
 
+namespace {
+
+// Where the main header's fields start: normally byte 32 (RIFF header, "LIST" "hdrl", then
+// "avih"); writers that put other chunks first are handled by finding the chunk.
+qsizetype MainHeaderStart(QByteArrayView head)
+{
+    const qsizetype tag = head.indexOf(QByteArrayView("avih"));
+    if (tag >= 0 && tag + 8 + 38 <= head.size())
+        return tag + 8;
+    return 32;
+}
+
+} // namespace
+
+bool AviFrameIntervalFromHeader(QByteArrayView head, quint32 &microseconds)
+{
+    if (head.size() < 70)
+        return false;
+    const quint32 value = qFromLittleEndian<quint32>(head.data() + MainHeaderStart(head));
+    if (value == 0)
+        return false;
+    microseconds = value;
+    return true;
+}
+
 bool AviFrameSizeFromHeader(QByteArrayView head, int &width, int &height)
 {
     if (head.size() < 70)
         return false;
-
-    // The main header normally starts at byte 32 (RIFF header, "LIST" "hdrl", then "avih");
-    // writers that put other chunks first are handled by finding the chunk.
-    qsizetype header = 32;
-    const qsizetype tag = head.indexOf(QByteArrayView("avih"));
-    if (tag >= 0 && tag + 8 + 38 <= head.size())
-        header = tag + 8;
+    const qsizetype header = MainHeaderStart(head);
     width = qFromLittleEndian<quint16>(head.data() + header + 32);
     height = qFromLittleEndian<quint16>(head.data() + header + 36);
     return true;

@@ -14,3 +14,7 @@ bool IsAviHeader(QByteArrayView head);
 // The frame width and height from the AVI main header ("avih"). Returns false and leaves the
 // outputs untouched when the bytes are too short to hold them.
 bool AviFrameSizeFromHeader(QByteArrayView head, int &width, int &height);
+
+// The time between two pictures in microseconds, from the AVI main header; false and the output
+// untouched when the bytes are too short to hold it or it is 0.
+bool AviFrameIntervalFromHeader(QByteArrayView head, quint32 &microseconds);

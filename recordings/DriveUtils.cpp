@@ -501,3 +501,12 @@ bool ReadAviFrameSize(const QString &path, int &width, int &height)
     QByteArray head;
     return readHead(path, kAviHeadBytes, head) && AviFrameSizeFromHeader(head, width, height);
 }
+
+quint32 ReadAviFrameInterval(const QString &path)
+{
+    QByteArray head;
+    quint32 microseconds = 0;
+    if (readHead(path, kAviHeadBytes, head))
+        AviFrameIntervalFromHeader(head, microseconds);
+    return microseconds;
+}

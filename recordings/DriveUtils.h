@@ -168,3 +168,6 @@ bool IsAviFile(const QString &path);
 // The frame width and height from the AVI main header ("avih"). Returns false and leaves the
 // outputs untouched when the file cannot be read or is too short.
 bool ReadAviFrameSize(const QString &path, int &width, int &height);
+// The time between two pictures of the clip at `path` from its AVI header, in microseconds;
+// 0 when the file cannot be read or does not say.
+quint32 ReadAviFrameInterval(const QString &path);

@@ -35,6 +35,7 @@ QByteArray aviHead(int width, int height, quint32 riffSize = 100000, int junkBef
     putLe32(list, 4, 200);
     putLe32(list, 16, 56);
     QByteArray header(56, '\0');
+    putLe32(header, 0, 33367); // 29.97 pictures a second
     putLe32(header, 32, quint32(width));
     putLe32(header, 36, quint32(height));
     data += list + header;
@@ -139,6 +140,7 @@ TEST(AviChecks, FrameSizeFromTheMainHeader)
     EXPECT_TRUE(ReadAviFrameSize(path, width, height));
     EXPECT_EQ(width, 1280);
     EXPECT_EQ(height, 720);
+    EXPECT_EQ(ReadAviFrameInterval(path), 33367u);
 
     // Exactly 70 bytes hold both fields.
     ASSERT_TRUE(WriteTestFile(path, aviHead(320, 240).left(70)));
@@ -158,6 +160,13 @@ TEST(AviChecks, TruncatedOrMissingFilesLeaveTheSizeUntouched)
     EXPECT_FALSE(ReadAviFrameSize(dir.path(), width, height));
     EXPECT_EQ(width, 7);
     EXPECT_EQ(height, 8);
+    EXPECT_EQ(ReadAviFrameInterval(path), 0u);
+    EXPECT_EQ(ReadAviFrameInterval(dir.filePath(QStringLiteral("none.avi"))), 0u);
+    // A header that does not say is no interval either.
+    QByteArray silent = aviHead(1920, 1080);
+    silent.replace(32, 4, QByteArray(4, '\0'));
+    ASSERT_TRUE(WriteTestFile(path, silent));
+    EXPECT_EQ(ReadAviFrameInterval(path), 0u);
 }
 
 TEST(AviChecks, ClipWrittenByARealEncoder)
@@ -179,6 +188,7 @@ TEST(AviChecks, ClipWrittenByARealEncoder)
     EXPECT_TRUE(ReadAviFrameSize(path, width, height));
     EXPECT_EQ(width, 352);
     EXPECT_EQ(height, 288);
+    EXPECT_EQ(ReadAviFrameInterval(path), 100000u);
 }
 
 TEST(FileHelpers, CopyCreatesMissingFoldersAndReplacesOldCopies)
