@@ -1,5 +1,7 @@
 #include "PlaybackController.h"
 
+#include "PlaybackLog.h"
+
 #include "DriveUtils.h"
 #include "VideoView.h"
 #include "VlcPlayer.h"
@@ -178,8 +180,21 @@ void CPlaybackController::onEngineEvent(const CVlcPlayer *engine, EngineEvent ev
     // cleared), or of the clip being prepared to follow, belongs to nothing shown now.
     if (engine != m_engine.get() || generation != m_engine->Generation() || !m_engine->HasMedia())
         return;
+    const bool endedBefore = m_endedEngine == engine && m_endedGeneration == generation;
+    if (event == EngineEvent::LastPicture) {
+        // With the next clip ready the clip ends on its last picture: the engine's own report
+        // comes up to three picture intervals later, which would show as a pause between clips.
+        if (m_nextState == NextState::Ready && m_playing && m_holds == 0 && !endedBefore) {
+            PlaybackLog::Write("last-picture");
+            m_endedEngine = engine;
+            m_endedGeneration = generation;
+            emit EndReached();
+        }
+        return;
+    }
     if (event == EngineEvent::EndReached) {
-        emit EndReached();
+        if (!endedBefore)
+            emit EndReached();
         return;
     }
     // A pause asked for while the clip was still opening takes effect now that it plays.

@@ -216,6 +216,9 @@ private:
     QTimer m_handOver;
     QElapsedTimer m_handOverSince;
     qint64 m_lastPictureNs = 0; // how long the old clip's last picture is to stand
+    // The clip whose end was reported on its last picture (its engine's own report is not).
+    const CVlcPlayer *m_endedEngine = nullptr;
+    quint64 m_endedGeneration = 0;
     bool m_playing = false;
     int m_holds = 0; // pause holds of the open clip
     qint64 m_lengthMs = 0;

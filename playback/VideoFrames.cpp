@@ -37,6 +37,29 @@ struct CVideoFrameStore::Frame
 
 namespace {
 
+// What a picture looks like, in a number: its luma sampled on a grid of rows and columns.
+// Two pictures of a moving scene differ in it; the same picture shown twice never does.
+quint64 LookOf(const std::uint8_t *luma, int pitch, int width, int lines)
+{
+    quint64 hash = 1469598103934665603ull;
+    if (!luma || pitch <= 0 || width <= 0 || lines <= 0)
+        return hash;
+    constexpr int kRows = 32;
+    constexpr int kRun = 64;
+    for (int r = 0; r < kRows; ++r) {
+        const std::uint8_t *row = luma + std::size_t(pitch) * std::size_t(r * lines / kRows);
+        for (int part = 0; part < 4; ++part) {
+            const int start = part * width / 4;
+            const int count = std::min(kRun, width - start);
+            for (int i = 0; i < count; ++i) {
+                hash ^= row[start + i];
+                hash *= 1099511628211ull;
+            }
+        }
+    }
+    return hash;
+}
+
 qint64 NowNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -207,8 +230,53 @@ void *CVideoFrameStore::Lock(void **planes)
     return chosen;
 }
 
+void CVideoFrameStore::StartPictureCount(quint64 target, std::function<void()> reached)
+{
+    std::lock_guard lock(m_mutex);
+    m_counting = true;
+    m_pictureCount = 0;
+    m_countTarget = target;
+    m_countReached = std::move(reached);
+}
+
+void CVideoFrameStore::StopPictureCount()
+{
+    std::lock_guard lock(m_mutex);
+    m_counting = false;
+    m_pictureCount = 0;
+    m_countReached = nullptr;
+}
+
+quint64 CVideoFrameStore::PictureCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pictureCount;
+}
+
+std::function<void()> CVideoFrameStore::countPicture(const Frame &frame)
+{
+    if (!m_counting)
+        return {};
+    const quint64 look = LookOf(frame.planes[0], frame.pitches[0], frame.width, frame.lines[0]);
+    if (m_pictureCount > 0 && look == m_lastLook)
+        return {};
+    m_lastLook = look;
+    if (++m_pictureCount != m_countTarget)
+        return {};
+    return std::exchange(m_countReached, nullptr);
+}
+
 void CVideoFrameStore::Display(void *picture)
 {
+    std::function<void()> reached;
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto &f : m_pool)
+            if (f.get() == picture)
+                reached = countPicture(*f);
+    }
+    if (reached)
+        reached();
     std::lock_guard lock(m_mutex);
     std::shared_ptr<Frame> frame;
     for (auto &f : m_pool)

@@ -69,6 +69,16 @@ public:
     // The visible size of the newest picture, or an invalid size.
     QSize PictureSize();
 
+    // Counts the different pictures the engine shows from now on: a picture shown again (as the
+    // engine does while paused or held up) counts once, and so does a new picture that looks
+    // exactly like the one before, so the count can only fall short. When it reaches `target`
+    // (0: never), `reached` is called once, on the engine's thread.
+    void StartPictureCount(quint64 target, std::function<void()> reached);
+    // The count no longer says which picture is shown (a seek): it stops until started again.
+    void StopPictureCount();
+    // The count since it started; 0 while stopped.
+    quint64 PictureCount() const;
+
     struct Statistics
     {
         quint64 delivered = 0;        // pictures the engine has shown
@@ -95,6 +105,10 @@ public:
 
 private:
     struct Frame;
+    // Counts the picture about to be shown (see StartPictureCount); returns what is to be
+    // called once the lock is released.
+    std::function<void()> countPicture(const Frame &frame);
+
     // A picture converted for drawing.
     struct Drawn
     {
@@ -126,7 +140,7 @@ private:
     std::shared_ptr<Drawn> takeSpare();           // m_mutex held
     void keepSpare(std::shared_ptr<Drawn> drawn); // m_mutex held
 
-    mutable std::mutex m_mutex; // guards everything up to m_statistics
+    mutable std::mutex m_mutex; // guards everything up to m_countReached
     std::vector<std::shared_ptr<Frame>> m_pool;
     Frame *m_writing = nullptr;
     std::shared_ptr<Frame> m_pending; // shown by the engine, waiting for the converter
@@ -170,6 +184,11 @@ private:
     quint64 m_paintedSerial = 0;
     QSize m_expected;
     Statistics m_statistics;
+    bool m_counting = false;
+    quint64 m_pictureCount = 0;
+    quint64 m_countTarget = 0;
+    quint64 m_lastLook = 0; // what the picture counted last looked like
+    std::function<void()> m_countReached;
 
     std::atomic<bool> m_turned{false};
     std::function<QSize()> m_visibleQuery; // user-interface thread only

@@ -227,6 +227,13 @@ bool CVlcPlayer::OpenMedia(const QString &path, bool startPaused)
         libvlc_media_add_option(m_media, ":start-paused");
     m_frames->SetExpectedSize(AviFrameSizeIfValid(path));
     ++m_generation;
+    // Its pictures are counted from the first, so that the last one is known when it comes.
+    if (const quint32 frames = ReadAviVideoFrameCount(path)) {
+        m_frames->StartPictureCount(frames, [this, generation = m_generation.load()] {
+            if (m_eventSink)
+                m_eventSink(EngineEvent::LastPicture, 0, generation);
+        });
+    }
     PlaybackLog::Write("open");
     libvlc_media_player_set_media(m_player, m_media);
     libvlc_event_attach(m_eventManager, libvlc_MediaPlayerEndReached, OnEngineEvent, this);
@@ -282,6 +289,7 @@ void CVlcPlayer::CloseMedia()
     }
     libvlc_media_release(m_media);
     m_media = nullptr;
+    m_frames->StopPictureCount();
     ++m_generation;
 }
 
@@ -297,6 +305,7 @@ bool CVlcPlayer::SeekTo(qint64 timeMs)
     const qint64 length = libvlc_media_player_get_length(m_player);
     if (timeMs > length)
         return false;
+    m_frames->StopPictureCount(); // the pictures no longer come in order from the start
     libvlc_media_player_set_time(m_player, timeMs);
     return true;
 }
@@ -307,6 +316,7 @@ bool CVlcPlayer::SeekBy(int seconds)
         return false;
     const qint64 length = libvlc_media_player_get_length(m_player);
     const qint64 now = libvlc_media_player_get_time(m_player);
+    m_frames->StopPictureCount();
     libvlc_media_player_set_time(m_player, StepTarget(now, length, seconds));
     return true;
 }

@@ -23,6 +23,7 @@ class CVideoView;
 enum class EngineEvent {
     TimeChanged, // the play time changed; it comes with the report
     EndReached,  // the clip played to its end
+    LastPicture, // the clip's last picture has been shown (the end report comes later)
 };
 
 // The player's single connection to the media engine (libvlc 3): one engine instance, one media

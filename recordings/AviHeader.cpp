@@ -44,3 +44,25 @@ bool AviFrameSizeFromHeader(QByteArrayView head, int &width, int &height)
     height = qFromLittleEndian<quint16>(head.data() + header + 36);
     return true;
 }
+
+bool AviVideoFrameCountFromHeader(QByteArrayView head, quint32 &frames)
+{
+    const qsizetype main = head.indexOf(QByteArrayView("avih"));
+    if (main < 0 || main + 8 + 20 > head.size())
+        return false;
+    const quint32 total = qFromLittleEndian<quint32>(head.data() + main + 8 + 16);
+    // The stream headers follow the main header; the first of type "vids" is the video.
+    for (qsizetype at = head.indexOf(QByteArrayView("strh"), main); at >= 0;
+         at = head.indexOf(QByteArrayView("strh"), at + 4)) {
+        if (at + 8 + 36 > head.size())
+            return false;
+        if (head.sliced(at + 8, 4) != "vids")
+            continue;
+        const quint32 length = qFromLittleEndian<quint32>(head.data() + at + 8 + 32);
+        if (total == 0 || length != total)
+            return false;
+        frames = total;
+        return true;
+    }
+    return false;
+}

@@ -18,3 +18,8 @@ bool AviFrameSizeFromHeader(QByteArrayView head, int &width, int &height);
 // The time between two pictures in microseconds, from the AVI main header; false and the output
 // untouched when the bytes are too short to hold it or it is 0.
 bool AviFrameIntervalFromHeader(QByteArrayView head, quint32 &microseconds);
+
+// How many pictures the clip has, when its header says it twice over: the main header's frame
+// count and the length of its first video stream ("strh" of type "vids") agree and are not 0.
+// False when they differ, either is missing, or the bytes end before them.
+bool AviVideoFrameCountFromHeader(QByteArrayView head, quint32 &frames);

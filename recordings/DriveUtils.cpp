@@ -502,6 +502,16 @@ bool ReadAviFrameSize(const QString &path, int &width, int &height)
     return readHead(path, kAviHeadBytes, head) && AviFrameSizeFromHeader(head, width, height);
 }
 
+quint32 ReadAviVideoFrameCount(const QString &path)
+{
+    // The stream headers come after the main one, within the first few KiB.
+    QByteArray head;
+    quint32 frames = 0;
+    if (readHead(path, 8192, head))
+        AviVideoFrameCountFromHeader(head, frames);
+    return frames;
+}
+
 quint32 ReadAviFrameInterval(const QString &path)
 {
     QByteArray head;

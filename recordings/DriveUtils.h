@@ -171,3 +171,6 @@ bool ReadAviFrameSize(const QString &path, int &width, int &height);
 // The time between two pictures of the clip at `path` from its AVI header, in microseconds;
 // 0 when the file cannot be read or does not say.
 quint32 ReadAviFrameInterval(const QString &path);
+// How many pictures the clip at `path` has, when its AVI header says it twice over (see
+// AviVideoFrameCountFromHeader); 0 otherwise.
+quint32 ReadAviVideoFrameCount(const QString &path);
