@@ -8,6 +8,7 @@
 #include "VideoFrames.h"
 #include "VlcPlayer.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -29,7 +30,10 @@ protected:
         s_first = s_dir->filePath(QStringLiteral("rec_20110523_142233.avi"));
         s_second = s_dir->filePath(QStringLiteral("rec_20110523_142236.avi"));
         s_small = s_dir->filePath(QStringLiteral("rec_20110523_142245.avi"));
-        s_ready = MakeTestClip(s_first, QStringLiteral("testsrc2=size=320x240:rate=25"), 3) &&
+        // Without reordered pictures: the engine then shows every picture of the clip (with them
+        // it may leave out the last one, and the clip ends on the engine's report instead).
+        s_ready = MakeTestClip(s_first, QStringLiteral("testsrc2=size=320x240:rate=25"), 3,
+                               {QStringLiteral("-bf"), QStringLiteral("0")}) &&
                   MakeTestClip(s_second, QStringLiteral("smptebars=size=320x240:rate=25"), 3) &&
                   MakeTestClip(s_small, QStringLiteral("testsrc2=size=160x120:rate=25"), 2);
     }
@@ -125,6 +129,31 @@ TEST_F(NextClipTest, HeldOnItsFirstPictureThenTakesOverWithTheSettings)
     ASSERT_TRUE(PrepareAndWait(s_small));
     EXPECT_EQ(c->PreparedEngine(), spare);
     EXPECT_EQ(spare->Frames().PictureSize(), QSize(160, 120));
+}
+
+TEST_F(NextClipTest, WithTheNextReadyAClipEndsOnceOnItsLastPicture)
+{
+    QSignalSpy ends(c.get(), &CPlaybackController::EndReached);
+    ASSERT_EQ(c->Open(s_first), OpenResult::Started);
+    ASSERT_TRUE(PrepareAndWait(s_second));
+    ASSERT_TRUE(WaitUntil([&] { return !ends.isEmpty(); }, kLong));
+    // Every picture of the clip (3 s at 25 a second) was counted, each once.
+    EXPECT_EQ(c->Engine().Frames().PictureCount(), 75u);
+    // The engine's own end report, made once it has finished, is not a second end: stopping
+    // the engine waits for its report to be on its way, and it is then looked at.
+    ASSERT_TRUE(WaitUntil([&] { return !c->Engine().IsPlaying(); }, kLong));
+    c->Engine().Stop();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ends.count(), 1);
+
+    // After a seek the pictures no longer come in order: the engine's report ends the clip.
+    ends.clear();
+    ASSERT_EQ(c->Open(s_first), OpenResult::Started);
+    ASSERT_TRUE(PrepareAndWait(s_second));
+    c->SeekTo(1000);
+    EXPECT_EQ(c->Engine().Frames().PictureCount(), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return !ends.isEmpty(); }, kLong));
+    EXPECT_EQ(ends.count(), 1);
 }
 
 TEST_F(NextClipTest, AnotherClipOrClosingDropsThePreparedOne)

@@ -149,6 +149,37 @@ TEST(VideoFrameStore, CountsPicturesReplacedBeforeBeingTaken)
     EXPECT_EQ(stats.taken, 2u);
 }
 
+TEST(VideoFrameStore, CountsDifferentPicturesAndSaysWhenTheLastHasCome)
+{
+    CVideoFrameStore store;
+    Engine engine{store};
+    engine.Format("I420", 64, 48);
+    int reached = 0;
+    store.StartPictureCount(3, [&] { ++reached; });
+    engine.Show([](int, int) { return 10; });
+    // The same picture again (the engine repeats it while paused or held up) counts once, in
+    // another buffer too.
+    engine.Show([](int, int) { return 10; });
+    engine.Show([](int, int) { return 10; });
+    EXPECT_EQ(store.PictureCount(), 1u);
+    // A change in one corner of the picture is a new picture.
+    engine.Show([](int x, int y) { return x == 0 && y == 0 ? 11 : 10; });
+    EXPECT_EQ(store.PictureCount(), 2u);
+    EXPECT_EQ(reached, 0);
+    engine.Show([](int x, int) { return x; });
+    EXPECT_EQ(reached, 1);
+    // Once only, and only until it is stopped (a seek) or started again (a new clip).
+    engine.Show([](int x, int) { return 255 - x; });
+    EXPECT_EQ(reached, 1);
+    EXPECT_EQ(store.PictureCount(), 4u);
+    store.StopPictureCount();
+    engine.Show([](int, int) { return 90; });
+    EXPECT_EQ(store.PictureCount(), 0u);
+    store.StartPictureCount(1, [&] { ++reached; });
+    engine.Show([](int, int) { return 90; }); // the first picture of a clip always counts
+    EXPECT_EQ(reached, 2);
+}
+
 TEST(VideoFrameStore, StillHasTheVisibleSizeAndTheNewestPicture)
 {
     CVideoFrameStore store;

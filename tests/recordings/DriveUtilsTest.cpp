@@ -1,3 +1,4 @@
+#include "AviHeader.h"
 #include "DriveUtils.h"
 
 #include "RecordingsTestUtil.h"
@@ -169,6 +170,36 @@ TEST(AviChecks, TruncatedOrMissingFilesLeaveTheSizeUntouched)
     EXPECT_EQ(ReadAviFrameInterval(path), 0u);
 }
 
+TEST(AviChecks, FrameCountOnlyWhenTheHeaderSaysItTwice)
+{
+    // The main header's frame count, then the stream headers (sound first, then video).
+    const auto head = [](quint32 total, quint32 videoLength, bool withVideo = true) {
+        QByteArray data = aviHead(640, 480);
+        putLe32(data, 32 + 16, total);
+        const auto stream = [&](const char *type, quint32 length) {
+            QByteArray strh("strh....");
+            putLe32(strh, 4, 56);
+            QByteArray fields(56, '\0');
+            fields.replace(0, 4, type);
+            putLe32(fields, 32, length);
+            return QByteArray("LIST....strl") + strh + fields;
+        };
+        data = data.left(32 + 56) + stream("auds", 999) +
+               (withVideo ? stream("vids", videoLength) : QByteArray());
+        return data;
+    };
+    quint32 frames = 7;
+    EXPECT_TRUE(AviVideoFrameCountFromHeader(head(1800, 1800), frames));
+    EXPECT_EQ(frames, 1800u);
+    frames = 7;
+    EXPECT_FALSE(AviVideoFrameCountFromHeader(head(1800, 1799), frames));
+    EXPECT_FALSE(AviVideoFrameCountFromHeader(head(0, 0), frames));
+    EXPECT_FALSE(AviVideoFrameCountFromHeader(head(999, 999, false), frames));
+    const QByteArray whole = head(30, 30);
+    EXPECT_FALSE(AviVideoFrameCountFromHeader(whole.left(whole.size() - 21), frames));
+    EXPECT_EQ(frames, 7u);
+}
+
 TEST(AviChecks, ClipWrittenByARealEncoder)
 {
     const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
@@ -189,6 +220,7 @@ TEST(AviChecks, ClipWrittenByARealEncoder)
     EXPECT_EQ(width, 352);
     EXPECT_EQ(height, 288);
     EXPECT_EQ(ReadAviFrameInterval(path), 100000u);
+    EXPECT_EQ(ReadAviVideoFrameCount(path), 3u);
 }
 
 TEST(FileHelpers, CopyCreatesMissingFoldersAndReplacesOldCopies)
