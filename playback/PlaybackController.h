@@ -34,6 +34,8 @@ public:
     // picture), and for how long at most.
     static constexpr int kNextPollMs = 2;
     static constexpr int kNextLimitMs = 10000;
+    // Times a clip is opened to be held on its first picture before a later one is taken.
+    static constexpr int kNextTries = 3;
     // The engine of the clip before a take-over is stopped this long after it.
     static constexpr int kRetireMs = 300;
     // How often a take-over looks whether the old clip's last picture has been painted and has
@@ -183,6 +185,7 @@ private:
     void hookEngine(CVlcPlayer &engine);
     void onEngineEvent(const CVlcPlayer *engine, EngineEvent event, qint64 timeMs,
                        quint64 generation);
+    void prepare(const QString &path);
     void pollNext();
     bool swapInNext(const QString &path);
     void retire(std::unique_ptr<CVlcPlayer> engine);
@@ -208,6 +211,7 @@ private:
     NextState m_nextState = NextState::None;
     QTimer m_nextPoll;
     QElapsedTimer m_nextSince;
+    int m_nextTries = 0;
     quint64 m_nextDelivered = 0; // pictures its video output had before the clip was opened
     // The engine of the clip before a take-over, stopped a moment later.
     std::unique_ptr<CVlcPlayer> m_retired;

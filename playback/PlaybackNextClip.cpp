@@ -31,6 +31,12 @@ void CPlaybackController::PrepareNext(const QString &path)
 {
     if (!m_nextPath.isEmpty() && path == m_nextPath)
         return;
+    m_nextTries = 0;
+    prepare(path);
+}
+
+void CPlaybackController::prepare(const QString &path)
+{
     DropNext();
     // A clip that is not there or not a clip opens the usual way, which says so.
     if (path.isEmpty() || !m_engine->HasMedia() || path == m_engine->Path() || !IsAviFile(path) ||
@@ -79,7 +85,14 @@ void CPlaybackController::pollNext()
         break;
     case NextState::Pausing:
         // The engine takes a pause only while it plays: asked again until it has taken it.
-        if (m_next->IsPaused()) {
+        if (m_next->IsPaused() && m_next->Frames().PictureCount() > 1 &&
+            ++m_nextTries < kNextTries) {
+            // It showed a second picture before it stopped, so the first would be left out:
+            // opened again (this is rare, and quick).
+            PlaybackLog::Write("prepare-again");
+            const QString again = m_nextPath; // dropped on the way
+            prepare(again);
+        } else if (m_next->IsPaused()) {
             m_nextPoll.stop();
             m_nextState = NextState::Ready;
             PlaybackLog::Write("next-ready");
@@ -131,9 +144,6 @@ bool CPlaybackController::swapInNext(const QString &path)
     m_holds = 0;
     m_lengthMs = 0;
     m_playing = true;
-    // It plays on at once, unseen while the old clip's last picture stands: the engine takes a
-    // moment to get going again, which this hides.
-    m_engine->SetPause(false);
     retire(std::move(old));
     m_handingOver = true;
     m_handOverSince.start();
@@ -176,6 +186,10 @@ void CPlaybackController::finishHandOver()
         m_retired->AttachView(nullptr);
     if (m_view)
         m_engine->AttachView(m_view);
+    // It plays on only now: started while the old clip's last picture stood, it could show its
+    // second picture before the view came over, and its first would never be seen.
+    if (m_playing && m_holds == 0)
+        m_engine->SetPause(false);
     // Stopping the old engine waits for its threads: a moment later, once the new clip runs.
     m_retire.start(kRetireMs);
 }
