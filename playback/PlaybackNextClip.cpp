@@ -14,19 +14,6 @@
 #include "VideoView.h"
 #include "VlcPlayer.h"
 
-#include <chrono>
-
-namespace {
-
-qint64 SteadyNowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
-
 void CPlaybackController::PrepareNext(const QString &path)
 {
     if (!m_nextPath.isEmpty() && path == m_nextPath)
@@ -169,7 +156,7 @@ void CPlaybackController::pollHandOver()
             return; // looked at again on the timer
         // Looked at every few ms: the last look may come that much late.
         const qint64 due = m_lastPictureNs - qint64(kHandOverPollMs) * 1000000;
-        if (old.lastPaintNs > 0 && SteadyNowNs() - old.lastPaintNs < due)
+        if (old.lastPaintNs > 0 && CVideoFrameStore::ClockNs() - old.lastPaintNs < due)
             return;
     }
     finishHandOver();

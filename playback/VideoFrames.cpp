@@ -226,6 +226,11 @@ void *CVideoFrameStore::Lock(void **planes)
     return chosen;
 }
 
+qint64 CVideoFrameStore::ClockNs()
+{
+    return NowNs();
+}
+
 void CVideoFrameStore::StartPictureCount(quint64 target, std::function<void()> reached)
 {
     std::lock_guard lock(m_mutex);
@@ -249,11 +254,10 @@ quint64 CVideoFrameStore::PictureCount() const
     return m_pictureCount;
 }
 
-std::function<void()> CVideoFrameStore::countPicture(const Frame &frame)
+std::function<void()> CVideoFrameStore::countPicture(quint64 look)
 {
     if (!m_counting)
         return {};
-    const quint64 look = LookOf(frame.planes[0], frame.pitches[0], frame.width, frame.lines[0]);
     if (m_pictureCount > 0 && look == m_lastLook)
         return {};
     m_lastLook = look;
@@ -264,23 +268,40 @@ std::function<void()> CVideoFrameStore::countPicture(const Frame &frame)
 
 void CVideoFrameStore::Display(void *picture)
 {
+    const auto find = [&] {
+        for (auto &f : m_pool)
+            if (f.get() == picture)
+                return f;
+        return std::shared_ptr<Frame>();
+    };
+    bool counting = false;
+    std::shared_ptr<Frame> frame;
+    {
+        std::lock_guard lock(m_mutex);
+        frame = find();
+        counting = m_counting;
+    }
+    if (!frame)
+        return;
+    // Looked at outside the lock, which the view takes to paint: the engine has written the
+    // picture, and nothing else reads it until it is offered below.
+    const quint64 look =
+        counting ? LookOf(frame->planes[0], frame->pitches[0], frame->width, frame->lines[0]) : 0;
     std::function<void()> reached;
     {
         std::lock_guard lock(m_mutex);
-        for (auto &f : m_pool)
-            if (f.get() == picture)
-                reached = countPicture(*f);
+        if (counting)
+            reached = countPicture(look);
+        if (find() == frame)
+            offer(std::move(frame));
     }
     if (reached)
         reached();
-    std::lock_guard lock(m_mutex);
-    std::shared_ptr<Frame> frame;
-    for (auto &f : m_pool)
-        if (f.get() == picture)
-            frame = f;
-    if (!frame)
-        return;
-    if (m_writing == picture)
+}
+
+void CVideoFrameStore::offer(std::shared_ptr<Frame> frame)
+{
+    if (m_writing == frame.get())
         m_writing = nullptr;
     frame->serial = ++m_serial;
     frame->shownNs = NowNs();

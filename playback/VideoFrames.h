@@ -93,9 +93,11 @@ public:
         // shown by the engine to it being painted (in nanoseconds, total and worst).
         qint64 convertNs = 0, convertMaxNs = 0;
         qint64 showToPaintNs = 0, showToPaintMaxNs = 0;
-        // When the newest different picture was painted (steady clock, nanoseconds); 0 before.
+        // When the newest different picture was painted (ClockNs); 0 before.
         qint64 lastPaintNs = 0;
     };
+    // The clock of the times above: the steady clock, in nanoseconds.
+    static qint64 ClockNs();
     Statistics GetStatistics() const;
 
     // Where the newest picture was last drawn, in the coordinates of the view's area; empty
@@ -105,9 +107,11 @@ public:
 
 private:
     struct Frame;
-    // Counts the picture about to be shown (see StartPictureCount); returns what is to be
-    // called once the lock is released.
-    std::function<void()> countPicture(const Frame &frame);
+    // Counts the picture about to be shown, by its look (see StartPictureCount); returns what
+    // is to be called once the lock is released.
+    std::function<void()> countPicture(quint64 look);
+    // Hands a picture the engine has shown to the converter or the view (under the lock).
+    void offer(std::shared_ptr<Frame> frame);
 
     // A picture converted for drawing.
     struct Drawn
