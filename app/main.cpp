@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <malloc.h>
 
 int main(int argc, char **argv)
 {
@@ -32,9 +33,16 @@ int main(int argc, char **argv)
         return command.ExitCode();
     }
 
+    // Few malloc arenas, and large blocks (the engine's pictures) always mapped on their own so
+    // that they go back to the system when freed: many threads allocate here (the engine's
+    // decoders, the browser) and each extra arena keeps what it once held.
+    mallopt(M_ARENA_MAX, 2);
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+
     // The map's browser draws in software, as the rest of the window does.
     CHtmlCtrl::PrepareApplication();
     QApplication app(argc, argv);
+    CHtmlCtrl::ApplicationReady();
     CRX9VantoraPCPlayerApp player;
     return player.InitInstance(command.folder, command.clip);
 }

@@ -110,6 +110,15 @@ void CHtmlCtrl::PrepareApplication()
     // software rasteriser that costs CPU, keeps a compiler of some 50 MB in memory and takes a
     // few hundred milliseconds to start.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+#endif
+}
+
+void CHtmlCtrl::ApplicationReady()
+{
+#ifdef RX9_WITH_WEBENGINE
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 #endif
 }
 
