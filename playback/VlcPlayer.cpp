@@ -209,7 +209,7 @@ void CVlcPlayer::SetEventSink(EventSink sink)
         m_eventSink = std::move(sink);
 }
 
-bool CVlcPlayer::OpenMedia(const QString &path, bool startPaused)
+bool CVlcPlayer::OpenMedia(const QString &path)
 {
     if (!m_instance || !m_player || HasMedia())
         return false;
@@ -223,8 +223,6 @@ bool CVlcPlayer::OpenMedia(const QString &path, bool startPaused)
     m_media = libvlc_media_new_path(m_instance, bytes.constData());
     if (!m_media)
         return false;
-    if (startPaused)
-        libvlc_media_add_option(m_media, ":start-paused");
     m_frames->SetExpectedSize(AviFrameSizeIfValid(path));
     ++m_generation;
     // Its pictures are counted from the first, so that the last one is known when it comes.
@@ -410,14 +408,6 @@ bool CVlcPlayer::SetPause(bool paused)
     if (libvlc_media_player_get_state(m_player) == libvlc_Playing &&
         libvlc_media_player_can_pause(m_player))
         libvlc_media_player_set_pause(m_player, 1);
-    return true;
-}
-
-bool CVlcPlayer::NextFrame()
-{
-    if (!HasMedia())
-        return false;
-    libvlc_media_player_next_frame(m_player);
     return true;
 }
 

@@ -78,11 +78,7 @@ public:
     // generation that no longer matches once another clip has been opened or it was closed.
     quint64 Generation() const { return m_generation.load(); }
 
-    // With `startPaused`, a following Play opens the clip and stops before its first picture
-    // (NextFrame then shows it): a clip made ready to follow another.
-    bool OpenMedia(const QString &path, bool startPaused = false);
-    // Shows the next picture of a paused clip and stays paused.
-    bool NextFrame();
+    bool OpenMedia(const QString &path);
     bool Play();
     void CloseMedia();
     bool HasMedia() const;

@@ -25,8 +25,10 @@
 #include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -293,6 +295,51 @@ TEST(MainWindowUnderWindowManager, PanelAndClipChangesKeepTheWindowsSize)
     EXPECT_TRUE(
         WaitUntil([&] { return p.size() == p.MinimumTrackSize(); }, std::chrono::seconds(20)))
         << p.width() << " x " << p.height();
+}
+
+TEST(MainWindowUnderWindowManager, ThePlayerPlaysWithTheMapWithoutAGraphicsDriver)
+{
+    // Without a graphics card, an OpenGL driver is a software rasteriser with a compiler of
+    // some 50 MB: the whole player, map included, draws without one.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs X11 with a window manager (the test MainWindowUnderWindowManager)";
+    ASSERT_TRUE(SharedDemoCard().ok()) << SharedDemoCard().error.toStdString();
+    CClipFolder card({0});
+    ASSERT_TRUE(card.ok());
+    QTemporaryDir home;
+    QProcess player;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("RX9_EXTRA_DRIVES"), QDir::cleanPath(card.Path()));
+    environment.insert(QStringLiteral("RX9_ENGINE_ARGS"), QStringLiteral("--aout=dummy"));
+    environment.insert(QStringLiteral("RX9_PLAYER_SETTINGS"), home.filePath("player.ini"));
+    const QString log = home.filePath(QStringLiteral("playback.log"));
+    environment.insert(QStringLiteral("RX9_PLAYBACK_LOG"), log);
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("rx9.map.info=true"));
+    player.setProcessEnvironment(environment);
+    player.setProcessChannelMode(QProcess::MergedChannels);
+    QByteArray output;
+    QObject::connect(&player, &QProcess::readyRead, [&] { output += player.readAll(); });
+    player.start(BinDir() + QStringLiteral("/rx9player"), {});
+    ASSERT_TRUE(player.waitForStarted());
+    // Its first picture shown, and the map's page loaded beside it.
+    const auto shownInLog = [&] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(" shown");
+    };
+    const bool shown = WaitUntil(shownInLog, std::chrono::seconds(60));
+    const bool mapLoaded =
+        WaitUntil([&] { return output.contains("map page loaded"); }, std::chrono::seconds(60));
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(player.processId()));
+    const QByteArray mapped = maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+    player.terminate();
+    if (!player.waitForFinished(10000))
+        player.kill();
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(mapLoaded) << output.right(2000).toStdString();
+    ASSERT_FALSE(mapped.isEmpty());
+    EXPECT_FALSE(mapped.contains("_dri.so"));
+    EXPECT_FALSE(mapped.contains("libLLVM"));
 }
 
 TEST(MainWindowUnderWindowManager, TheCardNoticeAtStartOpensInTheMiddleOfTheScreen)
