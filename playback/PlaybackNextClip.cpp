@@ -33,6 +33,8 @@ void CPlaybackController::prepare(const QString &path)
         m_next = std::make_unique<CVlcPlayer>(m_engineArguments);
         hookEngine(*m_next);
     }
+    // Its first picture is not awaited by anyone: its buffers are written when it comes.
+    m_next->Frames().SetWarmUp(false);
     if (!m_next->IsReady() || !m_next->OpenMedia(path)) {
         m_next->CloseMedia();
         return;
@@ -103,6 +105,9 @@ void CPlaybackController::DropNext()
         m_next->Stop();
         m_next->CloseMedia();
     }
+    // The spare engine waits unused until the next preparation: it keeps no pictures.
+    if (m_next)
+        m_next->Frames().ReleaseSpareMemory();
 }
 
 bool CPlaybackController::swapInNext(const QString &path)
@@ -124,6 +129,7 @@ bool CPlaybackController::swapInNext(const QString &path)
 
     std::unique_ptr<CVlcPlayer> old = std::exchange(m_engine, std::move(m_next));
     m_engine->Frames().SetTurned(turned);
+    m_engine->Frames().SetWarmUp(true); // for the clips it opens later
     m_engine->SetRate(m_rate);
     applyPicture();
     // The new clip hears what the sound buttons show, from its first picture on.
@@ -190,8 +196,11 @@ void CPlaybackController::retire(std::unique_ptr<CVlcPlayer> engine)
             m_retired->Stop();
             m_retired->CloseMedia();
         }
-        if (!m_next)
+        if (!m_next) {
             m_next = std::move(m_retired);
+            // It waits unused until the next preparation: it keeps no pictures meanwhile.
+            m_next->Frames().ReleaseSpareMemory();
+        }
         m_retired.reset();
     }
     m_retired = std::move(engine);

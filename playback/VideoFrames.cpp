@@ -162,9 +162,35 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     for (auto &frame : m_pool)
         frame->generation = m_generation;
     m_visible = visibleKnown ? QSize(int(w), int(h)) : QSize();
-    m_warmUp = true;
+    m_warmUp = m_warmUpWanted;
     m_convertWake.notify_one();
     return PoolSize;
+}
+
+void CVideoFrameStore::ReleaseSpareMemory()
+{
+    std::vector<SpareMemory> memory;
+    std::vector<std::shared_ptr<Drawn>> drawn;
+    std::shared_ptr<Drawn> front;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_pool.empty() || m_view)
+            return;
+        memory = std::move(m_spareMemory);
+        m_spareMemory.clear();
+        m_spareBytes = 0;
+        drawn = std::move(m_drawnSpares);
+        m_drawnSpares.clear();
+        if (!m_frontHeld)
+            front = std::move(m_drawnFront);
+    }
+    // Freed here, outside the lock.
+}
+
+void CVideoFrameStore::SetWarmUp(bool on)
+{
+    std::lock_guard lock(m_mutex);
+    m_warmUpWanted = on;
 }
 
 void CVideoFrameStore::Cleanup()

@@ -97,6 +97,12 @@ public:
         qint64 lastPaintNs = 0;
     };
     // The clock of the times above: the steady clock, in nanoseconds.
+    // Frees what is kept for a next clip (its buffers and drawn pictures), for an output left
+    // waiting without a clip and without a view; does nothing while a clip is open.
+    void ReleaseSpareMemory();
+    // Whether a new clip's buffers are written ahead of its first picture (see warmUp): not
+    // for a clip made ready out of sight, whose first picture may take its time.
+    void SetWarmUp(bool on);
     static qint64 ClockNs();
     Statistics GetStatistics() const;
 
@@ -154,6 +160,7 @@ private:
     Frame *m_converting = nullptr; // being converted before it is ready
     Frame *m_warming = nullptr;    // written or read ahead of need (see warmUp)
     bool m_warmUp = false;         // a new clip's buffers are to be warmed up
+    bool m_warmUpWanted = true;
     // Buffers of the last clip, kept for the next one when it has the same size.
     struct SpareMemory
     {
