@@ -32,6 +32,7 @@ public:
     // To be called in main() before the QApplication is constructed: the browser draws in
     // software, as the rest of the window does. Does nothing without a browser.
     static void PrepareApplication();
+    // ... and this one just after it is constructed, before any browser is made.
     static void ApplicationReady();
 
     // Hiding the page's vertical and horizontal scroll bars and its border; applied after every

@@ -49,6 +49,7 @@ int main(int argc, char **argv)
 {
     CHtmlCtrl::PrepareApplication();
     QApplication app(argc, argv);
+    CHtmlCtrl::ApplicationReady();
     QTemporaryDir card;
     DemoCardOptions options;
     options.clipsPerKind = kClips;
