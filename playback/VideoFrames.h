@@ -96,13 +96,13 @@ public:
         // When the newest different picture was painted (ClockNs); 0 before.
         qint64 lastPaintNs = 0;
     };
-    // The clock of the times above: the steady clock, in nanoseconds.
     // Frees what is kept for a next clip (its buffers and drawn pictures), for an output left
     // waiting without a clip and without a view; does nothing while a clip is open.
     void ReleaseSpareMemory();
     // Whether a new clip's buffers are written ahead of its first picture (see warmUp): not
     // for a clip made ready out of sight, whose first picture may take its time.
     void SetWarmUp(bool on);
+    // The clock of the times above: the steady clock, in nanoseconds.
     static qint64 ClockNs();
     Statistics GetStatistics() const;
 
