@@ -109,11 +109,11 @@ void CHtmlCtrl::PrepareApplication()
     // time, a video picture - is composed through OpenGL, which without a graphics card is a
     // software rasteriser that costs CPU, keeps a compiler of some 50 MB in memory and takes a
     // few hundred milliseconds to start.
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    // The browser's start-up code, run as the application is made, asks for OpenGL again and
-    // makes that shared context: on X11 the player takes no OpenGL at all (nothing else in it
-    // draws through OpenGL), so no driver is loaded and the browser composes in software. A
-    // choice of the user's in the environment stands.
+    // The browser's start-up code, run as the application is made, asks for OpenGL and makes
+    // that shared context whatever was asked before: on X11 the player takes no OpenGL at all
+    // (nothing else in it draws through OpenGL), so no driver is loaded. A choice of the
+    // user's in the environment stands. The software renderer is asked for in
+    // ApplicationReady, once the browser's start-up code has run.
     if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
 #endif
@@ -122,7 +122,6 @@ void CHtmlCtrl::PrepareApplication()
 void CHtmlCtrl::ApplicationReady()
 {
 #ifdef RX9_WITH_WEBENGINE
-    // Undoes the browser's choice of OpenGL (see PrepareApplication) before any view is made.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 #endif
 }
