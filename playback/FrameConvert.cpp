@@ -265,8 +265,15 @@ bool RoomForSteps(const CYuvPicture &picture)
            picture.pitches[2] >= PadTo((picture.width + 1) / 2, kRowStep);
 }
 
-// Each picture's mapping starts with its length; the picture follows, 64-byte aligned.
+// Right before each picture: where its mapping starts and how long it is. The picture itself
+// is 64-byte aligned.
+struct PictureHeader
+{
+    void *mapping;
+    std::size_t length;
+};
 constexpr std::size_t kPictureHeader = 64;
+static_assert(sizeof(PictureHeader) <= kPictureHeader);
 
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 // MADV_POPULATE_WRITE (Linux 5.14), which older C libraries do not name.
@@ -278,54 +285,63 @@ std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate)
 {
     if (bytes == 0 || bytes > std::numeric_limits<std::size_t>::max() / 4)
         return nullptr;
-    std::size_t length = bytes + kPictureHeader;
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
     void *mapping = MAP_FAILED;
-    if (length >= kHugePage) {
+    std::size_t length = 0;
+    std::uint8_t *picture = nullptr;
+    if (bytes + kPictureHeader >= kHugePage) {
         // Pictures of a few megabytes start on a huge page boundary and ask for huge pages
         // where the system gives them on request (Linux's usual setting): a new page then
         // costs one fault instead of five hundred, and reading a picture misses the address
         // cache far less. What is left over a whole huge page takes ordinary pages, so the
-        // picture takes no more memory than it needs. The length is rounded to whole pages,
-        // so that the end cut off below starts on a page.
-        const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-        length = (length + page - 1) / page * page;
+        // picture takes no more memory than it needs. The header goes in an ordinary page of
+        // its own just before: written at once, it must not bring in a whole huge page of a
+        // picture that is written only later, if at all (a clip made ready out of sight
+        // writes one or two of its buffers).
+        const std::size_t pictureLength = (bytes + page - 1) / page * page;
+        length = page + pictureLength;
         void *wide = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
         if (wide != MAP_FAILED) {
             const auto start = reinterpret_cast<std::uintptr_t>(wide);
-            const std::uintptr_t aligned = (start + kHugePage - 1) & ~std::uintptr_t(kHugePage - 1);
-            if (aligned > start)
-                munmap(wide, aligned - start);
-            if (const std::uintptr_t end = start + length + kHugePage; end > aligned + length)
-                munmap(reinterpret_cast<void *>(aligned + length), end - aligned - length);
-            mapping = reinterpret_cast<void *>(aligned);
-            madvise(mapping, length, MADV_HUGEPAGE);
+            const std::uintptr_t aligned =
+                (start + page + kHugePage - 1) & ~std::uintptr_t(kHugePage - 1);
+            const std::uintptr_t begin = aligned - page;
+            if (begin > start)
+                munmap(wide, begin - start);
+            if (const std::uintptr_t end = start + length + kHugePage; end > begin + length)
+                munmap(reinterpret_cast<void *>(begin + length), end - begin - length);
+            mapping = reinterpret_cast<void *>(begin);
+            picture = reinterpret_cast<std::uint8_t *>(aligned);
+            madvise(picture, pictureLength, MADV_HUGEPAGE);
             // Older kernels lack the request: the pages are then put in place by hand.
-            if (populate && madvise(mapping, length, kPopulateWrite) != 0) {
-                auto *pages = static_cast<volatile std::uint8_t *>(mapping);
-                for (std::size_t at = 0; at < length; at += page)
+            if (populate && madvise(picture, pictureLength, kPopulateWrite) != 0) {
+                auto *pages = static_cast<volatile std::uint8_t *>(picture);
+                for (std::size_t at = 0; at < pictureLength; at += page)
                     pages[at] = 0;
             }
         }
     } else {
+        length = bytes + kPictureHeader;
         mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS | (populate ? MAP_POPULATE : 0), -1, 0);
+        if (mapping != MAP_FAILED)
+            picture = static_cast<std::uint8_t *>(mapping) + kPictureHeader;
     }
     if (mapping == MAP_FAILED)
         return nullptr;
-    auto *base = static_cast<std::uint8_t *>(mapping);
-    std::memcpy(base, &length, sizeof length);
-    return base + kPictureHeader;
+    const PictureHeader header{mapping, length};
+    std::memcpy(picture - kPictureHeader, &header, sizeof header);
+    return picture;
 }
 
 void FreePictureMemory(void *memory)
 {
     if (!memory)
         return;
-    auto *base = static_cast<std::uint8_t *>(memory) - kPictureHeader;
-    std::size_t length = 0;
-    std::memcpy(&length, base, sizeof length);
-    munmap(base, length);
+    PictureHeader header{};
+    std::memcpy(&header, static_cast<std::uint8_t *>(memory) - kPictureHeader, sizeof header);
+    munmap(header.mapping, header.length);
 }
 
 qsizetype CFrameScaler::PicturePitch(int width)

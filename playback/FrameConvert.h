@@ -37,9 +37,10 @@ QImage ConvertYuv420(const CYuvPicture &source, QSize size, bool turn180);
 struct SwsContext;
 
 // Memory for a whole picture, 64-byte aligned, given with all its pages already in place
-// (unless `populate` is false): pages a process touches for the first time are filled one
-// fault at a time, which for a picture of a few megabytes costs several times its conversion.
-// Pictures of 2 MB and more are put in huge pages where the system gives them.
+// (unless `populate` is false: then none of its pages is taken until it is written): pages a
+// process touches for the first time are filled one fault at a time, which for a picture of a
+// few megabytes costs several times its conversion. Pictures of 2 MB and more start on a huge
+// page and are put in huge pages where the system gives them.
 // Null when there is none (or for no bytes). Free it with FreePictureMemory only.
 std::uint8_t *AllocatePictureMemory(std::size_t bytes, bool populate = true);
 void FreePictureMemory(void *memory);

@@ -361,16 +361,27 @@ std::size_t MappedBytes()
 
 } // namespace
 
-// Pictures of 2 MB and more start on a huge-page boundary (the mapping is cut down to it), and
-// freeing one gives back every address it took, the cut-off ends included.
+// Pictures of 2 MB and more start on a huge-page boundary (the mapping is cut down to it), take
+// no memory before they are written when not populated, and freeing one gives back every
+// address it took, the cut-off ends included.
 TEST(PictureMemory, LargePicturesStartOnHugePagesAndGiveBackAllTheirAddresses)
 {
     const std::size_t hugePage = std::size_t(2) << 20;
+    const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
     for (const std::size_t bytes : {hugePage - 64, hugePage, std::size_t(3110464), 3 * hugePage}) {
         std::uint8_t *memory = AllocatePictureMemory(bytes, false);
         ASSERT_NE(memory, nullptr) << bytes;
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % 64, 0u);
-        EXPECT_EQ((reinterpret_cast<std::uintptr_t>(memory) - 64) % hugePage, 0u) << bytes;
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % hugePage, 0u) << bytes;
+        // Nothing of the picture is there yet: a buffer never written costs no memory.
+        auto *first = reinterpret_cast<std::uint8_t *>(reinterpret_cast<std::uintptr_t>(memory) /
+                                                       page * page);
+        const std::size_t span = std::size_t(memory + bytes - first);
+        std::vector<unsigned char> resident((span + page - 1) / page);
+        ASSERT_EQ(mincore(first, span, resident.data()), 0);
+        EXPECT_EQ(
+            std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; }),
+            0)
+            << bytes;
         std::memset(memory, 0x5a, bytes);
         EXPECT_EQ(memory[0], 0x5a);
         EXPECT_EQ(memory[bytes - 1], 0x5a);
