@@ -183,6 +183,10 @@ void CVideoFrameStore::ReleaseSpareMemory()
         m_drawnSpares.clear();
         if (!m_frontHeld)
             front = std::move(m_drawnFront);
+        // Nor does it convert the pictures of a clip it gets ready out of sight (the engine
+        // shows a paused picture again and again): the view converts the first one it draws
+        // and tells the size again.
+        m_drawArea = QSize();
     }
     // Freed here, outside the lock.
 }
@@ -455,7 +459,7 @@ void CVideoFrameStore::warmUp(std::unique_lock<std::mutex> &lock)
     }
     // Then conversions of a buffer of the clip (not one the engine is writing) into every
     // drawn picture not yet made at the size the view draws the clip at.
-    for (std::size_t made = 0; made < DrawnPictures; ++made) {
+    for (std::size_t made = 0; made < drawnPictures(); ++made) {
         if (m_pending || m_stopping || m_generation != generation || m_drawArea.isEmpty() ||
             !m_visible.isValid())
             return;
@@ -483,7 +487,7 @@ bool CVideoFrameStore::prepareSpare(std::unique_lock<std::mutex> &lock,
     std::shared_ptr<Drawn> drawn;
     const std::size_t count =
         m_drawnSpares.size() + (m_drawnFront ? 1 : 0) + (m_drawnReady ? 1 : 0);
-    if (count < DrawnPictures) {
+    if (count < drawnPictures()) {
         ++m_statistics.drawnMade;
         drawn = std::make_shared<Drawn>();
     } else {
@@ -565,7 +569,9 @@ std::shared_ptr<CVideoFrameStore::Drawn> CVideoFrameStore::takeSpare()
 
 void CVideoFrameStore::keepSpare(std::shared_ptr<Drawn> drawn)
 {
-    if (drawn && m_drawnSpares.size() < DrawnPictures)
+    // Straight to the window the one on the screen is never a spare: one spare beside it.
+    const std::size_t spares = m_presenter ? drawnPictures() - 1 : drawnPictures();
+    if (drawn && m_drawnSpares.size() < spares)
         m_drawnSpares.push_back(std::move(drawn));
 }
 

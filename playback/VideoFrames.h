@@ -172,10 +172,12 @@ private:
     std::shared_ptr<Drawn> m_drawnReady;
     std::shared_ptr<Drawn> m_drawnFront;
     // Drawn pictures not in use, kept for the next conversions: a drawn picture made anew costs
-    // far more than a conversion (its memory is new to the process, page by page). Three in
-    // all: one being converted, one waiting, one shown.
-    static constexpr std::size_t DrawnPictures = 3;
+    // far more than a conversion (its memory is new to the process, page by page).
     std::vector<std::shared_ptr<Drawn>> m_drawnSpares;
+    // How many drawn pictures are kept in all. Through the view three: one being converted, one
+    // waiting for the view, one shown. Straight to the window (see putDirect) none waits, so
+    // two; a third is made only for the moments the view draws (a clip's first picture).
+    std::size_t drawnPictures() const { return m_presenter ? 2 : 3; }
     QSize m_drawArea; // the size of the view's area, once it has drawn
     std::shared_ptr<Frame> m_ready;
     std::shared_ptr<Frame> m_front;

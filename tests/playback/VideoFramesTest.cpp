@@ -452,3 +452,32 @@ TEST(VideoFrameStore, BuffersOfAClosedClipServeTheNextOfTheSameSize)
     EXPECT_EQ(still.pixel(4, 12), qRgb(0, 0, 0));
     EXPECT_EQ(still.pixel(28, 12), qRgb(255, 255, 255));
 }
+
+// An output left waiting without a view (the engine kept for the next clip) converts nothing
+// for a clip made ready out of sight, whose paused picture the engine shows again and again:
+// no drawn pictures at the size of a view it no longer has. Once a view draws it again, it
+// converts for that view as before.
+TEST(VideoFrameStore, ASpareOutputConvertsNothingUntilAViewDrawsAgain)
+{
+    ShownStore fed(QSize(100, 48));
+    auto &[store, engine, view] = fed;
+    view.grab();
+    engine.Show([](int, int) { return 235; });
+    ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted == 1; }));
+
+    view.SetFrameSource(nullptr);
+    store->Cleanup();
+    store->ReleaseSpareMemory();
+    engine.Format("I420", 64, 48);
+    for (int i = 0; i < 4; ++i)
+        engine.Show([](int, int) { return 16; });
+    // The converter takes well under a millisecond for a picture this small.
+    WaitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(store->GetStatistics().converted, 1u);
+
+    view.SetFrameSource(store);
+    EXPECT_EQ(view.grab().toImage().pixel(50, 24), qRgb(0, 0, 0)); // the picture held
+    EXPECT_EQ(store->GetStatistics().convertedForView, 1u);
+    engine.Show([](int, int) { return 235; });
+    ASSERT_TRUE(WaitUntil([&] { return store->GetStatistics().converted == 2; }));
+}
