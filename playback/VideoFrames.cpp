@@ -117,12 +117,14 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
     const std::size_t bytes = total + 64;
     // The last clip's buffers, when they have the same size: clips of one card usually do.
     std::vector<SpareMemory> reused;
+    bool warmUp = true;
     {
         std::lock_guard lock(m_mutex);
         if (m_spareBytes == bytes)
             reused = std::move(m_spareMemory);
         m_spareMemory.clear();
         m_spareBytes = 0;
+        warmUp = m_warmUpWanted;
     }
     std::vector<std::shared_ptr<Frame>> pool;
     for (int i = 0; i < PoolSize; ++i) {
@@ -132,8 +134,12 @@ unsigned CVideoFrameStore::Format(char *chroma, unsigned *width, unsigned *heigh
             frame->warm = reused[std::size_t(i)].warm;
         } else {
             // Written for the first time by the converter thread while the engine gets its
-            // first picture ready (see warmUp), not by the engine's copy of that picture.
-            frame->memory.reset(AllocatePictureMemory(bytes, false));
+            // first picture ready (see warmUp), not by the engine's copy of that picture. Without
+            // a warm-up (a clip made ready out of sight) the first buffer, which takes the first
+            // picture, has its pages put in place here: filled page by page during the copy,
+            // they would make that picture late, and the engine would show the next one too
+            // soon after it.
+            frame->memory.reset(AllocatePictureMemory(bytes, i == 0 && !warmUp));
         }
         if (!frame->memory)
             return 0;
